@@ -1,0 +1,26 @@
+# purifile_component(<name> <dir> [DEPENDS libs...])
+# One static library per subsystem, made of every .cpp in its directory that does
+# not belong to a single platform (files ending in _posix.cpp or _windows.cpp are
+# taken only on their platform). Adding a source file needs no CMake edit.
+function(purifile_component name dir)
+  cmake_parse_arguments(ARG "" "" "DEPENDS;EXCLUDE" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  if(WIN32)
+    list(FILTER sources EXCLUDE REGEX "_posix\\.cpp$")
+  else()
+    list(FILTER sources EXCLUDE REGEX "_windows\\.cpp$")
+  endif()
+  foreach(excluded IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "/${excluded}$")
+  endforeach()
+  if(NOT sources)
+    # A subsystem whose sources are not written yet still links as an empty library.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPENDS})
+    return()
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE purifile_warnings)
+endfunction()

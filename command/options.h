@@ -1,0 +1,28 @@
+// The option word: every option of one command, one bit each. Zero at the start
+// of every command; the first pass over the arguments only sets bits, and only
+// the rename step clears one (OPT_PROMPT, after the answer All).
+#pragma once
+
+#include <cstdint>
+
+using OptionFlags = std::uint32_t;
+
+constexpr OptionFlags OPT_PROMPT = 0x00001;           // /P    ask before each rename
+constexpr OptionFlags OPT_NOT_REALLY = 0x00002;       // /N    show renames, perform none
+constexpr OptionFlags OPT_DIRECTORIES = 0x00004;      // /D    rename directories, not files
+constexpr OptionFlags OPT_NO_SUFFIX = 0x00008;        // /N:F  never add a "-NNN" suffix
+constexpr OptionFlags OPT_EQUALS_HEX = 0x00010;       // /E    decode =XX pairs
+constexpr OptionFlags OPT_ENTITIES = 0x00020;         // /H    decode HTML entities
+constexpr OptionFlags OPT_NO_PERCENT = 0x00040;       // /N:P  leave %XX pairs alone
+constexpr OptionFlags OPT_BLANKS = 0x00080;           // /B    whitespace becomes '_'
+constexpr OptionFlags OPT_AMPERSANDS = 0x00100;       // /A    '&' becomes '_'
+constexpr OptionFlags OPT_PARENTHESES = 0x00200;      // /C    '(' and ')' become '_'
+constexpr OptionFlags OPT_HIGH_UNICODE = 0x00400;     // /U    surrogates become '_'
+constexpr OptionFlags OPT_NO_SUMMARY = 0x00800;       // /N:S  no tally lines, no grand total
+constexpr OptionFlags OPT_NO_ERRORS = 0x01000;        // /N:E  no "not found" or rename errors shown
+constexpr OptionFlags OPT_RECURSE = 0x02000;          // /S    walk subdirectories
+constexpr OptionFlags OPT_NO_JUNCTIONS = 0x04000;     // /N:J  do not descend into reparse points
+constexpr OptionFlags OPT_NO_HIDDEN_DIRS = 0x08000;   // /N:D  do not descend into hidden directories
+constexpr OptionFlags OPT_CONDENSE_BLANKS = 0x10000;  // /K:B  condense runs of whitespace
+constexpr OptionFlags OPT_CONDENSE_PUNCT = 0x20000;   // /K:P  condense runs of one punctuation mark
+constexpr OptionFlags OPT_QUOTES = 0x40000;           // /F    quotes, apostrophes, graves become '_'

@@ -1,0 +1,148 @@
+// POSIX-only header. The subset of the Windows API that Purifile uses, declared
+// with the Windows names, types and meanings and implemented over POSIX.
+// Text is UTF-16 (char16_t); file names cross to the kernel as UTF-8, and bytes
+// that are not valid UTF-8 travel as lone low surrogates U+DC80..U+DCFF so that
+// every name read from a directory renames back to exactly the same bytes.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+
+using BOOL = int;
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using UINT = unsigned int;
+using LONG = std::int32_t;
+using WCHAR = char16_t;
+using LPWSTR = char16_t*;
+using LPCWSTR = const char16_t*;
+using HANDLE = void*;
+using HWND = void*;
+
+#define TRUE 1
+#define FALSE 0
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
+
+constexpr DWORD MAX_PATH = 260;
+
+constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
+constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
+constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
+
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
+constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x2;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = static_cast<DWORD>(-1);
+
+// Error codes the layer produces (winerror.h values).
+constexpr DWORD ERROR_SUCCESS = 0;
+constexpr DWORD ERROR_INVALID_FUNCTION = 1;
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
+constexpr DWORD ERROR_NO_MORE_FILES = 18;
+constexpr DWORD ERROR_WRITE_PROTECT = 19;
+constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+constexpr DWORD ERROR_NOT_SUPPORTED = 50;
+constexpr DWORD ERROR_FILE_EXISTS = 80;
+constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_DISK_FULL = 112;
+constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr DWORD ERROR_INVALID_NAME = 123;
+constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
+constexpr DWORD ERROR_BUSY = 170;
+constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr DWORD ERROR_DIRECTORY = 267;
+constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
+
+constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x200;
+constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
+constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0xFF;
+
+constexpr DWORD CT_CTYPE1 = 1;
+constexpr WORD C1_UPPER = 0x1;
+constexpr WORD C1_LOWER = 0x2;
+constexpr WORD C1_DIGIT = 0x4;
+constexpr WORD C1_SPACE = 0x8;
+constexpr WORD C1_PUNCT = 0x10;
+constexpr WORD C1_CNTRL = 0x20;
+constexpr WORD C1_BLANK = 0x40;
+constexpr WORD C1_XDIGIT = 0x80;
+constexpr WORD C1_ALPHA = 0x100;
+constexpr WORD C1_DEFINED = 0x200;
+
+constexpr DWORD GENERIC_READ = 0x80000000u;
+constexpr DWORD GENERIC_WRITE = 0x40000000u;
+constexpr DWORD FILE_SHARE_READ = 0x1;
+constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD OPEN_EXISTING = 3;
+
+constexpr UINT CP_UTF8 = 65001;
+constexpr UINT MB_OK = 0;
+constexpr int IDOK = 1;
+
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+
+struct WIN32_FIND_DATAW {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  WCHAR cFileName[MAX_PATH];
+  WCHAR cAlternateFileName[14];
+};
+
+DWORD GetLastError();
+void SetLastError(DWORD code);
+HANDLE GetStdHandle(DWORD which);
+
+HANDLE FindFirstFileW(LPCWSTR searchPath, WIN32_FIND_DATAW* found);
+BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* found);
+BOOL FindClose(HANDLE find);
+BOOL MoveFileW(LPCWSTR from, LPCWSTR to);
+DWORD GetFileAttributesW(LPCWSTR path);
+DWORD GetFullPathNameW(LPCWSTR path, DWORD size, LPWSTR buffer, LPWSTR* filePart);
+DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size);
+
+DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
+                     LPWSTR buffer, DWORD size, std::va_list* arguments);
+BOOL GetStringTypeW(DWORD infoType, LPCWSTR text, int length, WORD* types);
+
+// The console device: CreateFileW opens "CONOUT$" (and "CONIN$") only, as the
+// controlling terminal.
+HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, void* security, DWORD disposition,
+                   DWORD flags, HANDLE templateFile);
+BOOL CloseHandle(HANDLE handle);
+BOOL GetConsoleMode(HANDLE handle, DWORD* mode);
+BOOL WriteConsoleW(HANDLE console, const void* text, DWORD length, DWORD* written, void* reserved);
+BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, void* overlapped);
+BOOL ReadFile(HANDLE file, void* bytes, DWORD length, DWORD* read, void* overlapped);
+
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+HWND GetForegroundWindow();
+int wsprintfW(LPWSTR buffer, LPCWSTR format, ...);
+
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int byteCount, LPWSTR text,
+                        int textSize);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int textLength, char* bytes,
+                        int byteSize, const char* defaultChar, BOOL* usedDefault);
+
+// A file name read from a WIN32_FIND_DATAW as the engine's text type.
+inline const char16_t* FoundName(const WIN32_FIND_DATAW& found) { return found.cFileName; }
+inline const char16_t* FoundShortName(const WIN32_FIND_DATAW& found) { return found.cAlternateFileName; }

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, whatever the build and the tests need and
+# this machine lacks. Safe to run again: it installs nothing that is present.
+set -euo pipefail
+
+packages=(
+  cmake g++ make            # native build
+  googletest                # /usr/src/googletest, built by every preset
+  libbenchmark-dev          # bench/
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # Windows cross build
+  wine wine64               # runs the Windows tests
+  unicode-data              # source of the character-type table
+  w3c-sgml-lib              # HTML 4.01 entity sets, checked against the entity table
+  locales                   # glibc's CP1252 charmap, checked against the Windows-1252 table
+  e2fsprogs                 # chattr, for the immutable-entry rename tests
+  util-linux                # script(1) and friends for terminal tests
+  time                      # /usr/bin/time -v for memory figures
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -13,3 +13,6 @@
 #else
 #include "platform/posix/win32_api.h"
 #endif
+
+// Beyond the Windows names: the identity of a file, the same call on every platform.
+#include "platform/file_identity.h"

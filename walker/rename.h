@@ -8,13 +8,23 @@
 
 struct PreviewNames;  // cleaner/preview_names.h
 
-// Returns 0, 2 (the rename failed) or -3 (Quit). Advances exactly one of fixed,
-// skipped and failed in the tally. preview is given only in a /N run.
+// Result of RenameEntry and of WalkDirectory when the user answered Quit.
+constexpr std::int32_t RENAME_QUIT = -3;
+
+// directory ends in its path separator; name is the entry's long name and
+// shortName its 8.3 name (empty when it has none). Returns 0, 2 (the rename
+// failed, and was reported unless OPT_NO_ERRORS) or -3 (Quit). Advances exactly
+// one of fixed, skipped and failed in the tally; found is the caller's.
+//
+// preview is given only in a /N run, one per directory: every rename this
+// entry would have made is recorded in it, so that later entries of the same
+// directory are given the names the real run would give them.
 std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const char16_t* shortName,
                          OptionFlags* options, const char16_t* qList, const char16_t* rList,
                          RenameTally* tally, PreviewNames* preview = nullptr);
 
-// One key of the Yes/No/All/Quit prompt: 0 No, 1 Yes, 2 All, -3 Quit.
+// One key of the Yes/No/All/Quit prompt: 0 No, 1 Yes, 2 All, -3 Quit. Other
+// keys are swallowed; a key read that throws counts as Quit, without echo.
 std::int32_t ReadPromptAnswer();
 
 // Retries with the "\\?\" long-path prefix: 0 renamed, 1 not applicable or failed,

@@ -8,7 +8,14 @@
 #include "command/tally.h"
 
 // directory ends in its path separator; pattern is the wildcard for entry names.
-// Returns 0, 2 (a rename failed here or below), -1 (directory or pattern absent
-// or empty) or -3 (the user answered Quit).
+// Returns 0, 2 (a rename failed here or below, or a directory below was passed
+// over because its path would not fit MAX_ARG_LEN), -1 (directory or pattern
+// absent or empty) or -3 (the user answered Quit).
+//
+// Each directory's matching entries are read completely before the first of
+// them is renamed, so every entry is handled once, whatever the file system
+// yields for names created during its enumeration. Depth is limited by path
+// length only; under /S a directory already on the current path (reached
+// again through a link) is not entered again.
 std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, OptionFlags* options,
                            const char16_t* qList, const char16_t* rList, RenameTally* tally);

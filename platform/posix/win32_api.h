@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <cwchar>
 
 using BOOL = int;
 using BYTE = std::uint8_t;
@@ -26,6 +27,13 @@ using HWND = void*;
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
 
 constexpr DWORD MAX_PATH = 260;
+
+// The separator this platform puts between path components, and the test for
+// one. A backslash is an ordinary character in a POSIX file name.
+constexpr char16_t PATH_SEPARATOR = u'/';
+inline bool IsPathSeparator(char16_t ch) { return ch == u'/'; }
+// File names differ by letter case here (the usual POSIX file systems).
+constexpr bool FILE_NAMES_IGNORE_CASE = false;
 
 constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
 constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
@@ -60,11 +68,20 @@ constexpr DWORD ERROR_INVALID_NAME = 123;
 constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
 constexpr DWORD ERROR_BUSY = 170;
 constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+constexpr DWORD ERROR_ENVVAR_NOT_FOUND = 203;
 constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr DWORD ERROR_NO_DATA = 232;
 constexpr DWORD ERROR_DIRECTORY = 267;
+constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
+constexpr DWORD ERROR_IO_DEVICE = 1117;
+constexpr DWORD ERROR_TOO_MANY_LINKS = 1142;
+constexpr DWORD ERROR_NOT_ENOUGH_QUOTA = 1816;
 constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 
+constexpr DWORD FORMAT_MESSAGE_ALLOCATE_BUFFER = 0x100;
 constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x200;
+constexpr DWORD FORMAT_MESSAGE_FROM_STRING = 0x400;
+constexpr DWORD FORMAT_MESSAGE_FROM_HMODULE = 0x800;
 constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0xFF;
 
@@ -85,6 +102,9 @@ constexpr DWORD GENERIC_WRITE = 0x40000000u;
 constexpr DWORD FILE_SHARE_READ = 0x1;
 constexpr DWORD FILE_SHARE_WRITE = 0x2;
 constexpr DWORD OPEN_EXISTING = 3;
+
+constexpr DWORD ENABLE_PROCESSED_OUTPUT = 0x1;
+constexpr DWORD ENABLE_WRAP_AT_EOL_OUTPUT = 0x2;
 
 constexpr UINT CP_UTF8 = 65001;
 constexpr UINT MB_OK = 0;
@@ -138,10 +158,19 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 HWND GetForegroundWindow();
 int wsprintfW(LPWSTR buffer, LPCWSTR format, ...);
 
+// Code page CP_UTF8 only; the flags are ignored (no byte sequence is invalid:
+// see the top of this header).
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int byteCount, LPWSTR text,
                         int textSize);
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int textLength, char* bytes,
                         int byteSize, const char* defaultChar, BOOL* usedDefault);
+
+// One key from the console (the controlling terminal), read without echo and
+// without waiting for Enter, as its UTF-16 code unit: Esc is 27, Ctrl+C is 3, a
+// character outside the BMP comes as two calls (high then low surrogate), and a
+// cursor or function key (an escape sequence) as 0xE0. WEOF when there is no
+// terminal or it is closed. Standard output is flushed first.
+wint_t _getwch();
 
 // A file name read from a WIN32_FIND_DATAW as the engine's text type.
 inline const char16_t* FoundName(const WIN32_FIND_DATAW& found) { return found.cFileName; }

@@ -11,10 +11,18 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// _getwch: one key from the console, without echo.
+#include <conio.h>
 
 #include <cstdarg>
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected on Windows");
+
+// The separator Windows puts between path components; '/' is accepted too.
+constexpr char16_t PATH_SEPARATOR = u'\\';
+inline bool IsPathSeparator(char16_t ch) { return ch == u'\\' || ch == u'/'; }
+// File names that differ only by letter case name the same entry here.
+constexpr bool FILE_NAMES_IGNORE_CASE = true;
 
 namespace platform_detail {
 inline const wchar_t* W(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }

@@ -1,0 +1,274 @@
+#include "cleaner/new_name.h"
+
+#include <cstddef>
+
+#include "cleaner/char_classes.h"
+#include "cleaner/condense.h"
+#include "cleaner/entities.h"
+#include "cleaner/preview_names.h"
+#include "cleaner/surrogates.h"
+#include "cleaner/translation.h"
+#include "plugin/host_services.h"
+
+namespace {
+
+// Characters a name or path buffer of MAX_ARG_LEN holds besides its terminator.
+constexpr std::size_t NAME_CAPACITY = MAX_ARG_LEN - 1;
+// An existing "-NNN" suffix at or above this value is dropped, not continued.
+constexpr std::uint32_t LARGEST_CONTINUED_COUNTER = 9999;
+constexpr std::uint32_t LARGEST_COUNTER = 0xFFFFFFFFu;
+
+// The length of text, or MAX_ARG_LEN when no terminator comes within
+// MAX_ARG_LEN code units (then it does not fit a buffer of that size).
+std::size_t BoundedLength(const char16_t* text) {
+  std::size_t length = 0;
+  while (length < static_cast<std::size_t>(MAX_ARG_LEN) && text[length] != 0) {
+    ++length;
+  }
+  return length;
+}
+
+// Copies length code units and a terminator.
+void CopyText(char16_t* target, const char16_t* source, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    target[i] = source[i];
+  }
+  target[length] = 0;
+}
+
+bool Contains(const char16_t* text, char16_t ch) {
+  for (; *text != 0; ++text) {
+    if (*text == ch) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ContainsSurrogate(const char16_t* text) {
+  for (; *text != 0; ++text) {
+    if (*text >= 0xD800 && *text <= 0xDFFF) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IsAsciiDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
+
+// The per-character steps: hex pairs, quotes, the /Q and /R lists, translation,
+// blanks, ampersands and parentheses, in this order. Writes at most
+// NAME_CAPACITY characters (the rest are dropped) and returns the length.
+std::size_t CleanCharacters(const char16_t* source, char16_t* cleaned, OptionFlags options,
+                            const char16_t* qList, const char16_t* rList) {
+  const bool percentPairs = (options & OPT_NO_PERCENT) == 0;
+  const bool equalsPairs = (options & OPT_EQUALS_HEX) != 0;
+  const std::size_t rLength = rList != nullptr ? BoundedLength(rList) : 0;
+  std::size_t length = 0;
+  for (std::size_t i = 0; source[i] != 0; ++i) {
+    char16_t ch = source[i];
+
+    // A pair needs two digits with a value ('0'-'9', 'A'-'F', 'a'-'f'). A
+    // character the system merely classifies as a hex digit (a full-width
+    // digit, say) has no agreed value, so the marker and it stay as they are.
+    if ((ch == u'%' && percentPairs) || (ch == u'=' && equalsPairs)) {
+      const std::int32_t high = HexDigitValue(source[i + 1]);
+      const std::int32_t low = high < 0 ? -1 : HexDigitValue(source[i + 2]);
+      if (low >= 0) {
+        ch = static_cast<char16_t>(high * 16 + low);
+        i += 2;
+      }
+    }
+    if ((options & OPT_QUOTES) != 0 && (ch == u'"' || ch == u'\'' || ch == u'`')) {
+      ch = u'_';
+    }
+    if (qList != nullptr && ch != 0) {
+      const char16_t upper = ToUpperAscii(ch);
+      for (std::size_t position = 0; qList[position] != 0; ++position) {
+        if (qList[position] == upper) {
+          ch = position < rLength ? rList[position] : 0;
+          break;
+        }
+      }
+    }
+    ch = TranslateChar(ch);
+    if ((options & OPT_BLANKS) != 0 && IsWhitespace(ch)) {
+      ch = u'_';
+    }
+    if ((options & OPT_AMPERSANDS) != 0 && ch == u'&') {
+      ch = u'_';
+    }
+    if ((options & OPT_PARENTHESES) != 0 && (ch == u'(' || ch == u')')) {
+      ch = u'_';
+    }
+    if (ch != 0 && length < NAME_CAPACITY) {
+      cleaned[length++] = ch;
+    }
+  }
+  cleaned[length] = 0;
+  return length;
+}
+
+// Whether a candidate is taken: first what the preview run recorded for this
+// directory, then the file system. probePath is the directory followed by the
+// candidate, which starts at candidateStart.
+bool IsNameTaken(const char16_t* probePath, std::size_t candidateStart, const PreviewNames* preview) {
+  if (preview != nullptr) {
+    const std::int32_t recorded = LookUpPreviewName(preview, probePath + candidateStart);
+    if (recorded == PREVIEW_NAME_TAKEN) {
+      return true;
+    }
+    if (recorded == PREVIEW_NAME_FREED) {
+      return false;
+    }
+  }
+  return QueryIsFileOrDirectory(probePath) != 0;
+}
+
+// "-%03u": a hyphen-minus and the counter in at least three digits. Returns the length.
+std::size_t FormatCounter(std::uint32_t counter, char16_t* suffix) {
+  char16_t digits[10];
+  std::size_t count = 0;
+  do {
+    digits[count++] = static_cast<char16_t>(u'0' + counter % 10);
+    counter /= 10;
+  } while (counter != 0);
+  while (count < 3) {
+    digits[count++] = u'0';
+  }
+  suffix[0] = u'-';
+  for (std::size_t i = 0; i < count; ++i) {
+    suffix[1 + i] = digits[count - 1 - i];
+  }
+  return count + 1;
+}
+
+// Takes a "-digits" counter off the end of the stem. Returns the counter to go
+// on from: its value when below 10000, else 0. Leaves the stem whole, and
+// returns 0, when it does not end in such a suffix (digits reaching the start
+// of the stem are no suffix).
+//
+// The digits are the decimal-digit class; a digit of that class without an
+// ASCII value (a superscript two, say) makes the number unreadable, which is
+// treated like a number too large to continue: the suffix goes, the count
+// starts again.
+std::uint32_t TakeCounterSuffix(const char16_t* stem, std::size_t* stemLength) {
+  std::size_t digitsStart = *stemLength;
+  while (digitsStart > 0 && IsDecimalDigit(stem[digitsStart - 1])) {
+    --digitsStart;
+  }
+  if (digitsStart == *stemLength || digitsStart == 0 || stem[digitsStart - 1] != u'-') {
+    return 0;
+  }
+  std::uint32_t value = 0;
+  for (std::size_t i = digitsStart; i < *stemLength; ++i) {
+    if (!IsAsciiDigit(stem[i]) || value > LARGEST_CONTINUED_COUNTER) {
+      value = LARGEST_CONTINUED_COUNTER + 1;  // unreadable or too large; stops growth
+      continue;
+    }
+    value = value * 10 + static_cast<std::uint32_t>(stem[i] - u'0');
+  }
+  *stemLength = digitsStart - 1;
+  return value <= LARGEST_CONTINUED_COUNTER ? value : 0;
+}
+
+}  // namespace
+
+std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, char16_t* newName,
+                          const OptionFlags& options, const char16_t* qList, const char16_t* rList,
+                          const PreviewNames* preview) {
+  const OptionFlags flags = options;
+  const std::size_t oldLength = BoundedLength(oldName);
+  if (oldLength > NAME_CAPACITY) {
+    return NEW_NAME_TOO_LONG;
+  }
+
+  // Entity decoding and surrogate replacement rewrite a work copy of the old
+  // name; a name that needs neither is read where it is.
+  char16_t work[MAX_ARG_LEN];
+  const char16_t* source = oldName;
+  const bool decodeEntities =
+      (flags & OPT_ENTITIES) != 0 && Contains(oldName, u'&') && Contains(oldName, u';');
+  if (decodeEntities) {
+    CopyText(work, oldName, oldLength);
+    source = work;
+    DecodeEntities(work);  // on failure the work copy is as it was
+  }
+  // A name without surrogates is left as it is by ReplaceSurrogates, so only a
+  // name with one is given to it (and costs its scratch buffer).
+  if ((flags & OPT_HIGH_UNICODE) != 0 && ContainsSurrogate(source)) {
+    if (source != work) {
+      CopyText(work, oldName, oldLength);
+      source = work;
+    }
+    ReplaceSurrogates(work);  // on failure the work copy is as it was
+  }
+
+  char16_t cleaned[MAX_ARG_LEN];
+  std::size_t length = CleanCharacters(source, cleaned, flags, qList, rList);
+  if (CondenseRuns(cleaned, flags) > 0) {
+    length = BoundedLength(cleaned);
+  }
+  while (length > 0 && (cleaned[length - 1] == u' ' || cleaned[length - 1] == u'.' ||
+                        cleaned[length - 1] == 0x00A0)) {
+    cleaned[--length] = 0;
+  }
+  if (length == 0) {
+    const char16_t* defaultName = (flags & OPT_DIRECTORIES) != 0 ? u"Dir" : u"File";
+    length = BoundedLength(defaultName);
+    CopyText(cleaned, defaultName, length);
+  }
+  if (CompareIgnoringAsciiCase(oldName, cleaned) == 0) {
+    return NEW_NAME_UNCHANGED;
+  }
+
+  // Every name handed back must also fit, with the directory, into a path
+  // buffer: the rename step forms that path. A name that cannot is refused
+  // rather than cut, since a cut name could be taken or mean something else.
+  const std::size_t directoryLength = BoundedLength(directory);
+  if (directoryLength + length > NAME_CAPACITY) {
+    return NEW_NAME_TOO_LONG;
+  }
+  if ((flags & OPT_NO_SUFFIX) != 0) {
+    CopyText(newName, cleaned, length);
+    return NEW_NAME_READY;
+  }
+
+  char16_t probePath[MAX_ARG_LEN];
+  CopyText(probePath, directory, directoryLength);
+  CopyText(probePath + directoryLength, cleaned, length);
+  if (!IsNameTaken(probePath, directoryLength, preview)) {
+    CopyText(newName, cleaned, length);
+    return NEW_NAME_READY;
+  }
+
+  // Taken: split at the last full stop, continue an existing "-NNN" counter of
+  // the stem, and try stem + "-NNN" + extension until one is free. The stem
+  // stays in the probe path; only suffix and extension are rewritten per try.
+  std::size_t stemLength = length;
+  while (stemLength > 0 && cleaned[stemLength - 1] != u'.') {
+    --stemLength;
+  }
+  stemLength = stemLength > 0 ? stemLength - 1 : length;
+  const char16_t* extension = cleaned + stemLength;
+  const std::size_t extensionLength = length - stemLength;
+  std::uint32_t counter = TakeCounterSuffix(cleaned, &stemLength);
+  char16_t* suffixStart = probePath + directoryLength + stemLength;
+  for (;;) {
+    if (counter == LARGEST_COUNTER) {
+      return NEW_NAME_NO_FREE_SUFFIX;
+    }
+    ++counter;
+    char16_t suffix[12];
+    const std::size_t suffixLength = FormatCounter(counter, suffix);
+    if (directoryLength + stemLength + suffixLength + extensionLength > NAME_CAPACITY) {
+      return NEW_NAME_TOO_LONG;
+    }
+    CopyText(suffixStart, suffix, suffixLength);
+    CopyText(suffixStart + suffixLength, extension, extensionLength);
+    if (!IsNameTaken(probePath, directoryLength, preview)) {
+      CopyText(newName, probePath + directoryLength, stemLength + suffixLength + extensionLength);
+      return NEW_NAME_READY;
+    }
+  }
+}

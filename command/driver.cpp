@@ -1,0 +1,378 @@
+#include "command/driver.h"
+
+#include "command/arguments.h"
+#include "command/diagnostics.h"
+#include "command/tally.h"
+#include "plugin/entry_points.h"
+#include "plugin/host_services.h"
+#include "walker/walker.h"
+
+namespace {
+
+// ---- The option table: reviewed data, tested in the order listed. ----
+
+enum OptionMatch : std::int32_t {
+  MATCH_WHOLE,   // the entire argument equals the text
+  MATCH_PREFIX,  // the argument's first two characters equal the text
+};
+
+enum OptionAction : std::int32_t {
+  ACTION_HELP,          // write the help text, end the command with 0
+  ACTION_HELP_VERSION,  // the help text and the version line, end with 0
+  ACTION_SET_BITS,      // set the row's bits
+  ACTION_SUB_OPTIONS,   // each letter of the rest sets its bit from the row's letter set
+  ACTION_Q_LIST,        // the rest becomes the /Q list (absent when empty)
+  ACTION_R_LIST,        // the rest becomes the /R list (absent when empty)
+};
+
+struct SubOptionLetter {
+  char16_t letter;
+  OptionFlags bit;
+};
+
+struct SubOptionSet {
+  const SubOptionLetter* letters;
+  std::int32_t letterCount;
+  const char16_t* unknownFormat;  // %c is the first letter that is not in the set
+};
+
+struct OptionRow {
+  const char16_t* text;
+  OptionMatch match;
+  OptionAction action;
+  OptionFlags bits;
+  const SubOptionSet* subOptions;
+};
+
+constexpr SubOptionLetter CONDENSE_LETTERS[] = {
+    {u'B', OPT_CONDENSE_BLANKS},
+    {u'P', OPT_CONDENSE_PUNCT},
+};
+
+constexpr SubOptionLetter NEGATION_LETTERS[] = {
+    {u'D', OPT_NO_HIDDEN_DIRS}, {u'E', OPT_NO_ERRORS},  {u'F', OPT_NO_SUFFIX},
+    {u'J', OPT_NO_JUNCTIONS},   {u'P', OPT_NO_PERCENT}, {u'S', OPT_NO_SUMMARY},
+};
+
+// The two messages differ on purpose (a leading blank and no colon for /N);
+// scripts that read standard error see exactly these texts.
+constexpr SubOptionSet CONDENSE_SUB_OPTIONS = {CONDENSE_LETTERS, 2, u"Unknown suboption: /K:%c\r\n"};
+constexpr SubOptionSet NEGATION_SUB_OPTIONS = {NEGATION_LETTERS, 6, u" Unknown suboption /N:%c\r\n"};
+
+constexpr OptionRow OPTION_TABLE[] = {
+    {u"/?", MATCH_WHOLE, ACTION_HELP, 0, nullptr},
+    {u"/??", MATCH_WHOLE, ACTION_HELP_VERSION, 0, nullptr},
+    {u"/A", MATCH_WHOLE, ACTION_SET_BITS, OPT_AMPERSANDS, nullptr},
+    {u"/B", MATCH_WHOLE, ACTION_SET_BITS, OPT_BLANKS, nullptr},
+    {u"/C", MATCH_WHOLE, ACTION_SET_BITS, OPT_PARENTHESES, nullptr},
+    {u"/D", MATCH_WHOLE, ACTION_SET_BITS, OPT_DIRECTORIES, nullptr},
+    {u"/E", MATCH_WHOLE, ACTION_SET_BITS, OPT_EQUALS_HEX, nullptr},
+    {u"/F", MATCH_WHOLE, ACTION_SET_BITS, OPT_QUOTES, nullptr},
+    {u"/H", MATCH_WHOLE, ACTION_SET_BITS, OPT_ENTITIES, nullptr},
+    {u"/K", MATCH_WHOLE, ACTION_SET_BITS, OPT_CONDENSE_BLANKS | OPT_CONDENSE_PUNCT, nullptr},
+    {u"/K", MATCH_PREFIX, ACTION_SUB_OPTIONS, 0, &CONDENSE_SUB_OPTIONS},
+    {u"/N", MATCH_WHOLE, ACTION_SET_BITS, OPT_NOT_REALLY, nullptr},
+    {u"/N", MATCH_PREFIX, ACTION_SUB_OPTIONS, 0, &NEGATION_SUB_OPTIONS},
+    {u"/P", MATCH_WHOLE, ACTION_SET_BITS, OPT_PROMPT, nullptr},
+    {u"/Q", MATCH_PREFIX, ACTION_Q_LIST, 0, nullptr},
+    {u"/R", MATCH_PREFIX, ACTION_R_LIST, 0, nullptr},
+    {u"/S", MATCH_WHOLE, ACTION_SET_BITS, OPT_RECURSE, nullptr},
+    {u"/U", MATCH_WHOLE, ACTION_SET_BITS, OPT_HIGH_UNICODE, nullptr},
+};
+
+// The version line of /??: name, major, minor, build, always 0, platform tag.
+constexpr char16_t VERSION_FORMAT[] = u"\r\n\t\t\t\t%s version %u.%u.%u.%u (%s)\r\n";
+
+// ---- Small text helpers over zero-terminated UTF-16. ----
+
+std::int32_t TextLength(const char16_t* text) {
+  std::int32_t length = 0;
+  while (text[length] != 0) {
+    ++length;
+  }
+  return length;
+}
+
+bool TextEquals(const char16_t* left, const char16_t* right) {
+  std::int32_t i = 0;
+  while (left[i] != 0 && left[i] == right[i]) {
+    ++i;
+  }
+  return left[i] == right[i];
+}
+
+bool RowFits(const OptionRow& row, const char16_t* argument) {
+  if (row.match == MATCH_WHOLE) {
+    return TextEquals(row.text, argument);
+  }
+  return argument[0] == row.text[0] && argument[1] == row.text[1];
+}
+
+// The rest of a prefix option: from its third character, after one ':' or '='.
+const char16_t* OptionRest(const char16_t* argument) {
+  const char16_t* rest = argument + 2;
+  if (*rest == u':' || *rest == u'=') {
+    ++rest;
+  }
+  return rest;
+}
+
+// A diagnostic: the prefix, then the message.
+void Report(const char16_t* message) {
+  ErrorPrefix();
+  Qprintf(GetStdHandle(STD_ERROR_HANDLE), message);
+}
+
+// A diagnostic about one argument or path: the prefix, then the message.
+void ReportNamed(const char16_t* format, const char16_t* name) {
+  ErrorPrefix();
+  Qprintf(GetStdHandle(STD_ERROR_HANDLE), format, name);
+}
+
+// Sets the bit of every letter of rest. Returns 0, or 1 after reporting the
+// first letter that is not in the set (bits already set stay set, but the
+// command ends before anything uses them).
+std::int32_t ApplySubOptions(const SubOptionSet& set, const char16_t* rest, OptionFlags* flags) {
+  for (; *rest != 0; ++rest) {
+    std::int32_t found = -1;
+    for (std::int32_t i = 0; i < set.letterCount && found < 0; ++i) {
+      if (set.letters[i].letter == *rest) {
+        found = i;
+      }
+    }
+    if (found < 0) {
+      ErrorPrefix();
+      Qprintf(GetStdHandle(STD_ERROR_HANDLE), set.unknownFormat, static_cast<int>(*rest));
+      return 1;
+    }
+    *flags |= set.letters[found].bit;
+  }
+  return 0;
+}
+
+// Applies one option row to the argument. Returns 0, 1 (bad sub-option) or
+// OPTIONS_HELP_WRITTEN.
+std::int32_t ApplyOptionRow(const OptionRow& row, const char16_t* argument, CommandOptions* options) {
+  switch (row.action) {
+    case ACTION_HELP:
+      QPuts(HELP_TEXT);
+      return OPTIONS_HELP_WRITTEN;
+    case ACTION_HELP_VERSION:
+      QPuts(HELP_TEXT);
+      Printf(VERSION_FORMAT, PLUGIN_NAME, static_cast<unsigned>(PLUGIN_MAJOR_VERSION),
+             static_cast<unsigned>(PLUGIN_MINOR_VERSION), static_cast<unsigned>(PLUGIN_BUILD), 0u, u"x64");
+      return OPTIONS_HELP_WRITTEN;
+    case ACTION_SET_BITS:
+      options->flags |= row.bits;
+      return 0;
+    case ACTION_SUB_OPTIONS:
+      return ApplySubOptions(*row.subOptions, OptionRest(argument), &options->flags);
+    case ACTION_Q_LIST:
+    case ACTION_R_LIST: {
+      const char16_t* rest = OptionRest(argument);
+      const char16_t* list = (*rest != 0) ? rest : nullptr;
+      (row.action == ACTION_Q_LIST ? options->qList : options->rList) = list;
+      return 0;
+    }
+  }
+  return 0;
+}
+
+bool EndsWithSeparator(const char16_t* path, std::int32_t length) {
+  return length > 0 && IsPathSeparator(path[length - 1]);
+}
+
+// True when the path is a bare drive designator such as "C:": a colon that no
+// separator precedes. On POSIX a colon is an ordinary character of a name, and
+// a true name always starts with a separator, so this never applies there.
+bool EndsWithDriveColon(const char16_t* path, std::int32_t length) {
+  if (length == 0 || path[length - 1] != u':') {
+    return false;
+  }
+  for (std::int32_t i = 0; i < length - 1; ++i) {
+    if (IsPathSeparator(path[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Under /D a directory named with trailing separators ("WORK\") is still the
+// directory itself, matched in its parent: drop them, but never a root's own.
+void DropTrailingSeparators(char16_t* path) {
+  std::int32_t length = TextLength(path);
+  while (length > 1 && IsPathSeparator(path[length - 1]) && !IsPathSeparator(path[length - 2]) &&
+         path[length - 2] != u':') {
+    path[--length] = 0;
+  }
+}
+
+// The working storage of one command. Static rather than on the stack: the
+// command is not reentrant anyway (the argument table is static), and the walk
+// below needs the stack for its own buffers at every directory level.
+struct DriverBuffers {
+  char16_t trueName[MAX_ARG_LEN];
+  char16_t directory[MAX_ARG_LEN];
+  char16_t pattern[MAX_ARG_LEN];
+};
+DriverBuffers driverBuffers;
+
+// Turns one file specification into directory and pattern. Returns 0, or 2
+// after reporting a specification that cannot be walked. A refused
+// specification is never walked with an earlier one's directory: each starts
+// from empty buffers.
+std::int32_t ResolveFileSpec(const char16_t* spec, OptionFlags flags) {
+  char16_t* trueName = driverBuffers.trueName;
+  trueName[0] = 0;
+  driverBuffers.directory[0] = 0;
+  driverBuffers.pattern[0] = 0;
+  QueryTrueName(spec, trueName);
+  if (trueName[0] == 0) {
+    ReportNamed(u"Cannot resolve \"%s\"\r\n", spec);
+    return 2;
+  }
+  if ((flags & OPT_DIRECTORIES) == 0) {
+    if (QueryIsDirectory(trueName) != 0 && AppendWildcard(trueName) != 0) {
+      ReportNamed(u"Path too long: \"%s\"\r\n", trueName);
+      return 2;
+    }
+  } else {
+    DropTrailingSeparators(trueName);
+  }
+  if (SplitTrueName(trueName, driverBuffers.directory, driverBuffers.pattern) != 0) {
+    ReportNamed(u"Cannot resolve \"%s\"\r\n", trueName);
+    return 2;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::int32_t AppendWildcard(char16_t* path) {
+  if (path == nullptr) {
+    return -1;
+  }
+  const std::int32_t length = TextLength(path);
+  const bool needsSeparator =
+      length > 0 && !EndsWithSeparator(path, length) && !EndsWithDriveColon(path, length);
+  const std::int32_t needed = length + (needsSeparator ? 1 : 0) + 1;  // and "*"
+  if (needed > MAX_ARG_LEN - 1) {
+    return 1;
+  }
+  std::int32_t end = length;
+  if (needsSeparator) {
+    path[end++] = PATH_SEPARATOR;
+  }
+  path[end++] = u'*';
+  path[end] = 0;
+  return 0;
+}
+
+std::int32_t SplitTrueName(const char16_t* trueName, char16_t* directory, char16_t* pattern) {
+  std::int32_t splitAt = -1;
+  bool separatorSeen = false;
+  std::int32_t length = 0;
+  for (; trueName[length] != 0; ++length) {
+    if (IsPathSeparator(trueName[length])) {
+      splitAt = length;
+      separatorSeen = true;
+    } else if (trueName[length] == u':' && !separatorSeen) {
+      splitAt = length;
+    }
+  }
+  if (splitAt < 0 || splitAt == length - 1) {
+    return -1;
+  }
+  for (std::int32_t i = 0; i <= splitAt; ++i) {
+    directory[i] = trueName[i];
+  }
+  directory[splitAt + 1] = 0;
+  std::int32_t out = 0;
+  for (std::int32_t i = splitAt + 1; i < length; ++i) {
+    pattern[out++] = trueName[i];
+  }
+  pattern[out] = 0;
+  return 0;
+}
+
+std::int32_t ParseOptions(CommandOptions* options) {
+  for (std::int32_t j = 0; j < argumentTable.count; ++j) {
+    const char16_t* argument = argumentTable.starts[j];
+    if (argumentTable.lengths[j] == 0) {
+      continue;
+    }
+    const OptionRow* row = nullptr;
+    for (const OptionRow& candidate : OPTION_TABLE) {
+      if (RowFits(candidate, argument)) {
+        row = &candidate;
+        break;
+      }
+    }
+    if (row != nullptr) {
+      const std::int32_t result = ApplyOptionRow(*row, argument, options);
+      if (result != 0) {
+        return result;
+      }
+    } else if (argument[0] == u'/') {
+      ReportNamed(u"Unknown option \"%s\"\r\n", argument);
+      return 1;
+    } else {
+      options->sawFileSpec = true;
+    }
+  }
+  return 0;
+}
+
+extern "C" int purifile(const char16_t* tail) {
+  if (tail == nullptr) {
+    return 1;
+  }
+  CommandOptions options{0, nullptr, nullptr, false};
+  RenameTally grandTally{0, 0, 0, 0};
+  std::int32_t result = 0;
+
+  SplitArguments(tail);
+  if (argumentTable.count <= 0) {
+    Report(u"Missing filespec\r\n");
+    return -1;
+  }
+  const std::int32_t parsed = ParseOptions(&options);
+  if (parsed == OPTIONS_HELP_WRITTEN) {
+    return 0;
+  }
+  if (parsed != 0) {
+    return parsed;
+  }
+  if (!options.sawFileSpec) {
+    Report(u"Missing filespec\r\n");
+    return -1;
+  }
+
+  for (std::int32_t j = 0; j < argumentTable.count; ++j) {
+    const char16_t* argument = argumentTable.starts[j];
+    if (argumentTable.lengths[j] == 0 || argument[0] == u'/') {
+      continue;
+    }
+    if (ResolveFileSpec(argument, options.flags) != 0) {
+      result = 2;
+      continue;
+    }
+    const std::int32_t walked = WalkDirectory(driverBuffers.directory, driverBuffers.pattern, &options.flags,
+                                              options.qList, options.rList, &grandTally);
+    if (walked == -3) {
+      return 3;
+    }
+    if (walked != 0) {
+      result = 2;
+    }
+  }
+
+  // The prompt's answer All may have cleared a bit meanwhile, so the word is
+  // read again here; /S and /N:S are never cleared.
+  if ((options.flags & OPT_RECURSE) != 0 && (options.flags & OPT_NO_SUMMARY) == 0) {
+    QPuts(u"GRAND TOTAL: ");
+    PrintTally(grandTally);
+    CrLf();
+  }
+  return result;
+}

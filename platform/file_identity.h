@@ -1,0 +1,19 @@
+// Which file or directory a path reaches, beyond the path's spelling: two paths
+// that lead to the same directory, one of them through a symbolic link or a
+// junction, give equal identities. The walk uses it to notice a link loop.
+#pragma once
+
+#include <cstdint>
+
+struct FileIdentity {
+  std::uint64_t volume;  // the device (POSIX) or volume serial number (Windows)
+  std::uint64_t index;   // the inode (POSIX) or file index (Windows) on that volume
+};
+
+// Follows links to what they lead to. Returns 1 and fills identity, or 0 when
+// the path cannot be reached (GetLastError tells why).
+int GetFileIdentity(const char16_t* path, FileIdentity* identity);
+
+inline bool SameFile(const FileIdentity& left, const FileIdentity& right) {
+  return left.volume == right.volume && left.index == right.index;
+}

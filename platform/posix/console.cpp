@@ -1,0 +1,347 @@
+// POSIX implementation: handles, the console and standard output.
+//
+// The console device is the controlling terminal, /dev/tty: CreateFileW opens
+// it under the names "CONOUT$" and "CONIN$", WriteConsoleW writes UTF-8 to it,
+// _getwch reads keys from it, and GetConsoleMode says TRUE for those handles
+// only. The standard handles are never consoles here, even when they are a
+// terminal: text for them goes through WriteFile as UTF-8.
+//
+// Standard output is buffered (one write per 64 KiB, not per line). The buffer
+// is written out before anything else reaches the terminal or the process
+// waits for input, and at exit, so the order of everything the user sees is
+// the order it was written in.
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "platform/posix/posix_internal.h"
+
+namespace {
+
+constexpr std::uint32_t kHandleMagic = 0x48414E44;  // "HAND"
+
+struct PosixHandle {
+  std::uint32_t magic;
+  int fd;
+  bool console;  // opened by CreateFileW on the terminal, and closed by CloseHandle
+};
+
+PosixHandle standardInput{kHandleMagic, STDIN_FILENO, false};
+PosixHandle standardOutput{kHandleMagic, STDOUT_FILENO, false};
+PosixHandle standardError{kHandleMagic, STDERR_FILENO, false};
+
+PosixHandle* AsHandle(HANDLE handle) {
+  auto* posixHandle = static_cast<PosixHandle*>(handle);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || posixHandle->magic != kHandleMagic) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  return posixHandle;
+}
+
+// Writes every byte, retrying after interruptions and partial writes.
+// Returns 0 or the errno value.
+int WriteAll(int fd, const char* bytes, std::size_t count) {
+  while (count > 0) {
+    const ssize_t written = write(fd, bytes, count);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    bytes += written;
+    count -= static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+constexpr std::size_t kOutputBufferSize = 64 * 1024;
+char outputBuffer[kOutputBufferSize];
+std::size_t outputUsed = 0;
+bool flushAtExitRegistered = false;
+
+// Returns 0 or the errno value of the failed write; what could not be written
+// is dropped either way, so that one failure is not repeated for ever.
+int FlushOutputBuffer() {
+  const int error = WriteAll(STDOUT_FILENO, outputBuffer, outputUsed);
+  outputUsed = 0;
+  return error;
+}
+
+void FlushAtExit() { FlushOutputBuffer(); }
+
+int BufferStandardOutput(const char* bytes, std::size_t count) {
+  if (!flushAtExitRegistered) {
+    flushAtExitRegistered = true;
+    std::atexit(FlushAtExit);
+  }
+  if (outputUsed + count > kOutputBufferSize) {
+    const int error = FlushOutputBuffer();
+    if (error != 0) return error;
+    if (count >= kOutputBufferSize) return WriteAll(STDOUT_FILENO, bytes, count);
+  }
+  std::memcpy(outputBuffer + outputUsed, bytes, count);
+  outputUsed += count;
+  return 0;
+}
+
+// Writes UTF-16 text as UTF-8 in pieces small enough for a stack buffer,
+// never splitting a surrogate pair. Returns 0 or the errno value.
+int WriteText(int fd, const char16_t* text, std::size_t length) {
+  constexpr std::size_t kPiece = 1024;
+  char bytes[kPiece * 3];
+  while (length > 0) {
+    std::size_t piece = length < kPiece ? length : kPiece;
+    if (piece < length && text[piece - 1] >= 0xD800 && text[piece - 1] <= 0xDBFF) --piece;
+    const std::size_t count = EncodeUtf8(text, piece, bytes, sizeof bytes);
+    const int error = WriteAll(fd, bytes, count);
+    if (error != 0) return error;
+    text += piece;
+    length -= piece;
+  }
+  return 0;
+}
+
+bool IsConsoleName(const char16_t* name) {
+  static const char16_t* const kNames[] = {u"CONOUT$", u"CONIN$"};
+  for (const char16_t* expected : kNames) {
+    std::size_t i = 0;
+    while (expected[i] != 0 && name[i] != 0 &&
+           (name[i] == expected[i] || (name[i] >= u'a' && name[i] <= u'z' && name[i] - 32 == expected[i]))) {
+      ++i;
+    }
+    if (expected[i] == 0 && name[i] == 0) return true;
+  }
+  return false;
+}
+
+int OpenTerminal() { return open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY); }
+
+}  // namespace
+
+void FlushStandardOutput() { FlushOutputBuffer(); }
+
+HANDLE GetStdHandle(DWORD which) {
+  if (which == STD_INPUT_HANDLE) return &standardInput;
+  if (which == STD_OUTPUT_HANDLE) return &standardOutput;
+  if (which == STD_ERROR_HANDLE) return &standardError;
+  SetLastError(ERROR_INVALID_HANDLE);
+  return INVALID_HANDLE_VALUE;
+}
+
+// Only the console device can be opened; this layer opens no files.
+HANDLE CreateFileW(LPCWSTR name, DWORD /*access*/, DWORD /*share*/, void* /*security*/, DWORD disposition,
+                   DWORD /*flags*/, HANDLE /*templateFile*/) {
+  if (name == nullptr || !IsConsoleName(name) || disposition != OPEN_EXISTING) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return INVALID_HANDLE_VALUE;
+  }
+  const int fd = OpenTerminal();
+  if (fd < 0) {
+    SetLastErrorFromErrno(errno);
+    return INVALID_HANDLE_VALUE;
+  }
+  auto* handle = new (std::nothrow) PosixHandle{kHandleMagic, fd, true};
+  if (handle == nullptr) {
+    close(fd);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return INVALID_HANDLE_VALUE;
+  }
+  return handle;
+}
+
+// Console handles are closed; the standard handles stay open for the rest of
+// the process (standard output still has its buffer to write out).
+BOOL CloseHandle(HANDLE handle) {
+  PosixHandle* posixHandle = AsHandle(handle);
+  if (posixHandle == nullptr) return FALSE;
+  if (posixHandle->console) {
+    close(posixHandle->fd);
+    posixHandle->magic = 0;
+    delete posixHandle;
+  }
+  return TRUE;
+}
+
+BOOL GetConsoleMode(HANDLE handle, DWORD* mode) {
+  PosixHandle* posixHandle = AsHandle(handle);
+  if (posixHandle == nullptr || !posixHandle->console) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (mode != nullptr) *mode = ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT;
+  return TRUE;
+}
+
+BOOL WriteConsoleW(HANDLE console, const void* text, DWORD length, DWORD* written, void* /*reserved*/) {
+  if (written != nullptr) *written = 0;
+  PosixHandle* posixHandle = AsHandle(console);
+  if (posixHandle == nullptr || !posixHandle->console) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  FlushStandardOutput();
+  const int error = WriteText(posixHandle->fd, static_cast<const char16_t*>(text), length);
+  if (error != 0) {
+    SetLastErrorFromErrno(error);
+    return FALSE;
+  }
+  if (written != nullptr) *written = length;
+  return TRUE;
+}
+
+BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, void* /*overlapped*/) {
+  if (written != nullptr) *written = 0;
+  PosixHandle* posixHandle = AsHandle(file);
+  if (posixHandle == nullptr) return FALSE;
+  int error = 0;
+  if (posixHandle == &standardOutput) {
+    error = BufferStandardOutput(static_cast<const char*>(bytes), length);
+  } else {
+    FlushStandardOutput();
+    error = WriteAll(posixHandle->fd, static_cast<const char*>(bytes), length);
+  }
+  if (error != 0) {
+    SetLastErrorFromErrno(error);
+    return FALSE;
+  }
+  if (written != nullptr) *written = length;
+  return TRUE;
+}
+
+BOOL ReadFile(HANDLE file, void* bytes, DWORD length, DWORD* read, void* /*overlapped*/) {
+  if (read != nullptr) *read = 0;
+  PosixHandle* posixHandle = AsHandle(file);
+  if (posixHandle == nullptr) return FALSE;
+  FlushStandardOutput();
+  for (;;) {
+    const ssize_t count = ::read(posixHandle->fd, bytes, length);
+    if (count >= 0) {
+      if (read != nullptr) *read = static_cast<DWORD>(count);
+      return TRUE;
+    }
+    if (errno != EINTR) {
+      SetLastErrorFromErrno(errno);
+      return FALSE;
+    }
+  }
+}
+
+// There are no windows: the caption and the text go to the terminal, or to
+// standard error when there is none, and the box is taken as answered OK.
+int MessageBoxW(HWND /*owner*/, LPCWSTR text, LPCWSTR caption, UINT /*type*/) {
+  FlushStandardOutput();
+  const int terminal = OpenTerminal();
+  const int fd = terminal >= 0 ? terminal : STDERR_FILENO;
+  auto writeLine = [fd](const char16_t* line) {
+    std::size_t length = 0;
+    while (line[length] != 0) ++length;
+    WriteText(fd, line, length);
+    WriteAll(fd, "\n", 1);
+  };
+  writeLine(caption != nullptr ? caption : u"Error");
+  if (text != nullptr) writeLine(text);
+  if (terminal >= 0) close(terminal);
+  return IDOK;
+}
+
+HWND GetForegroundWindow() { return nullptr; }
+
+namespace {
+
+// Code units of a key already decoded but not yet returned (the low half of
+// a surrogate pair, or the rest of a malformed sequence).
+char16_t pendingKeys[4];
+std::size_t pendingCount = 0;
+
+// One byte from the terminal, waiting at most `milliseconds` (-1: for ever).
+// Returns the byte, or -1 on timeout, end of input or error.
+int ReadByte(int fd, int milliseconds) {
+  for (;;) {
+    pollfd request{fd, POLLIN, 0};
+    const int ready = poll(&request, 1, milliseconds);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) return -1;
+    unsigned char byte = 0;
+    const ssize_t count = read(fd, &byte, 1);
+    if (count < 0 && errno == EINTR) continue;
+    return count == 1 ? byte : -1;
+  }
+}
+
+// The bytes that follow an Esc within a moment belong to a cursor or function
+// key (ESC [ ... final, ESC O x) or to Alt and a key; they are read and dropped.
+void SkipEscapeSequence(int fd, int second) {
+  constexpr int kWithinSequence = 20;
+  if (second == 'O') {
+    ReadByte(fd, kWithinSequence);
+  } else if (second == '[') {
+    for (int byte = ReadByte(fd, kWithinSequence); byte >= 0 && !(byte >= 0x40 && byte <= 0x7E);
+         byte = ReadByte(fd, kWithinSequence)) {
+    }
+  }
+}
+
+// One key from the terminal, already in raw mode: WEOF at the end of input.
+wint_t ReadKey(int fd) {
+  constexpr int kEscapeWait = 50;  // an Esc pressed alone is not followed by more bytes
+  const int lead = ReadByte(fd, -1);
+  if (lead < 0) return WEOF;
+  if (lead == 0x1B) {
+    const int second = ReadByte(fd, kEscapeWait);
+    if (second < 0) return 27;
+    SkipEscapeSequence(fd, second);
+    return 0xE0;
+  }
+  char bytes[4] = {static_cast<char>(lead)};
+  std::size_t count = 1;
+  const std::size_t expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  while (count < expected) {
+    const int next = ReadByte(fd, kEscapeWait);
+    if (next < 0) break;
+    bytes[count++] = static_cast<char>(next);
+  }
+  char16_t units[4];
+  const std::size_t unitCount = DecodeUtf8(bytes, count, units, 4);
+  for (std::size_t i = 1; i < unitCount; ++i) pendingKeys[pendingCount++] = units[i];
+  return units[0];
+}
+
+}  // namespace
+
+wint_t _getwch() {
+  FlushStandardOutput();
+  if (pendingCount > 0) {
+    const char16_t key = pendingKeys[0];
+    std::memmove(pendingKeys, pendingKeys + 1, (pendingCount - 1) * sizeof(char16_t));
+    --pendingCount;
+    return key;
+  }
+  const int fd = OpenTerminal();
+  if (fd < 0) return WEOF;
+  termios saved;
+  if (tcgetattr(fd, &saved) != 0) {
+    close(fd);
+    return WEOF;
+  }
+  // Raw: no echo, no line editing, no signals from keys (Ctrl+C arrives as 3,
+  // as Windows gives it), Enter as a carriage return.
+  termios raw = saved;
+  raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
+  raw.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL);
+  raw.c_cc[VMIN] = 1;
+  raw.c_cc[VTIME] = 0;
+  if (tcsetattr(fd, TCSANOW, &raw) != 0) {
+    close(fd);
+    return WEOF;
+  }
+  const wint_t key = ReadKey(fd);
+  tcsetattr(fd, TCSANOW, &saved);
+  close(fd);
+  return key;
+}

@@ -1,0 +1,243 @@
+// POSIX implementation: directory enumeration (FindFirstFileW, FindNextFileW,
+// FindClose) and GetFileAttributesW.
+//
+// Attributes as Windows would show a POSIX entry: a name starting with '.' is
+// hidden; a symbolic link is a reparse point, and also a directory when it
+// points at one (so that a walker that skips reparse points never follows it,
+// and the link itself is what gets renamed); anything else that is neither a
+// directory nor a link is a normal file. Sizes and times are left zero and the
+// short name empty: nothing here uses them, and leaving them out saves a stat
+// per entry, so most entries cost one readdir and no system call of their own.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <new>
+
+#include "platform/posix/posix_internal.h"
+
+namespace {
+
+constexpr std::uint32_t kFindMagic = 0x46494E44;  // "FIND": guards against foreign handles
+
+struct FindSearch {
+  std::uint32_t magic;
+  DIR* directory;  // null for a search that names one entry (no wildcard)
+  char16_t pattern[MAX_PATH];
+};
+
+bool IsDotOrDotDot(const char* name) {
+  return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
+// The attributes of `name` inside the directory `directoryFd`, or
+// INVALID_FILE_ATTRIBUTES with errno set. `type` is the entry's d_type when
+// readdir knew it, which spares the lstat.
+DWORD AttributesOf(int directoryFd, const char* name, const char* leafName, unsigned char type) {
+  if (type == DT_UNKNOWN) {
+    struct stat status;
+    if (fstatat(directoryFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) return INVALID_FILE_ATTRIBUTES;
+    type = S_ISDIR(status.st_mode) ? DT_DIR : S_ISLNK(status.st_mode) ? DT_LNK : DT_REG;
+  }
+  DWORD attributes = 0;
+  if (type == DT_DIR) {
+    attributes |= FILE_ATTRIBUTE_DIRECTORY;
+  } else if (type == DT_LNK) {
+    attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    struct stat target;
+    if (fstatat(directoryFd, name, &target, 0) == 0 && S_ISDIR(target.st_mode)) {
+      attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    }
+  }
+  if (leafName[0] == '.' && !IsDotOrDotDot(leafName)) attributes |= FILE_ATTRIBUTE_HIDDEN;
+  return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+}
+
+void ClearFound(WIN32_FIND_DATAW* found) { std::memset(found, 0, sizeof *found); }
+
+bool HasWildcard(const char16_t* text) {
+  for (; *text != 0; ++text) {
+    if (*text == u'*' || *text == u'?') return true;
+  }
+  return false;
+}
+
+char16_t FoldAscii(char16_t ch) { return ch >= u'a' && ch <= u'z' ? static_cast<char16_t>(ch - 32) : ch; }
+
+// '*' matches any run of code units, '?' any one; other code units compare
+// with the ASCII letters folded, as Windows' own search does. Iterative with
+// one backtrack point, so no pattern can make it slow beyond the product of
+// the two lengths.
+bool MatchesPattern(const char16_t* pattern, const char16_t* name) {
+  const char16_t* starPattern = nullptr;
+  const char16_t* starName = nullptr;
+  while (*name != 0) {
+    if (*pattern == u'*') {
+      starPattern = ++pattern;
+      starName = name;
+    } else if (*pattern != 0 && (*pattern == u'?' || FoldAscii(*pattern) == FoldAscii(*name))) {
+      ++pattern;
+      ++name;
+    } else if (starPattern != nullptr) {
+      pattern = starPattern;
+      name = ++starName;
+    } else {
+      return false;
+    }
+  }
+  while (*pattern == u'*') ++pattern;
+  return *pattern == 0;
+}
+
+// The next entry of the directory that matches the search's pattern, or
+// false with the last error set (ERROR_NO_MORE_FILES at the end).
+bool ReadNextMatch(FindSearch* search, WIN32_FIND_DATAW* found) {
+  const int directoryFd = dirfd(search->directory);
+  for (;;) {
+    errno = 0;
+    const dirent* entry = readdir(search->directory);
+    if (entry == nullptr) {
+      if (errno != 0) {
+        SetLastErrorFromErrno(errno);
+      } else {
+        SetLastError(ERROR_NO_MORE_FILES);
+      }
+      return false;
+    }
+    ClearFound(found);
+    // A name has at most NAME_MAX (255) bytes, and no byte needs more than one
+    // UTF-16 code unit on its own, so every name fits in MAX_PATH.
+    const std::size_t length = DecodeUtf8(entry->d_name, std::strlen(entry->d_name), found->cFileName, MAX_PATH - 1);
+    found->cFileName[length < MAX_PATH ? length : MAX_PATH - 1] = 0;
+    if (!MatchesPattern(search->pattern, found->cFileName)) continue;
+    const DWORD attributes = AttributesOf(directoryFd, entry->d_name, entry->d_name, entry->d_type);
+    // An entry that vanished between readdir and its stat is passed over.
+    if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+    found->dwFileAttributes = attributes;
+    return true;
+  }
+}
+
+// The final component of a UTF-16 path: what follows its last separator.
+const char16_t* FinalComponent(const char16_t* path) {
+  const char16_t* leaf = path;
+  for (const char16_t* p = path; *p != 0; ++p) {
+    if (IsPathSeparator(*p)) leaf = p + 1;
+  }
+  return leaf;
+}
+
+// Same for a byte path, ignoring separators at its end ("dir/" names "dir").
+const char* FinalComponentBytes(char* path) {
+  std::size_t length = std::strlen(path);
+  while (length > 1 && path[length - 1] == '/') path[--length] = 0;
+  const char* slash = std::strrchr(path, '/');
+  return slash != nullptr && slash[1] != 0 ? slash + 1 : path;
+}
+
+}  // namespace
+
+// The search path is a directory followed by a final component that is either
+// a pattern with '*' and '?' (every matching entry, "." and ".." included, in
+// directory order) or a plain name (that one entry).
+HANDLE FindFirstFileW(LPCWSTR searchPath, WIN32_FIND_DATAW* found) {
+  if (searchPath == nullptr || found == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  const char16_t* pattern = FinalComponent(searchPath);
+  std::size_t patternLength = 0;
+  while (pattern[patternLength] != 0) ++patternLength;
+  if (patternLength == 0) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (patternLength >= MAX_PATH) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return INVALID_HANDLE_VALUE;
+  }
+
+  char path[PATH_MAX];
+  if (!PathToBytes(searchPath, path, sizeof path)) return INVALID_HANDLE_VALUE;
+
+  if (!HasWildcard(pattern)) {
+    ClearFound(found);
+    const DWORD attributes = GetFileAttributesW(searchPath);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return INVALID_HANDLE_VALUE;
+    std::memcpy(found->cFileName, pattern, (patternLength + 1) * sizeof(char16_t));
+    found->dwFileAttributes = attributes;
+    auto* search = new (std::nothrow) FindSearch{kFindMagic, nullptr, {}};
+    if (search == nullptr) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return INVALID_HANDLE_VALUE;
+    }
+    return search;
+  }
+
+  // Cut the bytes after the directory's separator; no separator means the
+  // current directory.
+  const std::size_t directoryUnits = static_cast<std::size_t>(pattern - searchPath);
+  char* separator = directoryUnits == 0 ? nullptr : std::strrchr(path, '/');
+  if (separator != nullptr) separator[1] = 0;
+  DIR* directory = opendir(separator != nullptr ? path : ".");
+  if (directory == nullptr) {
+    SetLastErrorFromErrno(errno);
+    return INVALID_HANDLE_VALUE;
+  }
+  auto* search = new (std::nothrow) FindSearch{kFindMagic, directory, {}};
+  if (search == nullptr) {
+    closedir(directory);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::memcpy(search->pattern, pattern, (patternLength + 1) * sizeof(char16_t));
+  if (!ReadNextMatch(search, found)) {
+    const DWORD error = GetLastError();
+    FindClose(search);
+    SetLastError(error == ERROR_NO_MORE_FILES ? ERROR_FILE_NOT_FOUND : error);
+    return INVALID_HANDLE_VALUE;
+  }
+  return search;
+}
+
+BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* found) {
+  auto* search = static_cast<FindSearch*>(find);
+  if (find == nullptr || find == INVALID_HANDLE_VALUE || search->magic != kFindMagic || found == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (search->directory == nullptr) {
+    SetLastError(ERROR_NO_MORE_FILES);
+    return FALSE;
+  }
+  return ReadNextMatch(search, found) ? TRUE : FALSE;
+}
+
+BOOL FindClose(HANDLE find) {
+  auto* search = static_cast<FindSearch*>(find);
+  if (find == nullptr || find == INVALID_HANDLE_VALUE || search->magic != kFindMagic) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (search->directory != nullptr) closedir(search->directory);
+  search->magic = 0;
+  delete search;
+  return TRUE;
+}
+
+DWORD GetFileAttributesW(LPCWSTR path) {
+  if (path == nullptr || path[0] == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  char bytes[PATH_MAX];
+  if (!PathToBytes(path, bytes, sizeof bytes)) return INVALID_FILE_ATTRIBUTES;
+  char leafBuffer[PATH_MAX];
+  std::memcpy(leafBuffer, bytes, std::strlen(bytes) + 1);
+  const DWORD attributes = AttributesOf(AT_FDCWD, bytes, FinalComponentBytes(leafBuffer), DT_UNKNOWN);
+  if (attributes == INVALID_FILE_ATTRIBUTES) SetLastErrorFromErrno(errno);
+  return attributes;
+}

@@ -1,0 +1,56 @@
+// POSIX-only header, shared by the files of platform/posix/ (and their tests):
+// the helpers behind the Windows functions declared in win32_api.h.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/posix/win32_api.h"
+
+// ---- Text ------------------------------------------------------------------
+// UTF-8 bytes to UTF-16. Every byte that is not part of a valid UTF-8 sequence
+// (stray continuation bytes, overlong forms, encoded surrogates, code points
+// above U+10FFFF, cut-off sequences) becomes the lone low surrogate
+// U+DC80..U+DCFF that carries it, so decoding never fails and EncodeUtf8 gives
+// back exactly the same bytes. Writes at most `capacity` code units and returns
+// how many the whole text needs.
+std::size_t DecodeUtf8(const char* bytes, std::size_t count, char16_t* text, std::size_t capacity);
+
+// UTF-16 to UTF-8: U+DC80..U+DCFF alone become the byte they carry, other lone
+// surrogates their three-byte form, so no code unit is lost. Writes at most
+// `capacity` bytes (never part of a character) and returns how many the whole
+// text needs.
+std::size_t EncodeUtf8(const char16_t* text, std::size_t length, char* bytes, std::size_t capacity);
+
+// A zero-terminated UTF-16 path as the zero-terminated bytes the kernel takes.
+// False, with ERROR_FILENAME_EXCED_RANGE as the last error, when the bytes and
+// their terminator do not fit `capacity`.
+bool PathToBytes(const char16_t* path, char* bytes, std::size_t capacity);
+
+// ---- Errors ----------------------------------------------------------------
+// The one mapping from errno values to Windows error codes.
+struct ErrnoMapping {
+  int errnoValue;
+  DWORD windowsCode;
+};
+extern const ErrnoMapping kErrnoMappings[];
+extern const std::size_t kErrnoMappingCount;
+// The code for errno values the table does not list.
+constexpr DWORD kUnmappedErrnoCode = ERROR_INVALID_FUNCTION;
+
+DWORD WindowsErrorFromErrno(int errnoValue);
+// SetLastError(WindowsErrorFromErrno(errnoValue)).
+void SetLastErrorFromErrno(int errnoValue);
+
+// Windows' own wording of an error code, without the line break Windows ends
+// it with; null for codes the layer does not know.
+const char16_t* SystemMessageText(DWORD code);
+
+// ---- Renaming --------------------------------------------------------------
+// The rename that never replaces, for file systems that refuse
+// RENAME_NOREPLACE (see move_file.cpp). Returns 0 or the errno value.
+int RenameWithoutFlag(const char* from, const char* to);
+
+// ---- Standard output -------------------------------------------------------
+// Writes out what WriteFile has gathered for standard output. Called before
+// anything else reaches the terminal or the process waits for input.
+void FlushStandardOutput();

@@ -1,0 +1,170 @@
+// POSIX implementation: UTF-8 <-> UTF-16 with the byte-escaping scheme that lets
+// any file name, valid UTF-8 or not, cross into UTF-16 and back unchanged.
+#include <cstring>
+
+#include "platform/posix/posix_internal.h"
+
+namespace {
+
+constexpr char16_t kEscapeBase = 0xDC00;  // byte b (0x80..0xFF) travels as U+DC00 + b
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The length of the valid UTF-8 sequence starting at bytes[0] and its code
+// point, or 0 when the lead byte does not start one. Surrogate code points
+// (ED A0..BF xx) are refused: decoding them would let two different byte
+// strings read as the same text.
+std::size_t ReadSequence(const unsigned char* bytes, std::size_t available, char32_t* code) {
+  const unsigned char lead = bytes[0];
+  if (lead < 0x80) {
+    *code = lead;
+    return 1;
+  }
+  std::size_t length = 0;
+  char32_t value = 0;
+  unsigned char low = 0x80;   // bounds of the second byte, which rule out
+  unsigned char high = 0xBF;  // overlong forms, surrogates and > U+10FFFF
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    value = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    value = lead & 0x0F;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    value = lead & 0x07;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (available < length || bytes[1] < low || bytes[1] > high) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if (!IsContinuation(bytes[i])) return 0;
+    value = (value << 6) | (bytes[i] & 0x3F);
+  }
+  *code = value;
+  return length;
+}
+
+}  // namespace
+
+std::size_t DecodeUtf8(const char* bytes, std::size_t count, char16_t* text, std::size_t capacity) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+  std::size_t needed = 0;
+  auto put = [&](char16_t unit) {
+    if (needed < capacity) text[needed] = unit;
+    ++needed;
+  };
+  std::size_t at = 0;
+  while (at < count) {
+    char32_t code = 0;
+    const std::size_t length = ReadSequence(in + at, count - at, &code);
+    if (length == 0) {
+      put(static_cast<char16_t>(kEscapeBase + in[at]));
+      ++at;
+      continue;
+    }
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      put(static_cast<char16_t>(0xD800 + (code >> 10)));
+      put(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+      put(static_cast<char16_t>(code));
+    }
+    at += length;
+  }
+  return needed;
+}
+
+std::size_t EncodeUtf8(const char16_t* text, std::size_t length, char* bytes, std::size_t capacity) {
+  std::size_t needed = 0;
+  unsigned char sequence[4];
+  for (std::size_t i = 0; i < length; ++i) {
+    const char32_t unit = text[i];
+    std::size_t size = 0;
+    if (unit < 0x80) {
+      sequence[size++] = static_cast<unsigned char>(unit);
+    } else if (unit < 0x800) {
+      sequence[size++] = static_cast<unsigned char>(0xC0 | (unit >> 6));
+      sequence[size++] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+    } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
+               text[i + 1] <= 0xDFFF) {
+      const char32_t code = 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+      sequence[size++] = static_cast<unsigned char>(0xF0 | (code >> 18));
+      sequence[size++] = static_cast<unsigned char>(0x80 | ((code >> 12) & 0x3F));
+      sequence[size++] = static_cast<unsigned char>(0x80 | ((code >> 6) & 0x3F));
+      sequence[size++] = static_cast<unsigned char>(0x80 | (code & 0x3F));
+    } else if (unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF) {
+      sequence[size++] = static_cast<unsigned char>(unit - kEscapeBase);
+    } else {
+      // Everything else, lone surrogates included, in the three-byte form.
+      sequence[size++] = static_cast<unsigned char>(0xE0 | (unit >> 12));
+      sequence[size++] = static_cast<unsigned char>(0x80 | ((unit >> 6) & 0x3F));
+      sequence[size++] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+    }
+    if (needed + size <= capacity) std::memcpy(bytes + needed, sequence, size);
+    needed += size;
+  }
+  return needed;
+}
+
+bool PathToBytes(const char16_t* path, char* bytes, std::size_t capacity) {
+  std::size_t length = 0;
+  while (path[length] != 0) ++length;
+  const std::size_t needed = EncodeUtf8(path, length, bytes, capacity);
+  if (needed >= capacity) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
+  bytes[needed] = 0;
+  return true;
+}
+
+namespace {
+
+// The Windows conventions shared by both directions: a length of -1 means "up
+// to and including the terminator", a capacity of 0 asks for the size needed,
+// and a result that does not fit fails with ERROR_INSUFFICIENT_BUFFER.
+template <typename In, typename Out, typename Convert>
+int ConvertLikeWindows(UINT codePage, const In* input, int inputLength, Out* output, int outputSize,
+                       Convert convert) {
+  if (codePage != CP_UTF8 || input == nullptr || inputLength < -1 || outputSize < 0 ||
+      (outputSize > 0 && output == nullptr)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::size_t length = 0;
+  if (inputLength == -1) {
+    while (input[length] != 0) ++length;
+    ++length;
+  } else {
+    length = static_cast<std::size_t>(inputLength);
+  }
+  if (length == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const std::size_t needed = convert(input, length, output, static_cast<std::size_t>(outputSize));
+  if (outputSize > 0 && needed > static_cast<std::size_t>(outputSize)) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  return static_cast<int>(needed);
+}
+
+}  // namespace
+
+int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* bytes, int byteCount, LPWSTR text,
+                        int textSize) {
+  return ConvertLikeWindows(codePage, bytes, byteCount, text, textSize, DecodeUtf8);
+}
+
+int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, LPCWSTR text, int textLength, char* bytes,
+                        int byteSize, const char* /*defaultChar*/, BOOL* usedDefault) {
+  if (usedDefault != nullptr) *usedDefault = FALSE;
+  return ConvertLikeWindows(codePage, text, textLength, bytes, byteSize, EncodeUtf8);
+}

@@ -1,0 +1,193 @@
+#include "cleaner/new_name.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cleaner/preview_names.h"
+#include "plugin/host_services.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+struct Case {
+  const char16_t* oldName;
+  OptionFlags options;
+  std::vector<std::u16string> existing;  // entries made in the directory first
+  std::int32_t result;
+  const char16_t* newName;  // expected when the result is NEW_NAME_READY
+  const char16_t* qList = nullptr;
+  const char16_t* rList = nullptr;
+};
+
+// Builds the new name of c.oldName in a fresh directory holding c.existing.
+void Check(const Case& c) {
+  testing_support::TempDir directory;
+  for (const std::u16string& name : c.existing) {
+    std::ofstream(directory.path() / std::filesystem::path(name)).put('x');
+  }
+  std::vector<char16_t> newName(MAX_ARG_LEN, u'#');
+  const std::int32_t result =
+      BuildNewName(directory.engine_path().c_str(), c.oldName, newName.data(), c.options, c.qList, c.rList);
+  const std::string label = testing::PrintToString(std::u16string(c.oldName));
+  EXPECT_EQ(result, c.result) << label;
+  if (c.result == NEW_NAME_READY) {
+    EXPECT_EQ(std::u16string(newName.data()), c.newName) << label;
+  } else {
+    EXPECT_EQ(newName[0], u'#') << label << ": the buffer must not be written";
+  }
+}
+
+constexpr std::int32_t READY = NEW_NAME_READY;
+constexpr std::int32_t SAME = NEW_NAME_UNCHANGED;
+
+TEST(BuildNewName, PerCharacterSteps) {
+  const Case cases[] = {
+      {u"a%20b.txt", 0, {}, READY, u"a b.txt"},
+      {u"a%20b.txt", OPT_BLANKS, {}, READY, u"a_b.txt"},
+      {u"100%.txt", 0, {}, READY, u"100_.txt"},
+      {u"50%4", 0, {}, READY, u"50_4"},
+      {u"x=4", OPT_EQUALS_HEX, {}, SAME, nullptr},
+      {u"%41%62c", 0, {}, READY, u"Abc"},
+      {u"%C3%A9", 0, {}, READY, u"\u00C3\u00A9"},
+      {u"%80", 0, {}, READY, u"\u20AC"},
+      {u"%3Cb%3E", 0, {}, READY, u"_b_"},
+      {u"%2541", 0, {}, READY, u"_41"},  // a decoded '%' starts no pair
+      {u"a%00b", 0, {}, READY, u"ab"},
+      {u"%41", OPT_NO_PERCENT, {}, READY, u"_41"},
+      {u"%\uFF21\uFF22", 0, {}, READY, u"_\uFF21\uFF22"},  // full-width digits have no value
+      {u"a=3Db", OPT_EQUALS_HEX, {}, READY, u"a=b"},
+      {u"a=3Db", 0, {}, SAME, nullptr},
+      {u"&#37;41", OPT_ENTITIES, {}, READY, u"A"},  // entities first, then pairs
+      {u"&lt;x&gt;", OPT_ENTITIES, {}, READY, u"_x_"},
+      {u"a&amp;b", OPT_ENTITIES | OPT_AMPERSANDS, {}, READY, u"a_b"},
+      {u"&lt", OPT_ENTITIES, {}, SAME, nullptr},  // no ';': not decoded at all
+      {u"&#x1F600;", OPT_ENTITIES | OPT_HIGH_UNICODE, {}, READY, u"_"},
+      {u"a\U0001F600b\xD800", OPT_HIGH_UNICODE, {}, READY, u"a_b_"},
+      {u"a\U0001F600b", 0, {}, SAME, nullptr},
+      {u"it's", OPT_QUOTES, {}, READY, u"it_s"},
+      {u"it%27s", OPT_QUOTES, {}, READY, u"it_s"},
+      {u"it's", 0, {}, SAME, nullptr},
+      {u"a\"b`c", 0, {}, READY, u"a'b'c"},
+      {u"a&b(1)", OPT_AMPERSANDS | OPT_PARENTHESES, {}, READY, u"a_b_1_"},
+      {u"a&b(1)", 0, {}, SAME, nullptr},
+      {u"\u0093quoted\u0094\u0081", 0, {}, READY, u"\u201Cquoted\u201D_"},
+      {u"tab\there", OPT_BLANKS, {}, READY, u"tab_here"},
+      {u"a\u3000b", OPT_BLANKS, {}, READY, u"a_b"},
+  };
+  for (const Case& c : cases) Check(c);
+}
+
+TEST(BuildNewName, UserLists) {
+  const Case cases[] = {
+      {u"cab", 0, {}, READY, u"cX", u"AB", u"X"},
+      {u"CAB", 0, {}, READY, u"CX", u"AB", u"X"},
+      {u"cab", 0, {}, SAME, nullptr, u"ab", u"X"},  // the list is searched as passed
+      {u"banana", 0, {}, READY, u"bnn", u"A", nullptr},
+      {u"x", 0, {}, READY, u"_", u"X", u"?"},  // replacements pass the translation
+      {u"it's", OPT_QUOTES, {}, READY, u"it_s", u"'", u"X"},  // quotes go before the lists
+      {u"it's", OPT_QUOTES, {}, READY, u"itXs", u"_", u"X"},
+      {u"a%41", 0, {}, READY, u"aB", u"A", u"B"},  // decoded characters meet the lists
+      {u"a", 0, {}, SAME, nullptr, u"A", u"A"},     // only the ASCII case changed
+      {u"\u00E9", 0, {}, READY, u"\u00C9", u"\u00E9", u"\u00C9"},
+  };
+  for (const Case& c : cases) Check(c);
+}
+
+TEST(BuildNewName, CondensingTrimmingAndDefaults) {
+  const Case cases[] = {
+      {u"a  b", OPT_BLANKS | OPT_CONDENSE_PUNCT, {}, READY, u"a_b"},
+      {u"a  b", OPT_CONDENSE_BLANKS, {}, READY, u"a b"},
+      {u"a \u3000", OPT_CONDENSE_BLANKS, {}, READY, u"a"},  // condensed, then trimmed
+      {u"a \u3000", 0, {}, SAME, nullptr},
+      {u"name. .", 0, {}, READY, u"name"},
+      {u" .lead. ", 0, {}, READY, u" .lead"},
+      {u"a%A0", 0, {}, READY, u"a"},
+      {u"%00", 0, {}, READY, u"File"},
+      {u"...", OPT_DIRECTORIES, {}, READY, u"Dir"},
+      {u"file", 0, {}, SAME, nullptr},
+  };
+  for (const Case& c : cases) Check(c);
+}
+
+TEST(BuildNewName, UniqueSuffix) {
+  const Case cases[] = {
+      {u"a b.txt", OPT_BLANKS, {u"a_b.txt"}, READY, u"a_b-001.txt"},
+      {u"a b.txt", OPT_BLANKS, {u"a_b.txt", u"a_b-001.txt"}, READY, u"a_b-002.txt"},
+      {u"a b.txt", OPT_BLANKS | OPT_NO_SUFFIX, {u"a_b.txt"}, READY, u"a_b.txt"},
+      {u"photo%2D007.jpg", 0, {u"photo-007.jpg"}, READY, u"photo-008.jpg"},
+      {u"photo%2D12.jpg", 0, {u"photo-12.jpg"}, READY, u"photo-013.jpg"},
+      {u"photo%2D9999.jpg", 0, {u"photo-9999.jpg"}, READY, u"photo-10000.jpg"},
+      {u"photo%2D10000.jpg", 0, {u"photo-10000.jpg"}, READY, u"photo-001.jpg"},
+      {u"photo%2D99999999999.jpg", 0, {u"photo-99999999999.jpg"}, READY, u"photo-001.jpg"},
+      {u"%32021", 0, {u"2021"}, READY, u"2021-001"},
+      {u"%2D5", 0, {u"-5"}, READY, u"-006"},
+      {u"rev2%2E5", 0, {u"rev2.5"}, READY, u"rev2-001.5"},
+      {u"%2Eprofile", 0, {u".profile"}, READY, u"-001.profile"},
+      {u"x%2D\u00B2", 0, {u"x-\u00B2"}, READY, u"x-001"},  // a digit without an ASCII value
+      {u"a b", OPT_BLANKS, {u"a_b", u"a_b-001"}, READY, u"a_b-002"},
+  };
+  for (const Case& c : cases) Check(c);
+}
+
+// A directory path of the given length (it need not exist), ending in a separator.
+std::u16string DirectoryOfLength(std::size_t length) {
+  std::u16string directory = testing_support::TempDir().engine_path();
+  directory.resize(length - 1, u'd');
+  return directory + static_cast<char16_t>(std::filesystem::path::preferred_separator);
+}
+
+TEST(BuildNewName, NamesThatCannotFitAPathAreRefused) {
+  std::vector<char16_t> newName(MAX_ARG_LEN, u'#');
+  const OptionFlags none = 0;
+  // Directory plus "a b" is exactly MAX_ARG_LEN - 1 characters: it fits.
+  const std::u16string fits = DirectoryOfLength(MAX_ARG_LEN - 1 - 3);
+  EXPECT_EQ(BuildNewName(fits.c_str(), u"a%20b", newName.data(), none, nullptr, nullptr), NEW_NAME_READY);
+  EXPECT_EQ(std::u16string(newName.data()), u"a b");
+  // One more character and it does not, with or without the suffix rule.
+  const std::u16string tooLong = DirectoryOfLength(MAX_ARG_LEN - 3);
+  for (const OptionFlags options : {OptionFlags{0}, OPT_NO_SUFFIX}) {
+    EXPECT_EQ(BuildNewName(tooLong.c_str(), u"a%20b", newName.data(), options, nullptr, nullptr),
+              NEW_NAME_TOO_LONG);
+  }
+  // A name that needs nothing is still "nothing to do".
+  EXPECT_EQ(BuildNewName(tooLong.c_str(), u"ab", newName.data(), none, nullptr, nullptr), NEW_NAME_UNCHANGED);
+  // The name fits, but no suffixed candidate does.
+  PreviewNames* preview = CreatePreviewNames();
+  ASSERT_NE(preview, nullptr);
+  ASSERT_EQ(RecordPreviewRename(preview, u"old", u"a b"), PREVIEW_RECORDED);
+  EXPECT_EQ(BuildNewName(fits.c_str(), u"a%20b", newName.data(), none, nullptr, nullptr, preview),
+            NEW_NAME_TOO_LONG);
+  DestroyPreviewNames(preview);
+  // An old name without a terminator inside MAX_ARG_LEN.
+  std::vector<char16_t> endless(MAX_ARG_LEN + 1, u'%');
+  endless[MAX_ARG_LEN] = 0;
+  EXPECT_EQ(BuildNewName(fits.c_str(), endless.data(), newName.data(), none, nullptr, nullptr), NEW_NAME_TOO_LONG);
+}
+
+TEST(BuildNewName, PreviewNamesComeBeforeTheFileSystem) {
+  testing_support::TempDir directory;
+  std::ofstream(directory.path() / "a b").put('x');
+  PreviewNames* preview = CreatePreviewNames();
+  ASSERT_NE(preview, nullptr);
+  std::vector<char16_t> newName(MAX_ARG_LEN, 0);
+  const std::u16string path = directory.engine_path();
+  // "a b" exists, but an earlier entry of the preview would have renamed it away.
+  ASSERT_EQ(RecordPreviewRename(preview, u"a b", u"c"), PREVIEW_RECORDED);
+  EXPECT_EQ(BuildNewName(path.c_str(), u"a%20b", newName.data(), 0, nullptr, nullptr, preview), NEW_NAME_READY);
+  EXPECT_EQ(std::u16string(newName.data()), u"a b");
+  // "x y" and "x y-001" do not exist, but earlier entries would have taken them.
+  ASSERT_EQ(RecordPreviewRename(preview, u"x%20y", u"x y"), PREVIEW_RECORDED);
+  ASSERT_EQ(RecordPreviewRename(preview, u"x%20y ", u"x y-001"), PREVIEW_RECORDED);
+  EXPECT_EQ(BuildNewName(path.c_str(), u"x%20y.", newName.data(), 0, nullptr, nullptr, preview), NEW_NAME_READY);
+  EXPECT_EQ(std::u16string(newName.data()), u"x y-002");
+  // Without the record only the file system answers.
+  EXPECT_EQ(BuildNewName(path.c_str(), u"a%20b", newName.data(), 0, nullptr, nullptr), NEW_NAME_READY);
+  EXPECT_EQ(std::u16string(newName.data()), u"a b-001");
+  DestroyPreviewNames(preview);
+}
+
+}  // namespace

@@ -1,0 +1,275 @@
+// The walk on real directories: what is renamed, counted, reported and entered.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "command/options.h"
+#include "plugin/host_services.h"
+#include "tests/support/temp_dir.h"
+#include "tests/walker/tree_helpers.h"
+#include "tests/walker/walk_in_child_posix.h"
+
+namespace {
+
+using walker_testing::CountOf;
+using walker_testing::FileContent;
+using walker_testing::ListTree;
+using walker_testing::MakeTree;
+using walker_testing::WalkInChild;
+
+struct WalkCase {
+  const char* what;
+  std::vector<std::string> before;
+  const char16_t* pattern;
+  OptionFlags options;
+  std::vector<std::string> after;
+  RenameTally tally;  // found, fixed, skipped, failed
+  std::int32_t result;
+};
+
+const WalkCase kWalkCases[] = {
+    {"renames what needs it and counts the rest as skipped",
+     {"a%20b.txt", "plain.txt"}, u"*", 0,
+     {"a b.txt", "plain.txt"}, {2, 1, 1, 0}, 0},
+    {"the pattern selects names, ignoring the case of letters",
+     {"a%20b.TXT", "c%20d.log"}, u"*.TXT", 0,
+     {"a b.TXT", "c%20d.log"}, {1, 1, 0, 0}, 0},
+    {"a taken name gets the next free suffix",
+     {"a b.txt", "a b-001.txt", "a%20b.txt"}, u"a%20b.txt", 0,
+     {"a b-001.txt", "a b-002.txt", "a b.txt"}, {1, 1, 0, 0}, 0},
+    {"with /N:F a taken name fails and both files stay",
+     {"a b.txt", "a%20b.txt"}, u"*", OPT_NO_SUFFIX,
+     {"a b.txt", "a%20b.txt"}, {2, 0, 1, 1}, 2},
+    {"/N renames nothing and counts every change as skipped",
+     {"a%20b.txt", "c%20d.txt"}, u"*", OPT_NOT_REALLY,
+     {"a%20b.txt", "c%20d.txt"}, {2, 0, 2, 0}, 0},
+    {"without /D directories are neither matched nor entered",
+     {"d%20x/", "d%20x/f%20y"}, u"*", 0,
+     {"d%20x/", "d%20x/f%20y"}, {0, 0, 0, 0}, 0},
+    {"/S enters every directory and renames files there",
+     {"top%20file", "d%20x/", "d%20x/f%20y", "d%20x/e/f%20z"}, u"*", OPT_RECURSE,
+     {"d%20x/", "d%20x/e/", "d%20x/e/f z", "d%20x/f y", "top file"}, {3, 3, 0, 0}, 0},
+    {"/D renames directories only, and /S enters them under their new names",
+     {"d%20x/", "d%20x/d%20y/", "d%20x/f%20z"}, u"*", OPT_DIRECTORIES | OPT_RECURSE,
+     {"d x/", "d x/d y/", "d x/f%20z"}, {2, 2, 0, 0}, 0},
+    {"/N:D keeps out of hidden directories, whose names still match",
+     {".h%20x/", ".h%20x/f%20y", "v/", "v/f%20y"}, u"*", OPT_RECURSE | OPT_NO_HIDDEN_DIRS,
+     {".h%20x/", ".h%20x/f%20y", "v/", "v/f y"}, {1, 1, 0, 0}, 0},
+    {"hidden directories are entered without /N:D",
+     {".h/", ".h/f%20y"}, u"*", OPT_RECURSE,
+     {".h/", ".h/f y"}, {1, 1, 0, 0}, 0},
+    {"an empty directory finds nothing and succeeds",
+     {}, u"*", OPT_RECURSE,
+     {}, {0, 0, 0, 0}, 0},
+};
+
+class WalkCases : public testing::TestWithParam<WalkCase> {};
+
+TEST_P(WalkCases, EndsWithTheExpectedTreeAndCounts) {
+  const WalkCase& c = GetParam();
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), c.before);
+  const auto run = WalkInChild(dir.engine_path(), c.pattern, c.options);
+  ASSERT_TRUE(run.finished) << run.err;
+  EXPECT_EQ(ListTree(dir.path()), c.after) << c.what;
+  EXPECT_EQ(run.tally.found, c.tally.found) << c.what;
+  EXPECT_EQ(run.tally.fixed, c.tally.fixed) << c.what;
+  EXPECT_EQ(run.tally.skipped, c.tally.skipped) << c.what;
+  EXPECT_EQ(run.tally.failed, c.tally.failed) << c.what;
+  EXPECT_EQ(run.result, c.result) << c.what << "\n" << run.err;
+  EXPECT_EQ(run.console, "") << "nothing but a prompt goes to the terminal";
+}
+
+INSTANTIATE_TEST_SUITE_P(Walker, WalkCases, testing::ValuesIn(kWalkCases));
+
+TEST(WalkOutput, RenameLineThenTallyLineForEachDirectoryBeforeItsSubdirectories) {
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), {"a%20b", "sub/", "sub/c%20d"});
+  const std::string root = dir.path().string() + "/";
+  const auto run = WalkInChild(dir.engine_path(), u"*", OPT_RECURSE);
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.out, "\"" + root + "a%20b\" \u2500\u25BA \"" + root + "a b\"\n"
+                     "\nFound 1, fixed 1, failed 0, skipped 0 in \"" + root + "\"\n\n"
+                     "\"" + root + "sub/c%20d\" \u2500\u25BA \"" + root + "sub/c d\"\n"
+                     "\nFound 1, fixed 1, failed 0, skipped 0 in \"" + root + "sub/\"\n\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(WalkOutput, DirectoryWithoutMatchesGetsFileNotFoundUnlessSilenced) {
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), {"keep.txt", "sub/", "sub/x%20y.log"});
+  const std::string root = dir.path().string() + "/";
+
+  const auto loud = WalkInChild(dir.engine_path(), u"*.LOG", OPT_RECURSE);
+  EXPECT_EQ(loud.result, 0);
+  EXPECT_EQ(loud.err, "Purifile plugin: File not found:  \"" + root + "*.LOG\"\n\n");
+  EXPECT_EQ(CountOf(loud.out, "Found 1, fixed 1"), 1u);
+
+  MakeTree(dir.path(), {"sub/z%20z.log"});
+  const auto quiet = WalkInChild(dir.engine_path(), u"*.LOG", OPT_RECURSE | OPT_NO_ERRORS | OPT_NO_SUMMARY);
+  EXPECT_EQ(quiet.result, 0);
+  EXPECT_EQ(quiet.err, "");
+  EXPECT_EQ(quiet.out, "\"" + root + "sub/z%20z.log\" \u2500\u25BA \"" + root + "sub/z z.log\"\n");
+}
+
+TEST(WalkOutput, MissingDirectoryIsADirectoryWithoutMatches) {
+  testing_support::TempDir dir;
+  const std::u16string missing = dir.engine_path() + u"gone/";
+  const auto run = WalkInChild(missing, u"*", OPT_RECURSE);
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.result, 0);
+  EXPECT_EQ(run.err, "Purifile plugin: File not found:  \"" + dir.path().string() + "/gone/*\"\n\n");
+}
+
+TEST(WalkArguments, AbsentOrEmptyDirectoryOrPatternDoesNothing) {
+  OptionFlags options = 0;
+  RenameTally tally{0, 0, 0, 0};
+  testing_support::TempDir dir;
+  const std::u16string path = dir.engine_path();
+  EXPECT_EQ(WalkDirectory(nullptr, u"*", &options, nullptr, nullptr, &tally), -1);
+  EXPECT_EQ(WalkDirectory(u"", u"*", &options, nullptr, nullptr, &tally), -1);
+  EXPECT_EQ(WalkDirectory(path.c_str(), nullptr, &options, nullptr, nullptr, &tally), -1);
+  EXPECT_EQ(WalkDirectory(path.c_str(), u"", &options, nullptr, nullptr, &tally), -1);
+  EXPECT_EQ(tally.found + tally.fixed + tally.skipped + tally.failed, 0u);
+}
+
+TEST(WalkArguments, DirectoryTooLongForASearchPathIsPassedOverWithADiagnostic) {
+  testing_support::TempDir dir;
+  // MAX_ARG_LEN - 1 characters fill the buffer: no room is left for the "*".
+  const std::u16string tooLong = u"/" + std::u16string(MAX_ARG_LEN - 3, u'a') + u"/";
+  const auto run = WalkInChild(tooLong, u"*", OPT_RECURSE);
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.result, 2);
+  EXPECT_EQ(CountOf(run.err, "Purifile plugin: Path too long, not searched:  \"/aaaa"), 1u);
+  EXPECT_EQ(run.tally.found, 0u);
+}
+
+// Each entry is handled once however the file system orders entries that are
+// created while the directory is read: with /H, x&amp;lt;N decodes once to
+// x&lt;N; a second pass would make it x<N and then x_N.
+TEST(WalkOnce, TwentyThousandEntriesAreEachDecodedOnce) {
+  constexpr int kCount = 20000;
+  testing_support::TempDir dir;
+  for (int i = 0; i < kCount; ++i) {
+    std::ofstream(dir.path() / ("x&amp;lt;" + std::to_string(i))) << i;
+  }
+  const auto run = WalkInChild(dir.engine_path(), u"*", OPT_ENTITIES | OPT_NO_SUMMARY);
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.result, 0);
+  EXPECT_EQ(run.tally.found, static_cast<unsigned>(kCount));
+  EXPECT_EQ(run.tally.fixed, static_cast<unsigned>(kCount));
+  int decodedOnce = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = entry.path().filename().string();
+    const std::string number = name.substr(name.find(';') + 1);
+    decodedOnce += name.rfind("x&lt;", 0) == 0 && FileContent(entry.path()) == number;
+  }
+  EXPECT_EQ(decodedOnce, kCount);
+}
+
+// A preview shows the names the real run will give: names that earlier
+// entries of the directory would take are taken for later ones.
+TEST(WalkPreview, RenameLinesOfAPreviewEqualThoseOfTheRealRun) {
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), {"a_b.txt", "a b.txt", "a%20b.txt", "a%2fb.txt", "a%09b.txt", "c%20d"});
+  const OptionFlags options = OPT_BLANKS | OPT_NO_SUMMARY;
+  const auto preview = WalkInChild(dir.engine_path(), u"*", options | OPT_NOT_REALLY);
+  const auto real = WalkInChild(dir.engine_path(), u"*", options);
+  ASSERT_TRUE(preview.finished && real.finished);
+  EXPECT_EQ(preview.out, real.out);
+  EXPECT_EQ(CountOf(real.out, "\u25BA"), 5u);
+  EXPECT_EQ(CountOf(real.out, "a_b-004.txt"), 1u) << "four new names compete for a_b.txt";
+  EXPECT_EQ(real.tally.fixed, 5u);
+  EXPECT_EQ(preview.tally.skipped, 6u);
+  EXPECT_EQ(ListTree(dir.path()).size(), 6u);
+}
+
+// Depth is bounded by the length of a path, not by the stack: about 2,000
+// levels of one-letter names fill the 4,096 bytes a Linux path may have. The
+// child runs with a small stack, so walking it recursively with path buffers
+// on the stack would crash long before the bottom.
+TEST(WalkDepth, TreeAsDeepAsPathsAllowIsWalkedToTheBottom) {
+  testing_support::TempDir dir;
+  const std::size_t rootLength = dir.path().string().size() + 1;
+  const std::size_t levels = (4000 - rootLength - 10) / 2;
+  ASSERT_GT(levels, 1900u);
+  // One level at a time from inside the last: the whole path is close to
+  // PATH_MAX, longer than a relative path from the top may be.
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  for (std::size_t i = 0; i < levels; ++i) {
+    std::filesystem::create_directory("d");
+    std::filesystem::current_path("d");
+  }
+  std::ofstream("x%20y") << "bottom";
+  std::filesystem::current_path(previous);
+
+  rlimit saved{};
+  getrlimit(RLIMIT_STACK, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 1024 * 1024;  // what a Windows thread gets
+  setrlimit(RLIMIT_STACK, &small);
+  const auto run = WalkInChild(dir.engine_path(), u"*", OPT_RECURSE | OPT_NO_SUMMARY | OPT_NO_ERRORS);
+  setrlimit(RLIMIT_STACK, &saved);
+
+  ASSERT_TRUE(run.finished) << "the walk did not end normally";
+  EXPECT_EQ(run.result, 0);
+  EXPECT_EQ(run.tally.found, 1u);
+  EXPECT_EQ(run.tally.fixed, 1u);
+  EXPECT_EQ(CountOf(run.out, "x y\"\n"), 1u);
+
+  // Taken down from the bottom up, for the same reason.
+  std::filesystem::current_path(dir.path());
+  for (std::size_t i = 0; i < levels; ++i) {
+    std::filesystem::current_path("d");
+  }
+  std::filesystem::remove("x y");
+  for (std::size_t i = 0; i < levels; ++i) {
+    std::filesystem::current_path("..");
+    std::filesystem::remove("d");
+  }
+  std::filesystem::current_path(previous);
+}
+
+// A link back to an ancestor must not make the walk go round for ever; a link
+// elsewhere is followed like any directory.
+TEST(WalkLinks, LinkToAnAncestorIsNotEnteredAgain) {
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), {"a/", "a/f%20x", "a/b/", "a/b/g%20y", "outside/", "outside/h%20z"});
+  std::filesystem::create_directory_symlink("..", dir.path() / "a/b/up");  // back to a/
+  std::filesystem::create_directory_symlink("../outside", dir.path() / "a/elsewhere");
+  const auto run = WalkInChild(dir.engine_path() + u"a/", u"*", OPT_RECURSE | OPT_NO_SUMMARY);
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.result, 0);
+  EXPECT_EQ(run.tally.found, 3u);
+  EXPECT_EQ(run.tally.fixed, 3u);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "outside/h z"));
+  EXPECT_EQ(run.err, "Purifile plugin: Link loop, not searched again:  \"" + dir.path().string() +
+                         "/a/b/up/\"\n\n");
+}
+
+TEST(WalkLinks, LinkToItsOwnDirectoryEndsTooAndNoJunctionsFollowsNoLink) {
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), {"f%20x", "outside/", "outside/h%20z"});
+  std::filesystem::create_directory_symlink(".", dir.path() / "self");
+  std::filesystem::create_directory_symlink("outside", dir.path() / "there");
+
+  const auto skipping = WalkInChild(dir.engine_path(), u"*", OPT_RECURSE | OPT_NO_JUNCTIONS | OPT_NO_SUMMARY);
+  ASSERT_TRUE(skipping.finished);
+  EXPECT_EQ(skipping.err, "");
+  EXPECT_EQ(skipping.tally.fixed, 2u) << "f%20x and outside/h%20z, not through the link";
+
+  MakeTree(dir.path(), {"outside/k%20l"});
+  const auto following = WalkInChild(dir.engine_path(), u"*", OPT_RECURSE | OPT_NO_SUMMARY | OPT_NO_ERRORS);
+  ASSERT_TRUE(following.finished);
+  EXPECT_EQ(following.result, 0);
+  EXPECT_EQ(following.tally.fixed, 1u) << "k%20l, once: through outside/ or there/, whichever comes first";
+  EXPECT_EQ(following.err, "") << "/N:E silences the loop notice";
+}
+
+}  // namespace

@@ -1,0 +1,202 @@
+#include "walker/rename.h"
+
+#include <cwctype>
+
+#include "cleaner/char_classes.h"
+#include "cleaner/new_name.h"
+#include "cleaner/preview_names.h"
+#include "command/diagnostics.h"
+#include "plugin/host_services.h"
+#include "walker/path_text.h"
+
+namespace {
+
+constexpr char16_t ARROW[] = u"\u2500\u25BA";
+constexpr std::int32_t ANSWER_NO = 0;
+constexpr std::int32_t ANSWER_YES = 1;
+constexpr std::int32_t ANSWER_ALL = 2;
+constexpr int KEY_ESCAPE = 27;
+constexpr int KEYSTROKE_FLAGS = 560;
+constexpr std::size_t ERROR_TEXT_LEN = 1024;
+
+// Writes the pieces, in order, to the console device rather than standard
+// output, so that the prompt and its echoes stay on the screen when standard
+// output is redirected. Without a console there is nowhere to ask, and nothing
+// is written.
+std::int32_t WriteToConsole(const char16_t* const pieces[], std::size_t count) {
+  HANDLE console = CreateFileW(u"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+  if (console == INVALID_HANDLE_VALUE) {
+    return 1;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    DWORD written = 0;
+    WriteConsoleW(console, pieces[i], static_cast<DWORD>(TextLength(pieces[i])), &written, nullptr);
+  }
+  CloseHandle(console);
+  return 0;
+}
+
+std::int32_t WriteToConsole(const char16_t* text) {
+  const char16_t* const pieces[] = {text};
+  return WriteToConsole(pieces, 1);
+}
+
+// A Windows drive path, "X:\" and more: the only kind the "\\?\" prefix can be
+// put in front of. The prefix and the test are Windows forms; on systems whose
+// paths start with a separator they never apply.
+bool IsDrivePath(const char16_t* path) {
+  return std::iswalpha(static_cast<std::wint_t>(path[0])) != 0 && path[1] == u':' && path[2] == u'\\';
+}
+
+// Reports a rename that failed with the first attempt's error code, and counts it.
+std::int32_t ReportRenameFailure(const char16_t* name, DWORD code, const OptionFlags* options,
+                                 RenameTally* tally) {
+  if ((*options & OPT_NO_ERRORS) == 0) {
+    char16_t errorText[ERROR_TEXT_LEN];
+    SystemErrorText(code, errorText);
+    ErrorPrefix();
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Error renaming \"%s\":\r\n", name);
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"    %s\r\n", errorText);
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
+  }
+  ++tally->failed;
+  return 2;
+}
+
+}  // namespace
+
+std::int32_t ReadPromptAnswer() {
+  for (;;) {
+    int key = 0;
+    try {
+      key = GetKeystroke(KEYSTROKE_FLAGS);
+    } catch (...) {
+      // No key can be read (end of input, no console): stop as for Quit.
+      return RENAME_QUIT;
+    }
+    switch (key) {
+      case 'N':
+      case KEY_ESCAPE:
+        QPuts(u"No  \n");
+        return ANSWER_NO;
+      case 'Y':
+        WriteToConsole(u"Yes \n");
+        return ANSWER_YES;
+      case 'A':
+        WriteToConsole(u"All \n");
+        return ANSWER_ALL;
+      case 'Q':
+        WriteToConsole(u"Quit\n");
+        return RENAME_QUIT;
+      default:
+        break;  // swallowed without echo; wait for the next key
+    }
+  }
+}
+
+std::int32_t RenameByLongPath(const char16_t* oldPath, const char16_t* newPath) {
+  if (oldPath == nullptr || newPath == nullptr || newPath[0] == u'\0') {
+    return -1;
+  }
+  if (!IsDrivePath(oldPath) || oldPath[3] == u'\0') {
+    return 1;
+  }
+  char16_t source[MAX_ARG_LEN];
+  std::size_t length = 0;
+  if (AppendText(source, &length, u"\\\\?\\") != 0 || AppendText(source, &length, oldPath) != 0) {
+    return 1;
+  }
+  return MoveFileW(source, newPath) ? 0 : 1;
+}
+
+std::int32_t RenameByShortName(const char16_t* directory, const char16_t* shortName, const char16_t* newPath) {
+  if (directory == nullptr || shortName == nullptr || newPath == nullptr) {
+    return -1;
+  }
+  if (directory[0] == u'\0' || shortName[0] == u'\0' || newPath[0] == u'\0') {
+    return 1;
+  }
+  char16_t source[MAX_ARG_LEN];
+  source[0] = u'\0';
+  std::size_t length = 0;
+  if (IsDrivePath(directory) && AppendText(source, &length, u"\\\\?\\") != 0) {
+    return 1;
+  }
+  if (AppendText(source, &length, directory) != 0 || AppendText(source, &length, shortName) != 0) {
+    return 1;
+  }
+  return MoveFileW(source, newPath) ? 0 : 1;
+}
+
+std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const char16_t* shortName,
+                         OptionFlags* options, const char16_t* qList, const char16_t* rList,
+                         RenameTally* tally, PreviewNames* preview) {
+  char16_t newName[MAX_ARG_LEN];
+  const std::int32_t built = BuildNewName(directory, name, newName, *options, qList, rList, preview);
+  if (built == NEW_NAME_UNCHANGED) {
+    ++tally->skipped;
+    return 0;
+  }
+  if (built == NEW_NAME_NO_FREE_SUFFIX) {
+    return ReportRenameFailure(name, ERROR_ALREADY_EXISTS, options, tally);
+  }
+  char16_t oldPath[MAX_ARG_LEN];
+  char16_t newPath[MAX_ARG_LEN];
+  std::size_t oldLength = 0;
+  std::size_t newLength = 0;
+  if (built != NEW_NAME_READY || AppendText(oldPath, &oldLength, directory) != 0 ||
+      AppendText(oldPath, &oldLength, name) != 0 || AppendText(newPath, &newLength, directory) != 0 ||
+      AppendText(newPath, &newLength, newName) != 0) {
+    // NEW_NAME_TOO_LONG, or a path that does not fit: no entry of that path
+    // can be renamed, and nothing is shown that could not be done.
+    return ReportRenameFailure(name, ERROR_FILENAME_EXCED_RANGE, options, tally);
+  }
+
+  if ((*options & OPT_PROMPT) != 0) {
+    const char16_t* const prompt[] = {u"\"", oldPath, u"\" ", ARROW, u" \"", newPath, u"\"  (Y/N/A)? "};
+    WriteToConsole(prompt, sizeof prompt / sizeof prompt[0]);
+    const std::int32_t answer = ReadPromptAnswer();
+    if (answer == RENAME_QUIT) {
+      ++tally->skipped;
+      return RENAME_QUIT;
+    }
+    if (answer == ANSWER_NO) {
+      ++tally->skipped;
+      return 0;
+    }
+    if (answer == ANSWER_ALL) {
+      *options &= ~OPT_PROMPT;  // for every later entry of this command
+    }
+  } else {
+    Printf(u"\"%s\" %s \"%s\"\r\n", oldPath, ARROW, newPath);
+  }
+
+  if ((*options & OPT_NOT_REALLY) != 0) {
+    // Later entries of this directory see the name as taken, and the old one
+    // as free, just as they would after the real rename.
+    if (preview != nullptr) {
+      RecordPreviewRename(preview, name, newName);
+    }
+    ++tally->skipped;
+    return 0;
+  }
+
+  if (MoveFileW(oldPath, newPath)) {
+    ++tally->fixed;
+    return 0;
+  }
+  // The first attempt's error is the one the user sees; the retries' own
+  // errors say less about why the rename failed.
+  const DWORD firstError = GetLastError();
+  if (RenameByLongPath(oldPath, newPath) == 0) {
+    ++tally->fixed;
+    return 0;
+  }
+  if (shortName != nullptr && shortName[0] != u'\0' && CompareIgnoringAsciiCase(shortName, name) != 0 &&
+      RenameByShortName(directory, shortName, newPath) == 0) {
+    ++tally->fixed;
+    return 0;
+  }
+  return ReportRenameFailure(name, firstError, options, tally);
+}

@@ -1,0 +1,403 @@
+// The directory walk of one file specification.
+//
+// Three rules shape it beyond matching and renaming:
+//  - A directory's matching entries are read completely, and its enumeration is
+//    closed, before the first of them is renamed. A file system may yield an
+//    entry renamed during an enumeration a second time under its new name;
+//    reading first handles (and decodes) every entry exactly once. The names
+//    wait in one arena, a single growing block, not one allocation per name.
+//  - The levels of the walk live in an array on the heap, not on the call
+//    stack, and all of them share one path buffer and one find record: depth is
+//    bounded by the length of a path (MAX_ARG_LEN), never by the stack.
+//    Subdirectory names are read the same way before the first is entered, so
+//    no enumeration stays open while a deeper level is walked.
+//  - Under /S a directory that is already on the current path, reached again
+//    through a symbolic link or junction, is not entered again: identities
+//    (volume and file index) are compared, not names.
+#include "walker/walker.h"
+
+#include <cstdlib>
+#include <new>
+
+#include "cleaner/preview_names.h"
+#include "command/diagnostics.h"
+#include "plugin/host_services.h"
+#include "walker/path_text.h"
+#include "walker/rename.h"
+
+namespace {
+
+// Names read from enumerations and not yet handled: each name followed by its
+// terminator. The levels of the walk use it as a stack: a level's names sit
+// above its parent's and are dropped when the level ends.
+struct NameArena {
+  char16_t* text;
+  std::size_t used;
+  std::size_t capacity;
+};
+
+constexpr std::size_t ARENA_FIRST_CAPACITY = 16384;
+
+// Appends name and its terminator. Returns 0, or -1 when memory ran out.
+std::int32_t PushName(NameArena* arena, const char16_t* name) {
+  const std::size_t length = TextLength(name) + 1;
+  if (arena->used + length > arena->capacity) {
+    std::size_t capacity = arena->capacity == 0 ? ARENA_FIRST_CAPACITY : arena->capacity * 2;
+    while (capacity < arena->used + length) {
+      capacity *= 2;
+    }
+    void* grown = std::realloc(arena->text, capacity * sizeof(char16_t));
+    if (grown == nullptr) {
+      return -1;
+    }
+    arena->text = static_cast<char16_t*>(grown);
+    arena->capacity = capacity;
+  }
+  for (std::size_t i = 0; i < length; ++i) {
+    arena->text[arena->used + i] = name[i];
+  }
+  arena->used += length;
+  return 0;
+}
+
+// One directory on the current path, from the top of the walk down.
+struct WalkLevel {
+  std::size_t pathLength;  // of this directory's path in WalkState::path, its separator included
+  std::size_t namesStart;  // arena offset of this level's subdirectory names
+  std::size_t nextName;    // arena offset of the next subdirectory to enter
+  std::size_t namesEnd;    // arena offset just past this level's names
+  FileIdentity identity;
+  bool identityKnown;
+  std::int32_t result;     // 0, or 2 once something failed here or below
+};
+
+struct WalkState {
+  // The path of the deepest level; the search path is formed by putting "*"
+  // after it for the length of one FindFirstFileW call.
+  char16_t path[MAX_ARG_LEN];
+  WIN32_FIND_DATAW found;
+  NameArena names;
+  WalkLevel* levels;
+  std::size_t levelCount;
+  std::size_t levelCapacity;
+  const char16_t* pattern;
+  OptionFlags* options;
+  const char16_t* qList;
+  const char16_t* rList;
+  RenameTally* tally;
+};
+
+bool IsDotName(const char16_t* name) {
+  return name[0] == u'.' && (name[1] == u'\0' || (name[1] == u'.' && name[2] == u'\0'));
+}
+
+// Reports a directory that is not searched, unless /N:E: format holds two %s
+// for first and second. Returns 2, the walk's result for it.
+std::int32_t ReportPassedOver(const OptionFlags* options, const char16_t* format, const char16_t* first,
+                              const char16_t* second) {
+  if ((*options & OPT_NO_ERRORS) == 0) {
+    ErrorPrefix();
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), format, first, second);
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
+  }
+  return 2;
+}
+
+constexpr char16_t NO_MEMORY_FORMAT[] = u"Not enough memory to read \"%s%s\"\r\n";
+constexpr char16_t TOO_LONG_FORMAT[] = u"Path too long, not searched:  \"%s%s\"\r\n";
+
+std::int32_t ReportOutOfMemory(const WalkState* state) {
+  return ReportPassedOver(state->options, NO_MEMORY_FORMAT, state->path, u"");
+}
+
+// Opens an enumeration of every entry of the directory in state->path.
+HANDLE OpenEnumeration(WalkState* state, std::size_t pathLength) {
+  state->path[pathLength] = u'*';
+  state->path[pathLength + 1] = u'\0';
+  HANDLE find = FindFirstFileW(state->path, &state->found);
+  state->path[pathLength] = u'\0';
+  return find;
+}
+
+// Reads the long and short names of every entry that matches into the arena.
+// Returns 0, or -1 when memory ran out (the arena then holds only part of them).
+std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
+  HANDLE find = OpenEnumeration(state, pathLength);
+  if (find == INVALID_HANDLE_VALUE) {
+    return 0;  // missing or unreadable: a directory without matches
+  }
+  std::int32_t result = 0;
+  do {
+    const bool isDirectory = (state->found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const bool wantsDirectories = (*state->options & OPT_DIRECTORIES) != 0;
+    const char16_t* name = FoundName(state->found);
+    if (isDirectory != wantsDirectories || IsDotName(name) ||
+        WildcardComparison(state->pattern, name, 1, 1) != 0) {
+      continue;
+    }
+    if (PushName(&state->names, name) != 0 || PushName(&state->names, FoundShortName(state->found)) != 0) {
+      result = -1;
+      break;
+    }
+  } while (FindNextFileW(find, &state->found));
+  FindClose(find);
+  return result;
+}
+
+std::int32_t ReportDirectory(const WalkState* state, const RenameTally& local) {
+  if (local.found == 0) {
+    if ((*state->options & OPT_NO_ERRORS) == 0) {
+      ErrorPrefix();
+      Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"File not found:  \"%s%s\"\r\n", state->path, state->pattern);
+      Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
+    }
+  } else if ((*state->options & OPT_NO_SUMMARY) == 0) {
+    CrLf();
+    PrintTally(local);
+    Printf(u" in \"%s\"\r\n\n", state->path);
+  }
+  return 0;
+}
+
+// Cleans the directory in state->path: reads its matches, hands each to the
+// rename step, adds its counts to the command's tally and reports them.
+// Returns 0, 2 or RENAME_QUIT.
+std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
+  const std::size_t mark = state->names.used;
+  if (ReadMatches(state, pathLength) != 0) {
+    state->names.used = mark;
+    return ReportOutOfMemory(state);
+  }
+
+  // Under /N nothing is renamed, so the names earlier entries would have taken
+  // are recorded here, for the uniqueness probe of later ones. Without it the
+  // preview would promise two entries the same name.
+  PreviewNames* preview = (*state->options & OPT_NOT_REALLY) != 0 ? CreatePreviewNames() : nullptr;
+  RenameTally local{0, 0, 0, 0};
+  std::int32_t result = 0;
+  std::size_t offset = mark;
+  while (offset < state->names.used) {
+    const char16_t* name = state->names.text + offset;
+    offset += TextLength(name) + 1;
+    const char16_t* shortName = state->names.text + offset;
+    offset += TextLength(shortName) + 1;
+    ++local.found;
+    const std::int32_t renamed = RenameEntry(state->path, name, shortName, state->options, state->qList,
+                                             state->rList, &local, preview);
+    if (renamed == RENAME_QUIT) {
+      result = RENAME_QUIT;
+      break;
+    }
+    if (renamed != 0) {
+      result = 2;
+    }
+  }
+  if (preview != nullptr) {
+    DestroyPreviewNames(preview);
+  }
+  state->names.used = mark;
+
+  // Counted also after Quit: the entries handled so far, the Quit one included.
+  state->tally->found += local.found;
+  state->tally->fixed += local.fixed;
+  state->tally->skipped += local.skipped;
+  state->tally->failed += local.failed;
+  if (result == RENAME_QUIT) {
+    return RENAME_QUIT;
+  }
+  ReportDirectory(state, local);
+  return result;
+}
+
+// Reads the names of the subdirectories to enter below the deepest level.
+// A new enumeration, begun after the renames of the first, so that a directory
+// renamed under /D is entered under its new name.
+std::int32_t ReadSubdirectories(WalkState* state) {
+  WalkLevel* level = &state->levels[state->levelCount - 1];
+  level->namesStart = state->names.used;
+  level->nextName = state->names.used;
+  level->namesEnd = state->names.used;
+  HANDLE find = OpenEnumeration(state, level->pathLength);
+  if (find == INVALID_HANDLE_VALUE) {
+    return 0;
+  }
+  std::int32_t result = 0;
+  do {
+    const DWORD attributes = state->found.dwFileAttributes;
+    const OptionFlags options = *state->options;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        ((options & OPT_NO_JUNCTIONS) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) ||
+        ((options & OPT_NO_HIDDEN_DIRS) != 0 && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0) ||
+        IsDotName(FoundName(state->found))) {
+      continue;
+    }
+    if (PushName(&state->names, FoundName(state->found)) != 0) {
+      result = -1;
+      break;
+    }
+  } while (FindNextFileW(find, &state->found));
+  FindClose(find);
+  if (result != 0) {
+    state->names.used = level->namesStart;
+    return ReportOutOfMemory(state);
+  }
+  level->namesEnd = state->names.used;
+  return 0;
+}
+
+// Adds a level for the directory whose path now stands in state->path.
+std::int32_t PushLevel(WalkState* state, std::size_t pathLength) {
+  if (state->levelCount == state->levelCapacity) {
+    const std::size_t capacity = state->levelCapacity == 0 ? 64 : state->levelCapacity * 2;
+    void* grown = std::realloc(state->levels, capacity * sizeof(WalkLevel));
+    if (grown == nullptr) {
+      return -1;
+    }
+    state->levels = static_cast<WalkLevel*>(grown);
+    state->levelCapacity = capacity;
+  }
+  WalkLevel* level = &state->levels[state->levelCount++];
+  *level = WalkLevel{pathLength, state->names.used, state->names.used, state->names.used, {0, 0}, false, 0};
+  // Identities matter only for the loop test of deeper levels.
+  if ((*state->options & OPT_RECURSE) != 0) {
+    level->identityKnown = GetFileIdentity(state->path, &level->identity) != 0;
+  }
+  return 0;
+}
+
+bool IsOnCurrentPath(const WalkState* state, const FileIdentity& identity) {
+  for (std::size_t i = 0; i < state->levelCount; ++i) {
+    if (state->levels[i].identityKnown && SameFile(state->levels[i].identity, identity)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Enters the next subdirectory of the deepest level: checks that its path fits
+// and that it is not already on the current path, then cleans it and reads its
+// own subdirectories. Returns 0 or RENAME_QUIT; a subdirectory passed over
+// sets the parent's result.
+std::int32_t EnterNextSubdirectory(WalkState* state) {
+  WalkLevel* parent = &state->levels[state->levelCount - 1];
+  const std::size_t nameOffset = parent->nextName;
+  const std::size_t nameLength = TextLength(state->names.text + nameOffset);
+  parent->nextName += nameLength + 1;
+
+  // Room for the name, the separator, and the "*" of the search path.
+  const std::size_t pathLength = parent->pathLength + nameLength + 1;
+  if (pathLength + 1 >= static_cast<std::size_t>(MAX_ARG_LEN)) {
+    parent->result = ReportPassedOver(state->options, TOO_LONG_FORMAT, state->path, state->names.text + nameOffset);
+    return 0;
+  }
+  for (std::size_t i = 0; i < nameLength; ++i) {
+    state->path[parent->pathLength + i] = state->names.text[nameOffset + i];
+  }
+  state->path[pathLength - 1] = PATH_SEPARATOR;
+  state->path[pathLength] = u'\0';
+
+  FileIdentity identity{0, 0};
+  if (GetFileIdentity(state->path, &identity) != 0 && IsOnCurrentPath(state, identity)) {
+    // A link back to a directory being walked: entering it would repeat that
+    // directory's walk without end.
+    // Not a failure: the directory is being walked already.
+    ReportPassedOver(state->options, u"Link loop, not searched again:  \"%s%s\"\r\n", state->path, u"");
+    state->path[parent->pathLength] = u'\0';
+    return 0;
+  }
+
+  if (PushLevel(state, pathLength) != 0) {
+    parent->result = ReportOutOfMemory(state);
+    state->path[parent->pathLength] = u'\0';
+    return 0;
+  }
+  const std::int32_t cleaned = CleanDirectory(state, pathLength);
+  if (cleaned == RENAME_QUIT) {
+    return RENAME_QUIT;
+  }
+  state->levels[state->levelCount - 1].result = cleaned;
+  const std::int32_t read = ReadSubdirectories(state);
+  if (read != 0) {
+    state->levels[state->levelCount - 1].result = read;
+  }
+  return 0;
+}
+
+// Ends the deepest level: drops its names, passes its result to its parent.
+// Returns the result of the level that ended.
+std::int32_t PopLevel(WalkState* state) {
+  const WalkLevel ended = state->levels[--state->levelCount];
+  state->names.used = ended.namesStart;
+  if (state->levelCount > 0) {
+    WalkLevel* parent = &state->levels[state->levelCount - 1];
+    state->path[parent->pathLength] = u'\0';
+    if (ended.result != 0) {
+      parent->result = 2;
+    }
+  }
+  return ended.result;
+}
+
+// The walk from the directory in state->path down. Returns 0, 2 or RENAME_QUIT.
+std::int32_t Walk(WalkState* state, std::size_t pathLength) {
+  if (PushLevel(state, pathLength) != 0) {
+    return ReportOutOfMemory(state);
+  }
+  const std::int32_t cleaned = CleanDirectory(state, pathLength);
+  if (cleaned == RENAME_QUIT || (*state->options & OPT_RECURSE) == 0) {
+    return cleaned;
+  }
+  state->levels[0].result = cleaned;
+  const std::int32_t read = ReadSubdirectories(state);
+  if (read != 0) {
+    state->levels[0].result = read;
+  }
+  for (;;) {
+    const WalkLevel* level = &state->levels[state->levelCount - 1];
+    if (level->nextName < level->namesEnd) {
+      if (EnterNextSubdirectory(state) == RENAME_QUIT) {
+        return RENAME_QUIT;
+      }
+    } else {
+      const std::int32_t ended = PopLevel(state);
+      if (state->levelCount == 0) {
+        return ended;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, OptionFlags* options,
+                           const char16_t* qList, const char16_t* rList, RenameTally* tally) {
+  if (directory == nullptr || directory[0] == u'\0' || pattern == nullptr || pattern[0] == u'\0') {
+    return -1;
+  }
+  WalkState* state = new (std::nothrow) WalkState;
+  if (state == nullptr) {
+    return ReportPassedOver(options, NO_MEMORY_FORMAT, directory, u"");
+  }
+  state->names = NameArena{nullptr, 0, 0};
+  state->levels = nullptr;
+  state->levelCount = 0;
+  state->levelCapacity = 0;
+  state->pattern = pattern;
+  state->options = options;
+  state->qList = qList;
+  state->rList = rList;
+  state->tally = tally;
+
+  std::int32_t result = 0;
+  std::size_t pathLength = 0;
+  // Room is needed for the "*" of the search path as well.
+  if (AppendText(state->path, &pathLength, directory) != 0 || pathLength + 1 >= static_cast<std::size_t>(MAX_ARG_LEN)) {
+    result = ReportPassedOver(options, TOO_LONG_FORMAT, directory, u"");
+  } else {
+    result = Walk(state, pathLength);
+  }
+  std::free(state->names.text);
+  std::free(state->levels);
+  delete state;
+  return result;
+}

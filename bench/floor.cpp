@@ -140,17 +140,17 @@ void CleanFile(WalkState* state, int directoryFd, const char* name) {
 }
 
 // Reads every entry of the open directory fd into entries (raw getdents64
-// records). Returns 0, or -1.
+// records, exactly as many bytes as they take: a chain of directories keeps one
+// such list per level). Returns 0, or -1.
 std::int32_t ReadEntries(int fd, std::vector<char>* entries) {
+  alignas(dirent64) static char chunk[kReadChunk];
   entries->clear();
   for (;;) {
-    const std::size_t used = entries->size();
-    entries->resize(used + kReadChunk);
-    const ssize_t count = getdents64(fd, entries->data() + used, kReadChunk);
-    entries->resize(used + (count > 0 ? static_cast<std::size_t>(count) : 0));
+    const ssize_t count = getdents64(fd, chunk, sizeof chunk);
     if (count <= 0) {
       return count == 0 ? 0 : -1;
     }
+    entries->insert(entries->end(), chunk, chunk + count);
   }
 }
 

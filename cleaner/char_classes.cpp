@@ -80,13 +80,16 @@ std::int32_t HexDigitValue(char16_t ch) {
 
 std::int32_t CompareIgnoringAsciiCase(const char16_t* left, const char16_t* right) {
   for (;; ++left, ++right) {
+    if (*left == *right) {  // the usual case, tested first because it is cheap
+      if (*left == 0) {
+        return 0;
+      }
+      continue;
+    }
     const char16_t a = ToUpperAscii(*left);
     const char16_t b = ToUpperAscii(*right);
     if (a != b) {
       return a < b ? -1 : 1;
-    }
-    if (a == 0) {
-      return 0;
     }
   }
 }

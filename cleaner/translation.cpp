@@ -1,6 +1,8 @@
 #include "cleaner/translation.h"
 
-const std::uint16_t Cp1252Table[32] = {
+// constexpr, so that the Latin-1 part of the translation below is computed at
+// compile time; the declaration in the header gives it external linkage.
+constexpr std::uint16_t Cp1252Table[32] = {
     // 0x80: euro, (undefined), low-9 quote, f hook, low-9 double quote, ellipsis, dagger, double dagger
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     // 0x88: circumflex, per mille, S caron, left angle quote, OE, (undefined), Z caron, (undefined)
@@ -11,7 +13,10 @@ const std::uint16_t Cp1252Table[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-char16_t TranslateChar(char16_t ch) {
+namespace {
+
+// The rules, one after another.
+constexpr char16_t TranslateByRules(char16_t ch) {
   if (ch < 0x20) {
     return ch == 0 ? ch : u'_';  // C0 controls, tab and line breaks included
   }
@@ -48,4 +53,32 @@ char16_t TranslateChar(char16_t ch) {
     return u' ';  // en quad .. hair space
   }
   return ch;
+}
+
+// The rules applied to every code unit below U+0100 once, at compile time: the
+// code units of most names come from here, in one lookup.
+struct Latin1Translation {
+  char16_t units[0x100];
+};
+
+constexpr Latin1Translation MakeLatin1Translation() {
+  Latin1Translation table{};
+  for (unsigned ch = 0; ch < 0x100; ++ch) {
+    table.units[ch] = TranslateByRules(static_cast<char16_t>(ch));
+  }
+  return table;
+}
+
+constexpr Latin1Translation LATIN1_TRANSLATION = MakeLatin1Translation();
+
+}  // namespace
+
+char16_t TranslateChar(char16_t ch) {
+  if (ch < 0x100) {
+    return LATIN1_TRANSLATION.units[ch];
+  }
+  if (ch < 0x2000) {
+    return ch;  // no rule reaches from U+0100 to U+1FFF
+  }
+  return TranslateByRules(ch);
 }

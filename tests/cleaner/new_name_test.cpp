@@ -90,7 +90,7 @@ TEST(BuildNewName, UserLists) {
       {u"x", 0, {}, READY, u"_", u"X", u"?"},  // replacements pass the translation
       {u"it's", OPT_QUOTES, {}, READY, u"it_s", u"'", u"X"},  // quotes go before the lists
       {u"it's", OPT_QUOTES, {}, READY, u"itXs", u"_", u"X"},
-      {u"a%41", 0, {}, READY, u"aB", u"A", u"B"},  // decoded characters meet the lists
+      {u"x%41", 0, {}, READY, u"xB", u"A", u"B"},  // decoded characters meet the lists
       {u"a", 0, {}, SAME, nullptr, u"A", u"A"},     // only the ASCII case changed
       {u"\u00E9", 0, {}, READY, u"\u00C9", u"\u00E9", u"\u00C9"},
   };

@@ -22,71 +22,6 @@ using walker_testing::ListTree;
 using walker_testing::MakeTree;
 using walker_testing::WalkInChild;
 
-struct WalkCase {
-  const char* what;
-  std::vector<std::string> before;
-  const char16_t* pattern;
-  OptionFlags options;
-  std::vector<std::string> after;
-  RenameTally tally;  // found, fixed, skipped, failed
-  std::int32_t result;
-};
-
-const WalkCase kWalkCases[] = {
-    {"renames what needs it and counts the rest as skipped",
-     {"a%20b.txt", "plain.txt"}, u"*", 0,
-     {"a b.txt", "plain.txt"}, {2, 1, 1, 0}, 0},
-    {"the pattern selects names, ignoring the case of letters",
-     {"a%20b.TXT", "c%20d.log"}, u"*.TXT", 0,
-     {"a b.TXT", "c%20d.log"}, {1, 1, 0, 0}, 0},
-    {"a taken name gets the next free suffix",
-     {"a b.txt", "a b-001.txt", "a%20b.txt"}, u"a%20b.txt", 0,
-     {"a b-001.txt", "a b-002.txt", "a b.txt"}, {1, 1, 0, 0}, 0},
-    {"with /N:F a taken name fails and both files stay",
-     {"a b.txt", "a%20b.txt"}, u"*", OPT_NO_SUFFIX,
-     {"a b.txt", "a%20b.txt"}, {2, 0, 1, 1}, 2},
-    {"/N renames nothing and counts every change as skipped",
-     {"a%20b.txt", "c%20d.txt"}, u"*", OPT_NOT_REALLY,
-     {"a%20b.txt", "c%20d.txt"}, {2, 0, 2, 0}, 0},
-    {"without /D directories are neither matched nor entered",
-     {"d%20x/", "d%20x/f%20y"}, u"*", 0,
-     {"d%20x/", "d%20x/f%20y"}, {0, 0, 0, 0}, 0},
-    {"/S enters every directory and renames files there",
-     {"top%20file", "d%20x/", "d%20x/f%20y", "d%20x/e/f%20z"}, u"*", OPT_RECURSE,
-     {"d%20x/", "d%20x/e/", "d%20x/e/f z", "d%20x/f y", "top file"}, {3, 3, 0, 0}, 0},
-    {"/D renames directories only, and /S enters them under their new names",
-     {"d%20x/", "d%20x/d%20y/", "d%20x/f%20z"}, u"*", OPT_DIRECTORIES | OPT_RECURSE,
-     {"d x/", "d x/d y/", "d x/f%20z"}, {2, 2, 0, 0}, 0},
-    {"/N:D keeps out of hidden directories, whose names still match",
-     {".h%20x/", ".h%20x/f%20y", "v/", "v/f%20y"}, u"*", OPT_RECURSE | OPT_NO_HIDDEN_DIRS,
-     {".h%20x/", ".h%20x/f%20y", "v/", "v/f y"}, {1, 1, 0, 0}, 0},
-    {"hidden directories are entered without /N:D",
-     {".h/", ".h/f%20y"}, u"*", OPT_RECURSE,
-     {".h/", ".h/f y"}, {1, 1, 0, 0}, 0},
-    {"an empty directory finds nothing and succeeds",
-     {}, u"*", OPT_RECURSE,
-     {}, {0, 0, 0, 0}, 0},
-};
-
-class WalkCases : public testing::TestWithParam<WalkCase> {};
-
-TEST_P(WalkCases, EndsWithTheExpectedTreeAndCounts) {
-  const WalkCase& c = GetParam();
-  testing_support::TempDir dir;
-  MakeTree(dir.path(), c.before);
-  const auto run = WalkInChild(dir.engine_path(), c.pattern, c.options);
-  ASSERT_TRUE(run.finished) << run.err;
-  EXPECT_EQ(ListTree(dir.path()), c.after) << c.what;
-  EXPECT_EQ(run.tally.found, c.tally.found) << c.what;
-  EXPECT_EQ(run.tally.fixed, c.tally.fixed) << c.what;
-  EXPECT_EQ(run.tally.skipped, c.tally.skipped) << c.what;
-  EXPECT_EQ(run.tally.failed, c.tally.failed) << c.what;
-  EXPECT_EQ(run.result, c.result) << c.what << "\n" << run.err;
-  EXPECT_EQ(run.console, "") << "nothing but a prompt goes to the terminal";
-}
-
-INSTANTIATE_TEST_SUITE_P(Walker, WalkCases, testing::ValuesIn(kWalkCases));
-
 TEST(WalkOutput, RenameLineThenTallyLineForEachDirectoryBeforeItsSubdirectories) {
   testing_support::TempDir dir;
   MakeTree(dir.path(), {"a%20b", "sub/", "sub/c%20d"});
@@ -170,23 +105,6 @@ TEST(WalkOnce, TwentyThousandEntriesAreEachDecodedOnce) {
     decodedOnce += name.rfind("x&lt;", 0) == 0 && FileContent(entry.path()) == number;
   }
   EXPECT_EQ(decodedOnce, kCount);
-}
-
-// A preview shows the names the real run will give: names that earlier
-// entries of the directory would take are taken for later ones.
-TEST(WalkPreview, RenameLinesOfAPreviewEqualThoseOfTheRealRun) {
-  testing_support::TempDir dir;
-  MakeTree(dir.path(), {"a_b.txt", "a b.txt", "a%20b.txt", "a%2fb.txt", "a%09b.txt", "c%20d"});
-  const OptionFlags options = OPT_BLANKS | OPT_NO_SUMMARY;
-  const auto preview = WalkInChild(dir.engine_path(), u"*", options | OPT_NOT_REALLY);
-  const auto real = WalkInChild(dir.engine_path(), u"*", options);
-  ASSERT_TRUE(preview.finished && real.finished);
-  EXPECT_EQ(preview.out, real.out);
-  EXPECT_EQ(CountOf(real.out, "\u25BA"), 5u);
-  EXPECT_EQ(CountOf(real.out, "a_b-004.txt"), 1u) << "four new names compete for a_b.txt";
-  EXPECT_EQ(real.tally.fixed, 5u);
-  EXPECT_EQ(preview.tally.skipped, 6u);
-  EXPECT_EQ(ListTree(dir.path()).size(), 6u);
 }
 
 // Depth is bounded by the length of a path, not by the stack: about 2,000

@@ -1,0 +1,386 @@
+#!/usr/bin/env python3
+"""Runs the end-to-end scenarios of scenarios.txt against one form of purifile.
+
+Forms (--mode):
+  posix        the standalone program on this system, options written "-x",
+               with a pseudo-terminal as its controlling terminal for prompts
+  wine-exe     purifile.exe under Wine, given the command tail as on Windows
+  wine-plugin  purifile.dll through the stand-in shell under Wine
+
+Each scenario builds its tree in a fresh directory, runs one command there,
+and compares the exit status, standard output, standard error and the tree
+afterwards. See scenarios.txt for the format.
+"""
+
+import argparse
+import os
+import re
+import select
+import shlex
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+ARROW = "\u2500\u25ba"
+PROMPT_END = "(Y/N/A)? "
+TIMEOUT_SECONDS = 120
+
+
+class Scenario:
+    def __init__(self, name, line):
+        self.name = name
+        self.line = line
+        self.only = None
+        self.tree = []        # (kind, path, target) kind: file, dir, link
+        self.run = None       # arguments in the Windows form
+        self.posix_run = None
+        self.keys = ""
+        self.exit = 0
+        self.out = None       # exact lines, or None
+        self.err = None
+        self.out_has = []     # texts that must appear, in this order, each within a line
+        self.err_has = []
+        self.after = None     # expected tree listing, or None: unchanged
+
+
+def split_arguments(text):
+    """Arguments as a shell splits them, but with backslashes kept: they are
+    escapes of the scenario file (\\uXXXX) or parts of names."""
+    lexer = shlex.shlex(text, posix=True)
+    lexer.whitespace_split = True
+    lexer.escape = ""
+    return list(lexer)
+
+
+def parse_scenarios(path):
+    scenarios = []
+    current = None
+    with open(path, encoding="utf-8") as text:
+        for number, raw in enumerate(text, 1):
+            line = raw.rstrip("\n")
+            if not line.strip() or line.startswith("#"):
+                continue
+            if line.startswith("=== "):
+                current = Scenario(line[4:].strip(), number)
+                scenarios.append(current)
+                continue
+            if current is None:
+                raise SystemExit(f"{path}:{number}: text before the first scenario")
+            key, _, value = line.partition(" ")
+            if key in ("out", "err", "outhas", "errhas"):
+                if not value.startswith("|"):
+                    raise SystemExit(f"{path}:{number}: output lines start with '|'")
+                body = value[2:] if value.startswith("| ") else value[1:]
+                if key in ("out", "err"):
+                    lines = getattr(current, key)
+                    setattr(current, key, (lines or []) + [body])
+                else:
+                    getattr(current, key.replace("has", "_has")).append(body)
+            elif key == "out-empty":
+                current.out = []
+            elif key == "err-empty":
+                current.err = []
+            elif key == "file":
+                current.tree.append(("file", value, None))
+            elif key == "dir":
+                current.tree.append(("dir", value, None))
+            elif key == "link":
+                link, _, target = value.partition(" -> ")
+                current.tree.append(("link", link, target))
+            elif key == "after":
+                current.after = (current.after or []) + [value]
+            elif key == "after-empty":
+                current.after = []
+            elif key == "run":
+                current.run = split_arguments(value)
+            elif key == "posix-run":
+                current.posix_run = split_arguments(value)
+            elif key == "keys":
+                current.keys = value.strip()
+            elif key == "exit":
+                current.exit = int(value)
+            elif key == "only":
+                current.only = value.strip()
+            else:
+                raise SystemExit(f"{path}:{number}: unknown key {key!r}")
+    for scenario in scenarios:
+        if scenario.run is None and scenario.posix_run is None:
+            raise SystemExit(f"{path}:{scenario.line}: scenario {scenario.name} runs nothing")
+    return scenarios
+
+
+def name_bytes(text):
+    r"""A path of the scenario file as the bytes of a file name: \uXXXX and
+    \U0001XXXX stand for characters (\uXXXX{N}: N of them), \xNN for one raw
+    byte (not UTF-8)."""
+    text = re.sub(r"\\u([0-9A-Fa-f]{4})\{(\d+)\}", lambda m: chr(int(m.group(1), 16)) * int(m.group(2)), text)
+    text = re.sub(r"\\u([0-9A-Fa-f]{4})", lambda m: chr(int(m.group(1), 16)), text)
+    text = re.sub(r"\\U([0-9A-Fa-f]{8})", lambda m: chr(int(m.group(1), 16)), text)
+    data = text.encode("utf-8", "surrogatepass")
+    return re.sub(rb"\\x([0-9A-Fa-f]{2})", lambda m: bytes([int(m.group(1), 16)]), data)
+
+
+def build_tree(root, tree):
+    for kind, path, target in tree:
+        full = os.path.join(os.fsencode(root), name_bytes(path.rstrip("/")))
+        if kind == "dir":
+            os.makedirs(full, exist_ok=True)
+        elif kind == "file":
+            os.makedirs(os.path.dirname(full), exist_ok=True)
+            with open(full, "wb") as out:
+                out.write(b"x")
+        else:
+            os.symlink(name_bytes(target), full)
+
+
+def list_tree(root):
+    """Every entry under root, relative, '/' between components, a directory
+    with a trailing '/'; symbolic links are listed, never followed."""
+    entries = []
+    broot = os.fsencode(root)
+    for directory, subdirs, files in os.walk(broot):
+        relative = os.path.relpath(directory, broot)
+        prefix = b"" if relative == b"." else relative + b"/"
+        for sub in subdirs:
+            full = os.path.join(directory, sub)
+            entries.append(prefix + sub + (b"" if os.path.islink(full) else b"/"))
+        for name in files:
+            entries.append(prefix + name)
+    return sorted(entries)
+
+
+def expected_tree(lines):
+    return sorted(name_bytes(line) for line in lines)
+
+
+def initial_listing(tree):
+    listing = set()
+    for kind, path, _ in tree:
+        parts = path.rstrip("/").split("/")
+        for depth in range(1, len(parts)):
+            listing.add("/".join(parts[:depth]) + "/")
+        listing.add(path.rstrip("/") + ("/" if kind == "dir" else ""))
+    return sorted(name_bytes(entry) for entry in listing)
+
+
+def posix_arguments(arguments):
+    """The Windows form's options in this platform's habit: /x becomes -x."""
+    translated = []
+    for argument in arguments:
+        if argument.startswith("/"):
+            argument = "-" + argument[1:]
+        translated.append(argument)
+    return translated
+
+
+def windows_tail(arguments):
+    parts = []
+    for argument in arguments:
+        parts.append(f'"{argument}"' if (" " in argument or not argument) else argument)
+    return " ".join(parts)
+
+
+class Form:
+    def __init__(self, options):
+        self.mode = options.mode
+        self.program = os.path.abspath(options.program)
+        self.wine_run = options.wine_run and os.path.abspath(options.wine_run)
+        self.wineprefix = options.wineprefix
+
+    def directory_text(self, root):
+        """How the command writes the scenario directory in its output."""
+        if self.mode == "posix":
+            return root + "/"
+        return "Z:" + root.replace("/", "\\") + "\\"
+
+    def substitute(self, text, root):
+        text = name_bytes(text).decode("utf-8", "surrogateescape")
+        base = self.directory_text(root)
+        if self.mode == "posix":
+            return text.replace("{D}", base)
+        return re.sub(r"\{D\}([^\"]*)", lambda m: base + m.group(1).replace("/", "\\"), text)
+
+    def exit_status(self, result):
+        if self.mode == "posix" or self.mode == "wine-exe":
+            return 1 if result == -1 else result
+        return result & 0xFF
+
+    def command(self, scenario, root):
+        if self.mode == "posix":
+            arguments = scenario.posix_run if scenario.posix_run is not None else posix_arguments(scenario.run)
+            return [self.program] + [self.substitute(a, root) for a in arguments]
+        arguments = [self.substitute(a, root) for a in scenario.run]
+        if self.mode == "wine-exe":
+            return [self.wine_run, self.program] + arguments
+        return [self.wine_run, self.program, "purifile " + windows_tail(arguments)]
+
+    def environment(self):
+        environment = dict(os.environ)
+        environment["noloadmsg"] = "1"
+        environment["LC_ALL"] = "C.UTF-8"
+        if self.wineprefix:
+            environment["PURIFILE_WINEPREFIX"] = self.wineprefix
+        return environment
+
+
+def run_with_terminal(command, root, environment, keys, stdout, stderr):
+    """Runs command with a new pseudo-terminal as its controlling terminal and
+    types one key each time a prompt appears on it."""
+    import pty
+    import termios
+    import fcntl
+
+    master, slave = pty.openpty()
+
+    def take_terminal():
+        fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+
+    process = subprocess.Popen(command, cwd=root, env=environment, stdin=slave, stdout=stdout,
+                               stderr=stderr, start_new_session=True, preexec_fn=take_terminal)
+    os.close(slave)
+    console = b""
+    answered = 0
+    deadline = time.monotonic() + TIMEOUT_SECONDS
+    while time.monotonic() < deadline:
+        ready, _, _ = select.select([master], [], [], 0.1)
+        if ready:
+            try:
+                chunk = os.read(master, 4096)
+            except OSError:
+                chunk = b""
+            if not chunk and process.poll() is not None:
+                break
+            console += chunk
+            prompts = console.decode("utf-8", "replace").count(PROMPT_END)
+            while answered < prompts and answered < len(keys):
+                os.write(master, keys[answered].encode())
+                answered += 1
+        elif process.poll() is not None:
+            break
+    else:
+        process.kill()
+    process.wait()
+    os.close(master)
+    return process.returncode, console.decode("utf-8", "replace")
+
+
+def run_scenario(form, scenario, keep):
+    root = os.path.realpath(tempfile.mkdtemp(prefix="purifile-e2e-"))
+    problems = []
+    try:
+        build_tree(root, scenario.tree)
+        before = list_tree(root)
+        command = form.command(scenario, root)
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            if form.mode == "posix":
+                status, _ = run_with_terminal(command, root, form.environment(), scenario.keys, out, err)
+            else:
+                completed = subprocess.run(command, cwd=root, env=form.environment(),
+                                           input=scenario.keys.encode(), stdout=out, stderr=err,
+                                           timeout=TIMEOUT_SECONDS)
+                status = completed.returncode
+            out.seek(0)
+            err.seek(0)
+            stdout = out.read().decode("utf-8", "surrogateescape")
+            stderr = err.read().decode("utf-8", "surrogateescape")
+
+        expected_status = form.exit_status(scenario.exit)
+        if status != expected_status:
+            problems.append(f"exit status {status}, expected {expected_status}")
+        for stream, text, exact, has in (("standard output", stdout, scenario.out, scenario.out_has),
+                                         ("standard error", stderr, scenario.err, scenario.err_has)):
+            problems += compare_output(stream, text, exact, has, lambda t: form.substitute(t, root))
+
+        after = list_tree(root)
+        wanted = initial_listing(scenario.tree) if scenario.after is None else expected_tree(scenario.after)
+        if before != initial_listing(scenario.tree):
+            problems.append(f"the tree was not built as described: {before}")
+        if after != wanted:
+            problems.append("tree afterwards:\n    " + "\n    ".join(os.fsdecode(e) for e in after) +
+                            "\n  expected:\n    " + "\n    ".join(os.fsdecode(e) for e in wanted))
+        if problems:
+            problems.insert(0, "command: " + " ".join(shlex.quote(c) for c in command))
+            problems.append("standard output was:\n" + stdout)
+            problems.append("standard error was:\n" + stderr)
+    finally:
+        if keep:
+            print(f"  kept {root}")
+        else:
+            shutil.rmtree(root, ignore_errors=True)
+    return problems
+
+
+def output_lines(text):
+    lines = text.replace("\r", "").split("\n")
+    if lines and lines[-1] == "":
+        lines.pop()
+    return lines
+
+
+def order_rename_runs(lines):
+    """Entries of one directory come in the order the file system lists them:
+    runs of consecutive rename lines are compared without their order."""
+    ordered, run = [], []
+    for line in lines + [None]:
+        if line is not None and ARROW in line:
+            run.append(line)
+            continue
+        ordered += sorted(run)
+        run = []
+        if line is not None:
+            ordered.append(line)
+    return ordered
+
+
+def compare_output(stream, text, exact, has, substitute):
+    problems = []
+    lines = output_lines(text)
+    if exact is not None:
+        wanted = [substitute(line) for line in exact]
+        if order_rename_runs(lines) != order_rename_runs(wanted):
+            problems.append(f"{stream} differs; expected:\n" + "\n".join(wanted))
+    position = 0
+    for line in has:
+        wanted = substitute(line)
+        while position < len(lines) and wanted not in lines[position]:
+            position += 1
+        if position == len(lines):
+            problems.append(f"{stream} lacks, in this order: {wanted!r}")
+            break
+        position += 1
+    return problems
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--mode", required=True, choices=["posix", "wine-exe", "wine-plugin"])
+    parser.add_argument("--program", required=True, help="purifile, purifile.exe or the stand-in shell")
+    parser.add_argument("--scenarios", required=True)
+    parser.add_argument("--wine-run", help="the script that runs a Windows program under Wine")
+    parser.add_argument("--wineprefix", help="Wine prefix to share between scenarios")
+    parser.add_argument("--filter", default="", help="run only scenarios whose name contains this")
+    parser.add_argument("--keep", action="store_true", help="keep each scenario's directory")
+    options = parser.parse_args()
+
+    form = Form(options)
+    platform = "posix" if options.mode == "posix" else "windows"
+    scenarios = [s for s in parse_scenarios(options.scenarios)
+                 if options.filter in s.name and s.only in (None, platform)
+                 and (s.run is not None or options.mode == "posix")]
+    if not scenarios:
+        raise SystemExit("no scenario to run")
+    failed = 0
+    for scenario in scenarios:
+        problems = run_scenario(form, scenario, options.keep)
+        print(("FAIL " if problems else "ok   ") + scenario.name, flush=True)
+        for problem in problems:
+            print("  " + problem.replace("\n", "\n  "))
+        failed += bool(problems)
+    print(f"{len(scenarios) - failed} of {len(scenarios)} scenarios passed ({options.mode})")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,216 @@
+// Standard output buffering, and the console as the controlling terminal:
+// with a terminal (a pseudo-terminal made the child's controlling terminal)
+// and without one (a child in a new session).
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/posix/posix_internal.h"
+#include "platform/win32.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+std::string ReadWholeFile(const std::string& path) {
+  std::string content;
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return content;
+  char chunk[4096];
+  for (std::size_t count; (count = std::fread(chunk, 1, sizeof chunk, file)) > 0;) content.append(chunk, count);
+  std::fclose(file);
+  return content;
+}
+
+bool Write(HANDLE handle, const std::string& bytes) {
+  DWORD written = 0;
+  return WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+TEST(StandardOutput, GatheredUntilAnotherHandleIsWrittenAndKeptInOrder) {
+  testing_support::TempDir dir;
+  const std::string path = dir.path().string() + "/out";
+  std::fflush(stdout);
+  std::fflush(stderr);
+  FlushStandardOutput();
+  const int savedOut = dup(STDOUT_FILENO);
+  const int savedErr = dup(STDERR_FILENO);
+  const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(file, 0);
+  dup2(file, STDOUT_FILENO);
+  dup2(file, STDERR_FILENO);
+  close(file);
+
+  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  const bool wroteLines = Write(out, "one\n") && Write(out, "two\n");
+  const std::string afterLines = ReadWholeFile(path);
+  const bool wroteError = Write(err, "error\n");
+  const std::string afterError = ReadWholeFile(path);
+  const std::string large(70000, 'x');
+  const bool wroteLarge = Write(out, "three\n") && Write(out, large);
+  const std::string afterLarge = ReadWholeFile(path);
+  const bool wroteTail = Write(out, "tail\n");
+  FlushStandardOutput();
+  const std::string atEnd = ReadWholeFile(path);
+
+  dup2(savedOut, STDOUT_FILENO);
+  dup2(savedErr, STDERR_FILENO);
+  close(savedOut);
+  close(savedErr);
+  EXPECT_TRUE(wroteLines && wroteError && wroteLarge && wroteTail);
+  EXPECT_EQ("", afterLines);
+  EXPECT_EQ("one\ntwo\nerror\n", afterError);
+  EXPECT_EQ("one\ntwo\nerror\nthree\n" + large, afterLarge);
+  EXPECT_EQ("one\ntwo\nerror\nthree\n" + large + "tail\n", atEnd);
+}
+
+TEST(StandardOutput, StandardHandlesAreNeverConsoles) {
+  for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+    DWORD mode = 0;
+    EXPECT_FALSE(GetConsoleMode(GetStdHandle(which), &mode));
+    DWORD written = 0;
+    EXPECT_FALSE(WriteConsoleW(GetStdHandle(which), u"x", 1, &written, nullptr));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+  }
+  EXPECT_EQ(INVALID_HANDLE_VALUE, GetStdHandle(7));
+}
+
+// Runs `body` in a child in a session of its own; the child's exit status is
+// what body returns (0 for success, else the number of the failed check).
+int RunInNewSession(int (*body)(int), int argument) {
+  std::fflush(stdout);
+  FlushStandardOutput();
+  const pid_t child = fork();
+  if (child == 0) {
+    setsid();
+    _exit(body(argument));
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+int WithoutTerminal(int) {
+  // setsid() left the child without a controlling terminal.
+  if (CreateFileW(u"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr) !=
+      INVALID_HANDLE_VALUE) {
+    return 1;
+  }
+  if (_getwch() != WEOF) return 2;
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return 3;
+  dup2(pipeFds[1], STDERR_FILENO);
+  close(pipeFds[1]);
+  if (MessageBoxW(nullptr, u"Body \u00E9", u"Caption", MB_OK) != IDOK) return 4;
+  char text[64] = {};
+  if (read(pipeFds[0], text, sizeof text - 1) <= 0) return 5;
+  return std::string(text) == "Caption\nBody \xC3\xA9\n" ? 0 : 6;
+}
+
+TEST(Console, WithoutATerminal) { EXPECT_EQ(0, RunInNewSession(WithoutTerminal, 0)); }
+
+// The child takes the pseudo-terminal as its controlling terminal, writes to
+// the console, then reads keys and sends their codes up `reportFd`.
+int WithTerminal(int reportFd) {
+  const int terminal = open(ptsname(3), O_RDWR);  // opened by the parent before the fork
+  if (terminal < 0) return 1;
+  const HANDLE console = CreateFileW(u"conout$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (console == INVALID_HANDLE_VALUE) return 2;
+  DWORD mode = 0;
+  if (!GetConsoleMode(console, &mode)) return 3;
+  const char16_t text[] = u"caf\u00E9 \u2500\u25BA \U0001F600|";
+  DWORD written = 0;
+  if (!WriteConsoleW(console, text, 14, &written, nullptr) || written != 14) return 4;
+  CloseHandle(console);
+  for (int i = 0; i < 8; ++i) {
+    const wint_t key = _getwch();
+    termios mode_after {};
+    tcgetattr(terminal, &mode_after);
+    const unsigned report[2] = {static_cast<unsigned>(key), (mode_after.c_lflag & ECHO) != 0 ? 1u : 0u};
+    if (write(reportFd, report, sizeof report) != sizeof report) return 5;
+    if (key == WEOF) break;
+  }
+  return 0;
+}
+
+std::string ReadAvailable(int fd, const std::string& until) {
+  std::string text;
+  for (int tries = 0; tries < 50 && text.find(until) == std::string::npos; ++tries) {
+    pollfd request{fd, POLLIN, 0};
+    if (poll(&request, 1, 100) <= 0) continue;
+    char chunk[256];
+    const ssize_t count = read(fd, chunk, sizeof chunk);
+    if (count <= 0) break;
+    text.append(chunk, static_cast<std::size_t>(count));
+  }
+  return text;
+}
+
+TEST(Console, TerminalOutputAndKeys) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(0, grantpt(master));
+  ASSERT_EQ(0, unlockpt(master));
+  // The child finds the master as descriptor 3, whatever number it has here.
+  const int savedThree = dup(3);
+  ASSERT_EQ(3, dup2(master, 3));
+  int reportPipe[2];
+  ASSERT_EQ(0, pipe(reportPipe));
+
+  std::fflush(stdout);
+  FlushStandardOutput();
+  const pid_t child = fork();
+  if (child == 0) {
+    setsid();
+    close(reportPipe[0]);
+    _exit(WithTerminal(reportPipe[1]));
+  }
+  close(reportPipe[1]);
+  const std::string shown = ReadAvailable(master, "|");
+  EXPECT_NE(std::string::npos, shown.find("caf\xC3\xA9 \xE2\x94\x80\xE2\x96\xBA \xF0\x9F\x98\x80|")) << shown;
+
+  // Each group arrives on its own, as separate key presses would.
+  const std::vector<std::string> presses = {"y\xC3\xA9\xF0\x9F\x98\x80", "\x1B", "\x1B[A", "\x03"};
+  for (const std::string& press : presses) {
+    usleep(200 * 1000);
+    ASSERT_EQ(static_cast<ssize_t>(press.size()), write(master, press.data(), press.size()));
+  }
+  std::vector<unsigned> keys;
+  bool echoRestored = true;
+  for (int i = 0; i < 7; ++i) {
+    unsigned report[2] = {};
+    if (read(reportPipe[0], report, sizeof report) != sizeof report) break;
+    keys.push_back(report[0]);
+    echoRestored = echoRestored && report[1] == 1;
+  }
+  close(master);
+  close(3);
+  if (savedThree >= 0) {
+    dup2(savedThree, 3);
+    close(savedThree);
+  }
+  unsigned last[2] = {};
+  const bool gotLast = read(reportPipe[0], last, sizeof last) == sizeof last;
+  close(reportPipe[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+
+  const std::vector<unsigned> expected = {u'y', 0xE9, 0xD83D, 0xDE00, 27, 0xE0, 3};
+  EXPECT_EQ(expected, keys);
+  EXPECT_TRUE(echoRestored);
+  EXPECT_TRUE(gotLast);
+  EXPECT_EQ(static_cast<unsigned>(WEOF), last[0]);  // the terminal went away
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+}  // namespace

@@ -201,8 +201,7 @@ bool EndsWithDriveColon(const char16_t* path, std::int32_t length) {
 // directory itself, matched in its parent: drop them, but never a root's own.
 void DropTrailingSeparators(char16_t* path) {
   std::int32_t length = TextLength(path);
-  while (length > 1 && IsPathSeparator(path[length - 1]) && !IsPathSeparator(path[length - 2]) &&
-         path[length - 2] != u':') {
+  while (length > 1 && IsPathSeparator(path[length - 1]) && path[length - 2] != u':') {
     path[--length] = 0;
   }
 }

@@ -13,4 +13,4 @@ extern const bool unixLineEnds;
 // Writes length UTF-16 code units to the handle: to a console as UTF-16, to
 // anything else (file, pipe) as UTF-8. Returns the number of code units taken
 // from text, or -1 when the handle refused them.
-std::int32_t WriteText(HANDLE handle, const char16_t* text, std::size_t length);
+std::int32_t WriteToHandle(HANDLE handle, const char16_t* text, std::size_t length);

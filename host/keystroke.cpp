@@ -1,4 +1,5 @@
 // GetKeystroke: one key, letters upper-cased.
+#include "host/ascii_case.h"
 #include "host/keystroke.h"
 
 #include <stdexcept>
@@ -15,7 +16,7 @@ int GetKeystroke(int) {
   if (key == NO_KEY) {
     throw std::runtime_error("no key can be read");
   }
-  return (key >= 'a' && key <= 'z') ? key - 'a' + 'A' : key;
+  return UpperAscii(static_cast<char16_t>(key));
 }
 
 }  // extern "C"

@@ -45,11 +45,11 @@ std::int32_t WriteFormatted(HANDLE handle, const char16_t* format, std::va_list 
   const std::size_t length = FormatText(text, formatCapacity, format, arguments);
   std::int32_t result = 0;
   if (length < formatCapacity) {
-    result = WriteText(handle, text, length);
+    result = WriteToHandle(handle, text, length);
   } else {
     std::u16string longText(length + 1, u'\0');
     FormatText(longText.data(), longText.size(), format, second);
-    result = WriteText(handle, longText.data(), length);
+    result = WriteToHandle(handle, longText.data(), length);
   }
   va_end(second);
   return result;
@@ -57,7 +57,7 @@ std::int32_t WriteFormatted(HANDLE handle, const char16_t* format, std::va_list 
 
 }  // namespace
 
-std::int32_t WriteText(HANDLE handle, const char16_t* text, std::size_t length) {
+std::int32_t WriteToHandle(HANDLE handle, const char16_t* text, std::size_t length) {
   char16_t chunk[chunkCapacity];
   std::size_t taken = 0;
   bool refused = false;
@@ -102,7 +102,7 @@ int Qprintf(HANDLE handle, const char16_t* format, ...) {
 }
 
 int QPuts(const char16_t* text) {
-  return WriteText(GetStdHandle(STD_OUTPUT_HANDLE), text, std::char_traits<char16_t>::length(text));
+  return WriteToHandle(GetStdHandle(STD_OUTPUT_HANDLE), text, std::char_traits<char16_t>::length(text));
 }
 
 int Sprintf(char16_t* buffer, const char16_t* format, ...) {
@@ -114,6 +114,6 @@ int Sprintf(char16_t* buffer, const char16_t* format, ...) {
   return static_cast<int>(length < sprintfCapacity ? length : sprintfCapacity - 1);
 }
 
-int CrLf() { return WriteText(GetStdHandle(STD_OUTPUT_HANDLE), u"\r\n", 2); }
+int CrLf() { return WriteToHandle(GetStdHandle(STD_OUTPUT_HANDLE), u"\r\n", 2); }
 
 }  // extern "C"

@@ -60,15 +60,24 @@ std::int32_t AppendToTail(TailBuilder& builder, const char16_t* text, std::int32
   return 0;
 }
 
+// The command keeps MAX_ARGUMENTS arguments and drops the rest silently, so
+// one more is refused here, before anything runs. Returns 0 or 1 (reported).
+std::int32_t CheckRoomForArgument(const TailBuilder& builder) {
+  if (builder.arguments < MAX_ARGUMENTS) {
+    return 0;
+  }
+  ErrorPrefix();
+  Qprintf(GetStdHandle(STD_ERROR_HANDLE),
+          u"Too many arguments: the most is %d; quote wildcards so that purifile expands them\r\n",
+          MAX_ARGUMENTS);
+  return 1;
+}
+
 // Appends one argument in quotation marks, so that blanks inside it and
 // solidi anywhere in it never cut it, and a blank after it. Quotation marks
 // inside text must already be gone: the splitter would take them for its own.
 std::int32_t AppendQuoted(TailBuilder& builder, const char16_t* text, std::int32_t count) {
-  if (builder.arguments == MAX_ARGUMENTS) {
-    ErrorPrefix();
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE),
-            u"Too many arguments: the most is %d; quote wildcards so that purifile expands them\r\n",
-            MAX_ARGUMENTS);
+  if (CheckRoomForArgument(builder) != 0) {
     return 1;
   }
   ++builder.arguments;
@@ -131,6 +140,9 @@ std::int32_t AppendToForm(std::int32_t out, const char16_t* text, std::int32_t c
 //     (which it trims) become '?', the wildcard that matches them again.
 // The form is registered so that its upper-cased argument resolves to it.
 std::int32_t AppendFileSpec(TailBuilder& builder, const char16_t* text, std::int32_t length, std::int32_t depth) {
+  if (CheckRoomForArgument(builder) != 0) {
+    return 1;
+  }
   std::int32_t out = 0;
   std::int32_t from = 0;
   if (text[0] == u'/') {

@@ -1,5 +1,7 @@
 #include "host/typed_specs.h"
 
+#include "host/ascii_case.h"
+
 #include "plugin/host_services.h"
 
 namespace {
@@ -18,12 +20,8 @@ struct TypedSpecTable {
 
 TypedSpecTable typedSpecs;
 
-char16_t FoldAscii(char16_t ch) {
-  return (ch >= u'a' && ch <= u'z') ? static_cast<char16_t>(ch - u'a' + u'A') : ch;
-}
-
 bool UpperCasesTo(const char16_t* typed, const char16_t* spec) {
-  while (*typed != u'\0' && FoldAscii(*typed) == *spec) {
+  while (*typed != u'\0' && UpperAscii(*typed) == *spec) {
     ++typed;
     ++spec;
   }

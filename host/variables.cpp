@@ -12,6 +12,7 @@
 // a variable expands to is looked at again.
 #include <string>
 
+#include "host/ascii_case.h"
 #include "host/shell_state.h"
 #include "plugin/host_services.h"
 
@@ -60,17 +61,13 @@ bool IsNameCharacter(char16_t ch) {
   return IsNameStart(ch) || (ch >= u'0' && ch <= u'9') || ch == u'$';
 }
 
-char16_t FoldAscii(char16_t ch) {
-  return (ch >= u'a' && ch <= u'z') ? static_cast<char16_t>(ch - u'a' + u'A') : ch;
-}
-
 // Whether the length characters at name spell known, ASCII letters in any case.
 bool NameIs(const char16_t* name, std::size_t length, const char16_t* known) {
   if (length != std::char_traits<char16_t>::length(known)) {
     return false;
   }
   for (std::size_t i = 0; i < length; ++i) {
-    if (FoldAscii(name[i]) != FoldAscii(known[i])) {
+    if (UpperAscii(name[i]) != UpperAscii(known[i])) {
       return false;
     }
   }

@@ -11,19 +11,13 @@
 // ("report[1].txt"): when the pattern does not match with its brackets read as
 // sets, it is tried once more with them read as plain characters, so such a
 // name, passed as it stands, still matches itself.
+#include "host/ascii_case.h"
 #include "plugin/host_services.h"
 
 namespace {
 
 constexpr int MATCH = 0;
 constexpr int NO_MATCH = 1;
-
-char16_t UpperAscii(char16_t ch) {
-  return (ch >= u'a' && ch <= u'z') ? static_cast<char16_t>(ch - u'a' + u'A') : ch;
-}
-char16_t LowerAscii(char16_t ch) {
-  return (ch >= u'A' && ch <= u'Z') ? static_cast<char16_t>(ch - u'A' + u'a') : ch;
-}
 
 bool SameIgnoringCase(char16_t left, char16_t right) { return UpperAscii(left) == UpperAscii(right); }
 

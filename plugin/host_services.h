@@ -24,9 +24,13 @@ int QPuts(const char16_t* text);
 int Sprintf(char16_t* buffer, const char16_t* format, ...);
 // A line break on standard output.
 int CrLf();
-// Replaces variable references in the buffer in place; 0 on success.
+// Replaces variable references in the buffer in place; 0 on success. The host
+// may fill the buffer up to MAX_ARG_LEN characters, so every buffer passed holds
+// that many. On failure (a result too long, a malformed reference) the buffer
+// is left as it was.
 int ExpandVariables(char16_t* buffer, int flag);
-// The fully qualified path of a file specification; empty when none can be formed.
+// The fully qualified path of a file specification (links not followed) in a
+// buffer of MAX_ARG_LEN characters; empty when none can be formed.
 int QueryTrueName(const char16_t* fileSpec, char16_t* trueName);
 // Non-zero for an existing directory.
 int QueryIsDirectory(const char16_t* path);

@@ -91,23 +91,25 @@ bool IsDotName(const char16_t* name) {
   return name[0] == u'.' && (name[1] == u'\0' || (name[1] == u'.' && name[2] == u'\0'));
 }
 
-// Reports a directory that is not searched, unless /N:E: format holds two %s
-// for first and second. Returns 2, the walk's result for it.
-std::int32_t ReportPassedOver(const OptionFlags* options, const char16_t* format, const char16_t* first,
-                              const char16_t* second) {
+// Writes a diagnostic about a directory on standard error, followed by an
+// empty line, unless /N:E: format holds two %s, for first and second. Returns 0.
+std::int32_t WriteDirectoryDiagnostic(const OptionFlags* options, const char16_t* format, const char16_t* first,
+                                      const char16_t* second) {
   if ((*options & OPT_NO_ERRORS) == 0) {
     ErrorPrefix();
     Qprintf(GetStdHandle(STD_ERROR_HANDLE), format, first, second);
     Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
   }
-  return 2;
+  return 0;
 }
 
 constexpr char16_t NO_MEMORY_FORMAT[] = u"Not enough memory to read \"%s%s\"\r\n";
 constexpr char16_t TOO_LONG_FORMAT[] = u"Path too long, not searched:  \"%s%s\"\r\n";
 
+// A directory passed over for want of memory counts as a failure: 2.
 std::int32_t ReportOutOfMemory(const WalkState* state) {
-  return ReportPassedOver(state->options, NO_MEMORY_FORMAT, state->path, u"");
+  WriteDirectoryDiagnostic(state->options, NO_MEMORY_FORMAT, state->path, u"");
+  return 2;
 }
 
 // Opens an enumeration of every entry of the directory in state->path.
@@ -144,13 +146,11 @@ std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
   return result;
 }
 
+// The directory's own report: its tally line (unless /N:S), or, when nothing
+// matched, "File not found" (unless /N:E). It never changes the walk's result.
 std::int32_t ReportDirectory(const WalkState* state, const RenameTally& local) {
   if (local.found == 0) {
-    if ((*state->options & OPT_NO_ERRORS) == 0) {
-      ErrorPrefix();
-      Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"File not found:  \"%s%s\"\r\n", state->path, state->pattern);
-      Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
-    }
+    WriteDirectoryDiagnostic(state->options, u"File not found:  \"%s%s\"\r\n", state->path, state->pattern);
   } else if ((*state->options & OPT_NO_SUMMARY) == 0) {
     CrLf();
     PrintTally(local);
@@ -287,7 +287,9 @@ std::int32_t EnterNextSubdirectory(WalkState* state) {
   // Room for the name, the separator, and the "*" of the search path.
   const std::size_t pathLength = parent->pathLength + nameLength + 1;
   if (pathLength + 1 >= static_cast<std::size_t>(MAX_ARG_LEN)) {
-    parent->result = ReportPassedOver(state->options, TOO_LONG_FORMAT, state->path, state->names.text + nameOffset);
+    // Counted as a failure: part of the tree was not searched.
+    WriteDirectoryDiagnostic(state->options, TOO_LONG_FORMAT, state->path, state->names.text + nameOffset);
+    parent->result = 2;
     return 0;
   }
   for (std::size_t i = 0; i < nameLength; ++i) {
@@ -301,7 +303,7 @@ std::int32_t EnterNextSubdirectory(WalkState* state) {
     // A link back to a directory being walked: entering it would repeat that
     // directory's walk without end.
     // Not a failure: the directory is being walked already.
-    ReportPassedOver(state->options, u"Link loop, not searched again:  \"%s%s\"\r\n", state->path, u"");
+    WriteDirectoryDiagnostic(state->options, u"Link loop, not searched again:  \"%s%s\"\r\n", state->path, u"");
     state->path[parent->pathLength] = u'\0';
     return 0;
   }
@@ -376,7 +378,8 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
   }
   WalkState* state = new (std::nothrow) WalkState;
   if (state == nullptr) {
-    return ReportPassedOver(options, NO_MEMORY_FORMAT, directory, u"");
+    WriteDirectoryDiagnostic(options, NO_MEMORY_FORMAT, directory, u"");
+    return 2;
   }
   state->names = NameArena{nullptr, 0, 0};
   state->levels = nullptr;
@@ -392,7 +395,8 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
   std::size_t pathLength = 0;
   // Room is needed for the "*" of the search path as well.
   if (AppendText(state->path, &pathLength, directory) != 0 || pathLength + 1 >= static_cast<std::size_t>(MAX_ARG_LEN)) {
-    result = ReportPassedOver(options, TOO_LONG_FORMAT, directory, u"");
+    WriteDirectoryDiagnostic(options, TOO_LONG_FORMAT, directory, u"");
+    result = 2;
   } else {
     result = Walk(state, pathLength);
   }

@@ -108,13 +108,21 @@ FloorRun RunFloor(const testing_support::TempDir& temp, const std::filesystem::p
   return run;
 }
 
-TEST(FloorWalk, DryRunShowsEveryRenameAndChangesNothing) {
-  testing_support::TempDir temp;
-  const auto root = temp.path() / "tree";
-  TreeCounts made;
-  ASSERT_EQ(MakeWideTree(root.c_str(), 4, 30, 3, 200, &made), 0);
-  const auto before = ListTree(root);
+// A generated tree of 3 directories x 200 files, 30% untidy, and its listing.
+class FloorWalkTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(MakeWideTree(root.c_str(), 4, 30, 3, 200, &made), 0);
+    before = ListTree(root);
+  }
 
+  testing_support::TempDir temp;
+  const std::filesystem::path root = temp.path() / "tree";
+  TreeCounts made{};
+  std::set<std::string> before;
+};
+
+TEST_F(FloorWalkTree, DryRunShowsEveryRenameAndChangesNothing) {
   const FloorRun run = RunFloor(temp, root, FLOOR_DRY_RUN);
   EXPECT_EQ(run.result, 0);
   EXPECT_EQ(run.counts.directories, 4u);
@@ -129,13 +137,7 @@ TEST(FloorWalk, DryRunShowsEveryRenameAndChangesNothing) {
   EXPECT_EQ(ListTree(root), before);
 }
 
-TEST(FloorWalk, RenamesTheUntidyNamesAndOverwritesNothing) {
-  testing_support::TempDir temp;
-  const auto root = temp.path() / "tree";
-  TreeCounts made;
-  ASSERT_EQ(MakeWideTree(root.c_str(), 4, 30, 3, 200, &made), 0);
-  const auto before = ListTree(root);
-
+TEST_F(FloorWalkTree, RenamesTheUntidyNamesAndOverwritesNothing) {
   const FloorRun run = RunFloor(temp, root, 0);
   EXPECT_EQ(run.result, 0);
   EXPECT_EQ(run.counts.changed, made.files - made.byKind[NAME_TIDY]);

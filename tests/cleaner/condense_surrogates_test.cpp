@@ -90,6 +90,13 @@ TEST(ReplaceSurrogates, EverySequenceOfUpToFourUnits) {
 }
 
 TEST(ReplaceSurrogates, NameTooLongIsLeftUnchanged) {
+  // The longest name a buffer holds is rewritten.
+  std::vector<char16_t> longest(MAX_ARG_LEN, u'x');
+  longest[MAX_ARG_LEN - 2] = 0xDC00;
+  longest[MAX_ARG_LEN - 1] = 0;
+  EXPECT_EQ(ReplaceSurrogates(longest.data()), 1);
+  EXPECT_EQ(longest[MAX_ARG_LEN - 2], u'_');
+
   // 16384 code units without a terminator inside MAX_ARG_LEN: no result fits.
   std::vector<char16_t> buffer(MAX_ARG_LEN + 1, u'x');
   buffer[0] = 0xD800;

@@ -119,6 +119,18 @@ TEST(DecodeEntities, TextThatCannotFitIsLeftUnchanged) {
   EXPECT_EQ(DecodeEntities(buffer.data()), ENTITIES_TOO_LONG);
   EXPECT_EQ(buffer, before);
 
+  // The longest text a buffer holds fits, decoded or not.
+  std::vector<char16_t> full(MAX_ARG_LEN, u'y');
+  full[MAX_ARG_LEN - 1] = 0;
+  EXPECT_EQ(DecodeEntities(full.data()), 0);
+  EXPECT_EQ(std::u16string(full.data()).size(), std::size_t{MAX_ARG_LEN - 1});
+  full[MAX_ARG_LEN - 5] = u'&';
+  full[MAX_ARG_LEN - 4] = u'l';
+  full[MAX_ARG_LEN - 3] = u't';
+  full[MAX_ARG_LEN - 2] = u';';
+  EXPECT_EQ(DecodeEntities(full.data()), 1);
+  EXPECT_EQ(std::u16string(full.data()), std::u16string(MAX_ARG_LEN - 5, u'y') + u"<");
+
   // The longest text that fits, made of entities that each yield a pair of
   // surrogates, still fits when decoded.
   std::u16string longest;

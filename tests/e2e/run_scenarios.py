@@ -207,6 +207,15 @@ class Form:
             return 1 if result == -1 else result
         return result & 0xFF
 
+    def prepare(self):
+        """Under Wine, the first start creates the prefix and says so on
+        standard error: start once before the scenarios, output discarded."""
+        if self.mode == "posix":
+            return
+        warm_up = [self.wine_run, self.program, "/?" if self.mode == "wine-exe" else "purifile /?"]
+        subprocess.run(warm_up, env=self.environment(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=TIMEOUT_SECONDS, check=False)
+
     def command(self, scenario, root):
         if self.mode == "posix":
             arguments = scenario.posix_run if scenario.posix_run is not None else posix_arguments(scenario.run)
@@ -365,6 +374,7 @@ def main():
     options = parser.parse_args()
 
     form = Form(options)
+    form.prepare()
     platform = "posix" if options.mode == "posix" else "windows"
     scenarios = [s for s in parse_scenarios(options.scenarios)
                  if options.filter in s.name and s.only in (None, platform)

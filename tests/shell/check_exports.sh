@@ -1,7 +1,8 @@
 #!/bin/sh
 # check_exports.sh OBJDUMP DLL
-# The plug-in's export table lists exactly its six entry points, and the only
-# library it imports that is not part of Windows is TakeCmd.dll.
+# The plug-in is a 64-bit PE DLL, its export table lists exactly its six entry
+# points, and the only library it imports that is not part of Windows is
+# TakeCmd.dll.
 objdump=$1
 dll=$2
 
@@ -19,6 +20,15 @@ imports=$(printf '%s\n' "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' |
   tr '\n' ' ')
 
 failed=0
+if ! printf '%s\n' "$headers" | grep -q 'file format pei-x86-64' ||
+   ! printf '%s\n' "$headers" | grep -q '^Magic[[:space:]]*020b[[:space:]]*(PE32+)'; then
+  echo "not a PE32+ file for x86-64"
+  failed=1
+fi
+if ! printf '%s\n' "$headers" | grep -q -x '[[:space:]]*DLL'; then
+  echo "not a DLL"
+  failed=1
+fi
 if [ "$exports" != "$expected_exports" ]; then
   echo "exports: $exports"
   echo "expected: $expected_exports"

@@ -19,6 +19,11 @@
 // lines are read from standard input, one per line. Loading writes the
 // plug-in's load message unless silenced.
 //
+// Keys for the command's prompts come from standard input as well when it is
+// not a console, one byte a key (see the host's key reading); when the command
+// lines themselves come from standard input, no keys are left and a prompt is
+// answered Quit.
+//
 // The exit status is the result of the last command line (0 when none ran),
 // 127 after a command the plug-in does not provide, 126 when the plug-in cannot
 // be loaded or lacks an entry point, and 2 for a switch it does not know.
@@ -27,6 +32,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/ascii_case.h"
 #include "host/shell_state.h"
 #include "platform/win32.h"
 #include "plugin/entry_points.h"
@@ -75,12 +81,11 @@ bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
 }
 
 bool SameIgnoringAsciiCase(std::u16string_view left, std::u16string_view right) {
-  const auto fold = [](char16_t ch) { return (ch >= u'a' && ch <= u'z') ? char16_t(ch - 32) : ch; };
   if (left.size() != right.size()) {
     return false;
   }
   for (std::size_t i = 0; i < left.size(); ++i) {
-    if (fold(left[i]) != fold(right[i])) {
+    if (UpperAscii(left[i]) != UpperAscii(right[i])) {
       return false;
     }
   }

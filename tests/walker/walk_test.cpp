@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "command/diagnostics.h"
 #include "command/options.h"
 #include "platform/win32.h"
 #include "tests/support/capture.h"
@@ -126,6 +127,59 @@ TEST(WalkPreview, RenameLinesOfAPreviewEqualThoseOfTheRealRun) {
   EXPECT_EQ(preview.out, real.out);
   EXPECT_NE(real.out.find("a_b-003.txt"), std::string::npos) << real.out;
   EXPECT_EQ(real.tally.fixed, 4u);
+}
+
+TEST(WalkArguments, AbsentOrEmptyDirectoryOrPatternDoesNothing) {
+  OptionFlags options = 0;
+  RenameTally tally{0, 0, 0, 0};
+  testing_support::TempDir dir;
+  const std::u16string path = dir.engine_path();
+  EXPECT_EQ(WalkDirectory(nullptr, u"*", &options, nullptr, nullptr, &tally), -1);
+  EXPECT_EQ(WalkDirectory(u"", u"*", &options, nullptr, nullptr, &tally), -1);
+  EXPECT_EQ(WalkDirectory(path.c_str(), nullptr, &options, nullptr, nullptr, &tally), -1);
+  EXPECT_EQ(WalkDirectory(path.c_str(), u"", &options, nullptr, nullptr, &tally), -1);
+  EXPECT_EQ(tally.found + tally.fixed + tally.skipped + tally.failed, 0u);
+}
+
+std::string WithoutCarriageReturns(std::string text) {
+  std::erase(text, '\r');
+  return text;
+}
+
+// A rename refused because the name is taken: the retries (a drive path gets
+// the long-path one; a short name, where there is one, the other) fail the same
+// way, and the failure is reported once, with the first attempt's error.
+TEST(RenameFailure, TakenNameIsReportedOnceWithTheFirstError) {
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), {"a b.txt", "a%20b.txt"});
+  const Walked walked = Walk(dir.engine_path(), u"a%20b.txt", OPT_NO_SUFFIX | OPT_NO_SUMMARY);
+  char16_t errorText[1024];
+  SystemErrorText(ERROR_ALREADY_EXISTS, errorText);
+  EXPECT_EQ(WithoutCarriageReturns(walked.err),
+            "Purifile plugin: Error renaming \"a%20b.txt\":\n    " + ToUtf8(errorText) + "\n\n");
+  EXPECT_EQ(walked.result, 2);
+  EXPECT_EQ(walked.tally.failed, 1u);
+  EXPECT_EQ(walker_testing::FileContent(dir.path() / "a b.txt"), "a b.txt");
+  EXPECT_EQ(walker_testing::FileContent(dir.path() / "a%20b.txt"), "a%20b.txt");
+}
+
+// The loop test of the walk rests on this: one directory reached by two
+// spellings is the same, its sibling is not.
+TEST(FileIdentityOfDirectories, SameDirectoryThroughTwoSpellingsSiblingDiffers) {
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), {"a/", "a/b/", "c/"});
+  const std::u16string root = dir.engine_path();
+  const std::u16string separator(1, PATH_SEPARATOR);
+  FileIdentity direct{0, 0};
+  FileIdentity roundabout{0, 0};
+  FileIdentity sibling{0, 0};
+  FileIdentity missing{0, 0};
+  ASSERT_EQ(GetFileIdentity((root + u"a" + separator).c_str(), &direct), 1);
+  ASSERT_EQ(GetFileIdentity((root + u"a" + separator + u"b" + separator + u".." + separator).c_str(), &roundabout), 1);
+  ASSERT_EQ(GetFileIdentity((root + u"c" + separator).c_str(), &sibling), 1);
+  EXPECT_TRUE(SameFile(direct, roundabout));
+  EXPECT_FALSE(SameFile(direct, sibling));
+  EXPECT_EQ(GetFileIdentity((root + u"gone" + separator).c_str(), &missing), 0);
 }
 
 struct RetryCase {

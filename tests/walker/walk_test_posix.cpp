@@ -61,18 +61,6 @@ TEST(WalkOutput, MissingDirectoryIsADirectoryWithoutMatches) {
   EXPECT_EQ(run.err, "Purifile plugin: File not found:  \"" + dir.path().string() + "/gone/*\"\n\n");
 }
 
-TEST(WalkArguments, AbsentOrEmptyDirectoryOrPatternDoesNothing) {
-  OptionFlags options = 0;
-  RenameTally tally{0, 0, 0, 0};
-  testing_support::TempDir dir;
-  const std::u16string path = dir.engine_path();
-  EXPECT_EQ(WalkDirectory(nullptr, u"*", &options, nullptr, nullptr, &tally), -1);
-  EXPECT_EQ(WalkDirectory(u"", u"*", &options, nullptr, nullptr, &tally), -1);
-  EXPECT_EQ(WalkDirectory(path.c_str(), nullptr, &options, nullptr, nullptr, &tally), -1);
-  EXPECT_EQ(WalkDirectory(path.c_str(), u"", &options, nullptr, nullptr, &tally), -1);
-  EXPECT_EQ(tally.found + tally.fixed + tally.skipped + tally.failed, 0u);
-}
-
 TEST(WalkArguments, DirectoryTooLongForASearchPathIsPassedOverWithADiagnostic) {
   testing_support::TempDir dir;
   // MAX_ARG_LEN - 1 characters fill the buffer: no room is left for the "*".

@@ -4,21 +4,23 @@
 
 namespace {
 
-// Class bits of the Latin-1 table.
-constexpr std::uint8_t SPC = 0x01;  // whitespace
-constexpr std::uint8_t PUN = 0x02;  // punctuation
-constexpr std::uint8_t DIG = 0x04;  // decimal digit
-constexpr std::uint8_t HEX = 0x08;  // hex digit
-constexpr std::uint8_t LET = 0x10;  // letter
+// Short names for the table below.
+constexpr std::uint8_t SPC = CLASS_WHITESPACE;
+constexpr std::uint8_t PUN = CLASS_PUNCTUATION;
+constexpr std::uint8_t DIG = CLASS_DECIMAL_DIGIT;
+constexpr std::uint8_t HEX = CLASS_HEX_DIGIT;
+constexpr std::uint8_t LET = CLASS_LETTER;
 constexpr std::uint8_t DH = DIG | HEX;
 constexpr std::uint8_t LH = LET | HEX;
 constexpr std::uint8_t PD = PUN | DIG;
+
+}  // namespace
 
 // Classes of U+0000..U+00FF, one row of sixteen code units per line.
 // C0 and C1 controls are in no class, except the whitespace controls
 // U+0009..U+000D. The superscripts U+00B2, U+00B3 and U+00B9 are both
 // punctuation and decimal digits. U+00D7 and U+00F7 are punctuation, not letters.
-constexpr std::uint8_t Latin1Classes[256] = {
+const std::uint8_t Latin1Classes[0x100] = {
     0,   0,   0,   0,   0,   0,   0,   0,   0,   SPC, SPC, SPC, SPC, SPC, 0,   0,    // U+0000
     0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0,    // U+0010
     SPC, PUN, PUN, PUN, PUN, PUN, PUN, PUN, PUN, PUN, PUN, PUN, PUN, PUN, PUN, PUN,  // U+0020
@@ -37,33 +39,21 @@ constexpr std::uint8_t Latin1Classes[256] = {
     LET, LET, LET, LET, LET, LET, LET, PUN, LET, LET, LET, LET, LET, LET, LET, LET,  // U+00F0
 };
 
-// The system's CT_CTYPE1 bits for a code unit from U+0100 on; none for U+FFFF
-// or when the system cannot classify it.
-WORD SystemCharacterType(char16_t ch) {
+bool HasSystemClass(char16_t ch, std::uint8_t classes) {
   if (ch == 0xFFFF) {
-    return 0;
+    return false;
   }
   WORD type = 0;
   if (!GetStringTypeW(CT_CTYPE1, &ch, 1, &type)) {
-    return 0;
+    return false;  // the system cannot classify it: in no class
   }
-  return type;
+  const WORD wanted = ((classes & CLASS_WHITESPACE) != 0 ? C1_SPACE : 0) |
+                      ((classes & CLASS_PUNCTUATION) != 0 ? C1_PUNCT : 0) |
+                      ((classes & CLASS_DECIMAL_DIGIT) != 0 ? C1_DIGIT : 0) |
+                      ((classes & CLASS_HEX_DIGIT) != 0 ? C1_XDIGIT : 0) |
+                      ((classes & CLASS_LETTER) != 0 ? C1_ALPHA : 0);
+  return (type & wanted) != 0;
 }
-
-bool InClass(char16_t ch, std::uint8_t latin1Class, WORD systemClass) {
-  if (ch < 0x100) {
-    return (Latin1Classes[ch] & latin1Class) != 0;
-  }
-  return (SystemCharacterType(ch) & systemClass) != 0;
-}
-
-}  // namespace
-
-bool IsWhitespace(char16_t ch) { return InClass(ch, SPC, C1_SPACE); }
-bool IsPunctuation(char16_t ch) { return InClass(ch, PUN, C1_PUNCT); }
-bool IsDecimalDigit(char16_t ch) { return InClass(ch, DIG, C1_DIGIT); }
-bool IsHexDigit(char16_t ch) { return InClass(ch, HEX, C1_XDIGIT); }
-bool IsLetter(char16_t ch) { return InClass(ch, LET, C1_ALPHA); }
 
 std::int32_t HexDigitValue(char16_t ch) {
   if (ch >= u'0' && ch <= u'9') {

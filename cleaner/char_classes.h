@@ -9,14 +9,30 @@
 
 #include <cstdint>
 
-bool IsWhitespace(char16_t ch);
-bool IsPunctuation(char16_t ch);
+// The classes as bits. Below U+0100 they are looked up in Latin1Classes, inline
+// because names are cleaned character by character; from U+0100 on
+// HasSystemClass asks the system.
+constexpr std::uint8_t CLASS_WHITESPACE = 0x01;
+constexpr std::uint8_t CLASS_PUNCTUATION = 0x02;
+constexpr std::uint8_t CLASS_DECIMAL_DIGIT = 0x04;
+constexpr std::uint8_t CLASS_HEX_DIGIT = 0x08;
+constexpr std::uint8_t CLASS_LETTER = 0x10;
+
+extern const std::uint8_t Latin1Classes[0x100];
+bool HasSystemClass(char16_t ch, std::uint8_t classes);
+
+inline bool HasClass(char16_t ch, std::uint8_t classes) {
+  return ch < 0x100 ? (Latin1Classes[ch] & classes) != 0 : HasSystemClass(ch, classes);
+}
+
+inline bool IsWhitespace(char16_t ch) { return HasClass(ch, CLASS_WHITESPACE); }
+inline bool IsPunctuation(char16_t ch) { return HasClass(ch, CLASS_PUNCTUATION); }
 // '0'..'9' and the superscripts two, three and one; above U+00FF whatever the
 // system calls a digit.
-bool IsDecimalDigit(char16_t ch);
+inline bool IsDecimalDigit(char16_t ch) { return HasClass(ch, CLASS_DECIMAL_DIGIT); }
 // '0'..'9', 'A'..'F', 'a'..'f'; above U+00FF whatever the system calls a hex digit.
-bool IsHexDigit(char16_t ch);
-bool IsLetter(char16_t ch);
+inline bool IsHexDigit(char16_t ch) { return HasClass(ch, CLASS_HEX_DIGIT); }
+inline bool IsLetter(char16_t ch) { return HasClass(ch, CLASS_LETTER); }
 
 // The value of an ASCII hex digit ('0'..'9', 'A'..'F', 'a'..'f'), or -1 for any
 // other code unit, including characters the system merely classifies as hex digits.

@@ -26,6 +26,7 @@ constexpr std::uint32_t kFindMagic = 0x46494E44;  // "FIND": guards against fore
 struct FindSearch {
   std::uint32_t magic;
   DIR* directory;  // null for a search that names one entry (no wildcard)
+  bool matchAll;   // the pattern is "*", as for every walk: no comparison needed
   char16_t pattern[MAX_PATH];
 };
 
@@ -68,7 +69,9 @@ bool HasWildcard(const char16_t* text) {
 char16_t FoldAscii(char16_t ch) { return ch >= u'a' && ch <= u'z' ? static_cast<char16_t>(ch - 32) : ch; }
 
 // '*' matches any run of code units, '?' any one; other code units compare
-// with the ASCII letters folded, as Windows' own search does. Iterative with
+// with the ASCII letters folded, as Windows' own search does. Windows' older
+// rules ("*.*" also matching names without a full stop, '?' matching nothing
+// at the end of a name) are not copied: the walker only ever searches "*". Iterative with
 // one backtrack point, so no pattern can make it slow beyond the product of
 // the two lengths.
 bool MatchesPattern(const char16_t* pattern, const char16_t* name) {
@@ -112,7 +115,7 @@ bool ReadNextMatch(FindSearch* search, WIN32_FIND_DATAW* found) {
     // UTF-16 code unit on its own, so every name fits in MAX_PATH.
     const std::size_t length = DecodeUtf8(entry->d_name, std::strlen(entry->d_name), found->cFileName, MAX_PATH - 1);
     found->cFileName[length < MAX_PATH ? length : MAX_PATH - 1] = 0;
-    if (!MatchesPattern(search->pattern, found->cFileName)) continue;
+    if (!search->matchAll && !MatchesPattern(search->pattern, found->cFileName)) continue;
     const DWORD attributes = AttributesOf(directoryFd, entry->d_name, entry->d_name, entry->d_type);
     // An entry that vanished between readdir and its stat is passed over.
     if (attributes == INVALID_FILE_ATTRIBUTES) continue;
@@ -160,16 +163,13 @@ HANDLE FindFirstFileW(LPCWSTR searchPath, WIN32_FIND_DATAW* found) {
     return INVALID_HANDLE_VALUE;
   }
 
-  char path[PATH_MAX];
-  if (!PathToBytes(searchPath, path, sizeof path)) return INVALID_HANDLE_VALUE;
-
   if (!HasWildcard(pattern)) {
     ClearFound(found);
     const DWORD attributes = GetFileAttributesW(searchPath);
     if (attributes == INVALID_FILE_ATTRIBUTES) return INVALID_HANDLE_VALUE;
     std::memcpy(found->cFileName, pattern, (patternLength + 1) * sizeof(char16_t));
     found->dwFileAttributes = attributes;
-    auto* search = new (std::nothrow) FindSearch{kFindMagic, nullptr, {}};
+    auto* search = new (std::nothrow) FindSearch{kFindMagic, nullptr, false, {}};
     if (search == nullptr) {
       SetLastError(ERROR_NOT_ENOUGH_MEMORY);
       return INVALID_HANDLE_VALUE;
@@ -179,6 +179,8 @@ HANDLE FindFirstFileW(LPCWSTR searchPath, WIN32_FIND_DATAW* found) {
 
   // Cut the bytes after the directory's separator; no separator means the
   // current directory.
+  char path[PATH_MAX];
+  if (!PathToBytes(searchPath, path, sizeof path)) return INVALID_HANDLE_VALUE;
   const std::size_t directoryUnits = static_cast<std::size_t>(pattern - searchPath);
   char* separator = directoryUnits == 0 ? nullptr : std::strrchr(path, '/');
   if (separator != nullptr) separator[1] = 0;
@@ -187,7 +189,7 @@ HANDLE FindFirstFileW(LPCWSTR searchPath, WIN32_FIND_DATAW* found) {
     SetLastErrorFromErrno(errno);
     return INVALID_HANDLE_VALUE;
   }
-  auto* search = new (std::nothrow) FindSearch{kFindMagic, directory, {}};
+  auto* search = new (std::nothrow) FindSearch{kFindMagic, directory, patternLength == 1 && pattern[0] == u'*', {}};
   if (search == nullptr) {
     closedir(directory);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);

@@ -21,11 +21,12 @@ BOOL GetStringTypeW(DWORD infoType, LPCWSTR text, int length, WORD* types) {
 }
 
 int wsprintfW(LPWSTR buffer, LPCWSTR format, ...) {
-  // Windows writes at most 1024 characters, the terminator included.
+  // Windows writes at most 1024 characters, the terminator included, and
+  // answers 1024 for a text it had to cut.
   constexpr std::size_t kCapacity = 1024;
   std::va_list arguments;
   va_start(arguments, format);
   const std::size_t length = FormatText(buffer, kCapacity, format, arguments);
   va_end(arguments);
-  return static_cast<int>(length < kCapacity ? length : kCapacity - 1);
+  return static_cast<int>(length < kCapacity ? length : kCapacity);
 }

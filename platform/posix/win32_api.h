@@ -3,6 +3,8 @@
 // Text is UTF-16 (char16_t); file names cross to the kernel as UTF-8, and bytes
 // that are not valid UTF-8 travel as lone low surrogates U+DC80..U+DCFF so that
 // every name read from a directory renames back to exactly the same bytes.
+// Other lone surrogates are written in their three-byte form, so no text is
+// lost on the way to the kernel either.
 #pragma once
 
 #include <cstdarg>
@@ -132,20 +134,34 @@ DWORD GetLastError();
 void SetLastError(DWORD code);
 HANDLE GetStdHandle(DWORD which);
 
+// The search path is a directory and a last component that is a pattern of
+// '*' and '?' or a plain name; "." and ".." are found like any entry. A name
+// starting with '.' is hidden; a symbolic link is a reparse point (and a
+// directory too when it points at one). Sizes, times and short names stay empty.
 HANDLE FindFirstFileW(LPCWSTR searchPath, WIN32_FIND_DATAW* found);
 BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* found);
 BOOL FindClose(HANDLE find);
+// Never replaces an existing entry (ERROR_ALREADY_EXISTS); a link is renamed
+// itself, never its target.
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to);
+// The entry itself, not what a link points at (attributes as for FindFirstFileW).
 DWORD GetFileAttributesW(LPCWSTR path);
+// From the text alone: links are never resolved.
 DWORD GetFullPathNameW(LPCWSTR path, DWORD size, LPWSTR buffer, LPWSTR* filePart);
 DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size);
 
+// FORMAT_MESSAGE_FROM_SYSTEM only, in Windows' wording, for the codes this
+// layer sets; other codes fail with ERROR_MR_MID_NOT_FOUND.
 DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
                      LPWSTR buffer, DWORD size, std::va_list* arguments);
+// CT_CTYPE1 only (platform/ctype_table.h).
 BOOL GetStringTypeW(DWORD infoType, LPCWSTR text, int length, WORD* types);
 
 // The console device: CreateFileW opens "CONOUT$" (and "CONIN$") only, as the
-// controlling terminal.
+// controlling terminal, and fails when there is none. GetConsoleMode is TRUE
+// for those handles only, never for the standard handles. WriteFile on
+// standard output gathers the bytes and writes them out when the buffer is
+// full, before any other handle is written or any input read, and at exit.
 HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, void* security, DWORD disposition,
                    DWORD flags, HANDLE templateFile);
 BOOL CloseHandle(HANDLE handle);
@@ -154,8 +170,11 @@ BOOL WriteConsoleW(HANDLE console, const void* text, DWORD length, DWORD* writte
 BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, void* overlapped);
 BOOL ReadFile(HANDLE file, void* bytes, DWORD length, DWORD* read, void* overlapped);
 
+// Caption and text on the terminal (standard error without one); IDOK.
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 HWND GetForegroundWindow();
+// The conversions of platform/text_format.h; at most 1023 characters and the
+// terminator (a cut text answers 1024).
 int wsprintfW(LPWSTR buffer, LPCWSTR format, ...);
 
 // Code page CP_UTF8 only; the flags are ignored (no byte sequence is invalid:

@@ -3,6 +3,7 @@
 // and without one (a child in a new session).
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -93,6 +94,7 @@ int RunInNewSession(int (*body)(int), int argument) {
   const pid_t child = fork();
   if (child == 0) {
     setsid();
+    alarm(10);  // a child that hangs ends itself rather than outlive the test
     _exit(body(argument));
   }
   int status = 0;
@@ -121,26 +123,35 @@ TEST(Console, WithoutATerminal) { EXPECT_EQ(0, RunInNewSession(WithoutTerminal, 
 
 // The child takes the pseudo-terminal as its controlling terminal, writes to
 // the console, then reads keys and sends their codes up `reportFd`.
-int WithTerminal(int reportFd) {
-  const int terminal = open(ptsname(3), O_RDWR);  // opened by the parent before the fork
+int WithTerminal(const char* terminalName, int reportFd) {
+  // The first terminal a session leader opens becomes its controlling terminal.
+  const int terminal = open(terminalName, O_RDWR);
   if (terminal < 0) return 1;
   const HANDLE console = CreateFileW(u"conout$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (console == INVALID_HANDLE_VALUE) return 2;
   DWORD mode = 0;
   if (!GetConsoleMode(console, &mode)) return 3;
   const char16_t text[] = u"caf\u00E9 \u2500\u25BA \U0001F600|";
+  const DWORD length = sizeof text / sizeof text[0] - 1;
   DWORD written = 0;
-  if (!WriteConsoleW(console, text, 14, &written, nullptr) || written != 14) return 4;
+  if (!WriteConsoleW(console, text, length, &written, nullptr) || written != length) return 4;
   CloseHandle(console);
   for (int i = 0; i < 8; ++i) {
     const wint_t key = _getwch();
-    termios mode_after {};
-    tcgetattr(terminal, &mode_after);
-    const unsigned report[2] = {static_cast<unsigned>(key), (mode_after.c_lflag & ECHO) != 0 ? 1u : 0u};
+    termios modeAfter {};
+    tcgetattr(terminal, &modeAfter);
+    const unsigned report[2] = {static_cast<unsigned>(key), (modeAfter.c_lflag & ECHO) != 0 ? 1u : 0u};
     if (write(reportFd, report, sizeof report) != sizeof report) return 5;
     if (key == WEOF) break;
   }
   return 0;
+}
+
+// One report from the child, waiting at most two seconds, so that a child that
+// stops answering fails the test instead of hanging it.
+bool ReadReport(int fd, unsigned (&report)[2]) {
+  pollfd request{fd, POLLIN, 0};
+  return poll(&request, 1, 2000) == 1 && read(fd, report, sizeof report) == sizeof report;
 }
 
 std::string ReadAvailable(int fd, const std::string& until) {
@@ -161,9 +172,7 @@ TEST(Console, TerminalOutputAndKeys) {
   ASSERT_GE(master, 0);
   ASSERT_EQ(0, grantpt(master));
   ASSERT_EQ(0, unlockpt(master));
-  // The child finds the master as descriptor 3, whatever number it has here.
-  const int savedThree = dup(3);
-  ASSERT_EQ(3, dup2(master, 3));
+  const std::string terminalName = ptsname(master);
   int reportPipe[2];
   ASSERT_EQ(0, pipe(reportPipe));
 
@@ -172,36 +181,39 @@ TEST(Console, TerminalOutputAndKeys) {
   const pid_t child = fork();
   if (child == 0) {
     setsid();
+    alarm(10);  // a child that hangs ends itself rather than outlive the test
+    signal(SIGHUP, SIG_IGN);  // stay to see the hang-up as the end of input
     close(reportPipe[0]);
-    _exit(WithTerminal(reportPipe[1]));
+    close(master);  // the terminal hangs up when the parent closes its side
+    _exit(WithTerminal(terminalName.c_str(), reportPipe[1]));
   }
   close(reportPipe[1]);
   const std::string shown = ReadAvailable(master, "|");
   EXPECT_NE(std::string::npos, shown.find("caf\xC3\xA9 \xE2\x94\x80\xE2\x96\xBA \xF0\x9F\x98\x80|")) << shown;
 
-  // Each group arrives on its own, as separate key presses would.
-  const std::vector<std::string> presses = {"y\xC3\xA9\xF0\x9F\x98\x80", "\x1B", "\x1B[A", "\x03"};
-  for (const std::string& press : presses) {
-    usleep(200 * 1000);
-    ASSERT_EQ(static_cast<ssize_t>(press.size()), write(master, press.data(), press.size()));
-  }
+  // Each press is sent only when the keys of the one before have been read,
+  // so that an Esc pressed alone stays alone.
+  struct Press {
+    std::string bytes;
+    int keys;
+  };
+  const Press presses[] = {{"y\xC3\xA9\xF0\x9F\x98\x80", 4}, {"\x1B", 1}, {"\x1B[A", 1}, {"\x03", 1}};
   std::vector<unsigned> keys;
   bool echoRestored = true;
-  for (int i = 0; i < 7; ++i) {
-    unsigned report[2] = {};
-    if (read(reportPipe[0], report, sizeof report) != sizeof report) break;
-    keys.push_back(report[0]);
-    echoRestored = echoRestored && report[1] == 1;
+  for (const Press& press : presses) {
+    if (write(master, press.bytes.data(), press.bytes.size()) != static_cast<ssize_t>(press.bytes.size())) break;
+    for (int i = 0; i < press.keys; ++i) {
+      unsigned report[2] = {};
+      if (!ReadReport(reportPipe[0], report)) break;
+      keys.push_back(report[0]);
+      echoRestored = echoRestored && report[1] == 1;
+    }
   }
   close(master);
-  close(3);
-  if (savedThree >= 0) {
-    dup2(savedThree, 3);
-    close(savedThree);
-  }
   unsigned last[2] = {};
-  const bool gotLast = read(reportPipe[0], last, sizeof last) == sizeof last;
+  const bool gotLast = ReadReport(reportPipe[0], last);
   close(reportPipe[0]);
+  if (!gotLast) kill(child, SIGKILL);
   int status = 0;
   waitpid(child, &status, 0);
 

@@ -48,3 +48,20 @@ TEST(CharTypeTable, ClassesOfCharactersTheCleanerMeets) {
 }
 
 }  // namespace
+
+namespace {
+
+// GetStringTypeW itself (the system's on Windows, the table's elsewhere): a
+// length of -1 covers the terminator too; only CT_CTYPE1 is asked for.
+TEST(GetStringTypeW, TypesOfAStringUpToItsTerminator) {
+  WORD types[4] = {};
+  ASSERT_TRUE(GetStringTypeW(CT_CTYPE1, u"a\u3000", -1, types));
+  EXPECT_EQ(CharType1(u'a'), types[0]);
+  EXPECT_EQ(C1_SPACE | C1_BLANK | C1_DEFINED, types[1]);
+  EXPECT_EQ(C1_CNTRL | C1_DEFINED, types[2]);
+  EXPECT_EQ(0, types[3]);
+  ASSERT_TRUE(GetStringTypeW(CT_CTYPE1, u"7x", 1, types));
+  EXPECT_EQ(C1_DIGIT | C1_XDIGIT | C1_DEFINED, types[0]);
+}
+
+}  // namespace

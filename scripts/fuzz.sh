@@ -1,0 +1,53 @@
+#!/bin/sh
+# Runs each libFuzzer target for a while and merges what it found into the
+# corpus kept in fuzz/corpus/<target>/ (only inputs that add coverage are kept).
+#
+#   scripts/fuzz.sh [minutes per target] [target...]
+#
+# Targets: split_arguments decode_entities new_name walk_tree (all by default).
+# Builds in build/fuzz with clang; run two targets at a time at most on a small
+# machine (start two copies of this script with different targets). A crash or
+# broken invariant leaves its input as build/fuzz/findings/<target>/crash-*.
+set -eu
+
+minutes=${1:-10}
+[ $# -gt 0 ] && shift
+targets=${*:-"split_arguments decode_entities new_name walk_tree"}
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${PURIFILE_FUZZ_BUILD:-$root/build/fuzz}
+
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DPURIFILE_FUZZ=ON -DBUILD_TESTING=OFF \
+  -DPURIFILE_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+# Longest input per target: command tails and names must reach MAX_ARG_LEN.
+max_len() {
+  case $1 in
+    split_arguments) echo 40000 ;;
+    decode_entities) echo 40000 ;;
+    *) echo 4096 ;;
+  esac
+}
+
+for target in $targets; do
+  cmake --build "$build" --target "fuzz_$target" -j2 >/dev/null
+  corpus=$root/fuzz/corpus/$target
+  work=$build/findings/$target
+  mkdir -p "$work/new"
+  echo "== $target: $minutes minute(s)"
+  set +e
+  (cd "$work" && "$build/fuzz/fuzz_$target" -max_total_time=$((minutes * 60)) -max_len="$(max_len "$target")" \
+    -close_fd_mask=3 -print_final_stats=1 -timeout=30 "$work/new" "$corpus" > "$work/run.log" 2>&1)
+  status=$?
+  set -e
+  grep -E 'stat::number_of_executed_units|DONE|ERROR|SUMMARY' "$work/run.log" || true
+  # Keep only what adds coverage: merge the old corpus and the new finds into a fresh one.
+  rm -rf "$work/merged"
+  mkdir -p "$work/merged"
+  "$build/fuzz/fuzz_$target" -merge=1 -max_len="$(max_len "$target")" -close_fd_mask=3 \
+    "$work/merged" "$corpus" "$work/new" >/dev/null 2>&1
+  rm -f "$corpus"/*
+  cp "$work/merged"/* "$corpus"/
+  echo "   corpus: $(ls "$corpus" | wc -l) files, $(du -sk "$corpus" | cut -f1) KB"
+  [ "$status" -eq 0 ] || { echo "   $target stopped with a finding: see $work"; exit 1; }
+done

@@ -27,13 +27,13 @@ constexpr char16_t POSIX_USAGE_NOTE[] =
     u"with '/' is a path, never an option.\n"
     u"Quote wildcards ('*.txt') so that purifile, not the shell, expands them:\n"
     u"with -s the pattern must reach every subdirectory.\n"
-    u"Exit status: 0 done, 1 bad option or no filespec, 2 some renames failed,\n"
-    u"3 quit at a prompt.\n";
+    u"Exit status: 0 done, 1 bad option or no filespec (nothing renamed),\n"
+    u"2 a rename failed or a filespec could not be resolved, 3 quit at a prompt.\n";
 
-// One argument converted from the UTF-8 argument vector, and one file
-// specification in the form it is passed on. Static: each is MAX_ARG_LEN wide.
+// One argument converted from the UTF-8 argument vector, and the same
+// argument in the form it is passed on. Static: each is MAX_ARG_LEN wide.
 char16_t argumentText[MAX_ARG_LEN];
-char16_t specForm[MAX_ARG_LEN];
+char16_t passedForm[MAX_ARG_LEN];
 
 struct TailBuilder {
   StandaloneCommand* command;
@@ -43,7 +43,7 @@ struct TailBuilder {
 
 std::int32_t ReportTooLong() {
   ErrorPrefix();
-  Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Command line too long: more than %d characters\r\n",
+  Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Command line too long: the arguments hold %d characters at most\r\n",
           MAX_ARG_LEN - 1);
   return 1;
 }
@@ -112,23 +112,23 @@ std::int32_t ConvertArgument(const char* bytes) {
 // "-x..." becomes "/x...". Quotation marks are dropped, as the splitter would
 // drop them anyway.
 std::int32_t AppendOption(TailBuilder& builder, const char16_t* text, std::int32_t length) {
-  specForm[0] = u'/';
+  passedForm[0] = u'/';
   std::int32_t out = 1;
   for (std::int32_t i = 1; i < length; ++i) {
     if (text[i] != u'"') {
-      specForm[out++] = text[i];
+      passedForm[out++] = text[i];
     }
   }
-  return AppendQuoted(builder, specForm, out);
+  return AppendQuoted(builder, passedForm, out);
 }
 
-// Appends count code units of text to specForm at out; -1 when they do not fit.
+// Appends count code units of text to passedForm at out; -1 when they do not fit.
 std::int32_t AppendToForm(std::int32_t out, const char16_t* text, std::int32_t count) {
   if (out + count > MAX_ARG_LEN - 1) {
     return -1;
   }
   for (std::int32_t i = 0; i < count; ++i) {
-    specForm[out + i] = text[i];
+    passedForm[out + i] = text[i];
   }
   return out + count;
 }
@@ -163,18 +163,18 @@ std::int32_t AppendFileSpec(TailBuilder& builder, const char16_t* text, std::int
     return ReportTooLong();
   }
   for (std::int32_t i = 0; i < out; ++i) {
-    if (specForm[i] == u'"') {
-      specForm[i] = u'?';
+    if (passedForm[i] == u'"') {
+      passedForm[i] = u'?';
     }
   }
-  for (std::int32_t i = out - 1; i >= 0 && IsWhitespace(specForm[i]); --i) {
-    specForm[i] = u'?';
+  for (std::int32_t i = out - 1; i >= 0 && IsWhitespace(passedForm[i]); --i) {
+    passedForm[i] = u'?';
   }
-  specForm[out] = 0;
-  if (RegisterTypedFileSpec(specForm) != 0) {
+  passedForm[out] = 0;
+  if (RegisterTypedFileSpec(passedForm) != 0) {
     return ReportTooLong();
   }
-  return AppendQuoted(builder, specForm, out);
+  return AppendQuoted(builder, passedForm, out);
 }
 
 bool TextIs(const char16_t* text, const char16_t* expected) {

@@ -154,6 +154,17 @@ bool ReadReport(int fd, unsigned (&report)[2]) {
   return poll(&request, 1, 2000) == 1 && read(fd, report, sizeof report) == sizeof report;
 }
 
+// Waits (at most two seconds) until the child has put the terminal in raw
+// mode, that is, until it is inside _getwch. Keys typed before that are
+// cooked: Ctrl+C would interrupt the child, as it should between prompts.
+void WaitForRawMode(int master) {
+  for (int tries = 0; tries < 2000; ++tries) {
+    termios mode {};
+    if (tcgetattr(master, &mode) == 0 && (mode.c_lflag & ICANON) == 0) return;
+    usleep(1000);
+  }
+}
+
 std::string ReadAvailable(int fd, const std::string& until) {
   std::string text;
   for (int tries = 0; tries < 50 && text.find(until) == std::string::npos; ++tries) {
@@ -191,8 +202,8 @@ TEST(Console, TerminalOutputAndKeys) {
   const std::string shown = ReadAvailable(master, "|");
   EXPECT_NE(std::string::npos, shown.find("caf\xC3\xA9 \xE2\x94\x80\xE2\x96\xBA \xF0\x9F\x98\x80|")) << shown;
 
-  // Each press is sent only when the keys of the one before have been read,
-  // so that an Esc pressed alone stays alone.
+  // Each press is sent only when the keys of the one before have been read
+  // (so that an Esc pressed alone stays alone) and the child waits for a key.
   struct Press {
     std::string bytes;
     int keys;
@@ -201,6 +212,7 @@ TEST(Console, TerminalOutputAndKeys) {
   std::vector<unsigned> keys;
   bool echoRestored = true;
   for (const Press& press : presses) {
+    WaitForRawMode(master);
     if (write(master, press.bytes.data(), press.bytes.size()) != static_cast<ssize_t>(press.bytes.size())) break;
     for (int i = 0; i < press.keys; ++i) {
       unsigned report[2] = {};

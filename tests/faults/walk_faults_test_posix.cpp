@@ -1,0 +1,214 @@
+// Faults met during a walk on Linux: directories that cannot be read or
+// written, entries that vanish or names that are taken between the scan and
+// the rename, and names that grow past the file system's limit. Each must be
+// reported with a clear message, counted, and lose or overwrite nothing.
+//
+// The tests run as root in CI, and permissions do not stop root: cases that
+// need them run the walk in a child process that has become "nobody" first.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/faults/fault_helpers_posix.h"
+#include "tests/support/temp_dir.h"
+#include "tests/walker/tree_helpers.h"
+#include "tests/walker/walk_in_child_posix.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using fault_testing::BecomeNobody;
+using fault_testing::FailureReport;
+using fault_testing::Inventory;
+using walker_testing::ListTree;
+using walker_testing::MakeTree;
+
+// A name of count C1 controls U+0085, two bytes each in UTF-8. Cleaning turns
+// each into U+2026 (horizontal ellipsis), three bytes: the name grows by half.
+std::string NextLines(std::size_t count) {
+  std::string name;
+  for (std::size_t i = 0; i < count; ++i) {
+    name += "\xC2\x85";
+  }
+  return name;
+}
+
+std::string Ellipses(std::size_t count) {
+  std::string name;
+  for (std::size_t i = 0; i < count; ++i) {
+    name += "\xE2\x80\xA6";
+  }
+  return name;
+}
+
+struct WalkFaultCase {
+  const char* what;
+  std::vector<std::string> entries;
+  // Prepares the fault below root and returns the directory to walk, relative
+  // to root ("" for root itself).
+  std::function<std::string(const fs::path& root)> arrange;
+  OptionFlags options;
+  bool asNobody;
+  std::int32_t result;
+  RenameTally tally;
+  // Standard error, with "{root}" standing for the tree's path.
+  std::string err;
+  std::vector<std::string> namesAfter;
+};
+
+std::string WithRoot(std::string text, const std::string& root) {
+  for (std::size_t at = text.find("{root}"); at != std::string::npos; at = text.find("{root}", at + root.size())) {
+    text.replace(at, 6, root);
+  }
+  return text;
+}
+
+const WalkFaultCase kWalkFaultCases[] = {
+    {"a directory removed after the command resolved it: reported as not found, nothing counted",
+     {"gone/", "gone/a%20b", "keep"},
+     [](const fs::path& root) {
+       fs::remove_all(root / "gone");
+       return std::string("gone/");
+     },
+     0, false, 0, {0, 0, 0, 0},
+     "Purifile plugin: File not found:  \"{root}/gone/*\"\n\n",
+     {"keep"}},
+    {"a file where the directory should be (ENOTDIR): reported as not found",
+     {"plain"},
+     [](const fs::path&) { return std::string("plain/"); },
+     0, false, 0, {0, 0, 0, 0},
+     "Purifile plugin: File not found:  \"{root}/plain/*\"\n\n",
+     {"plain"}},
+    {"a directory without read permission: reported as not found, its entries untouched",
+     {"locked/", "locked/a%20b"},
+     [](const fs::path& root) {
+       fs::permissions(root / "locked", fs::perms::owner_write | fs::perms::owner_exec | fs::perms::group_write |
+                                            fs::perms::group_exec | fs::perms::others_write | fs::perms::others_exec);
+       return std::string("locked/");
+     },
+     0, true, 0, {0, 0, 0, 0},
+     "Purifile plugin: File not found:  \"{root}/locked/*\"\n\n",
+     {"locked/", "locked/a%20b"}},
+    {"/S with an unreadable subdirectory: the rest of the tree is cleaned, the subdirectory reported",
+     {"x%20y", "locked/", "locked/a%20b"},
+     [](const fs::path& root) {
+       fs::permissions(root, fs::perms::all);
+       fs::permissions(root / "locked", fs::perms::owner_write | fs::perms::owner_exec | fs::perms::others_write |
+                                            fs::perms::others_exec);
+       return std::string();
+     },
+     OPT_RECURSE | OPT_NO_SUMMARY, true, 0, {1, 1, 0, 0},
+     "Purifile plugin: File not found:  \"{root}/locked/*\"\n\n",
+     {"locked/", "locked/a%20b", "x y"}},
+    {"a directory without write permission: the rename fails with access denied, the walk goes on",
+     {"ro/", "ro/a%20b", "ro/c d"},
+     [](const fs::path& root) {
+       fs::permissions(root / "ro", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                        fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+       return std::string("ro/");
+     },
+     OPT_NO_SUMMARY, true, 2, {2, 0, 1, 1},
+     FailureReport("a%20b", ERROR_ACCESS_DENIED),
+     {"ro/", "ro/a%20b", "ro/c d"}},
+    {"cleaning lengthens a name past 255 bytes: that rename fails, one that just fits is made",
+     {NextLines(86), "exact_" + NextLines(83)},
+     [](const fs::path&) { return std::string(); },
+     OPT_NO_SUMMARY, false, 2, {2, 1, 0, 1},
+     FailureReport(NextLines(86), ERROR_FILENAME_EXCED_RANGE),
+     {"exact_" + Ellipses(83), NextLines(86)}},
+};
+
+class WalkFaults : public testing::TestWithParam<WalkFaultCase> {};
+
+TEST_P(WalkFaults, ReportedCountedAndNothingLost) {
+  const WalkFaultCase& c = GetParam();
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), c.entries);
+  const std::string walked = c.arrange(dir.path());
+  const auto before = Inventory(dir.path());
+  const std::u16string directory = dir.engine_path() + walker_testing::Utf8Path(walked).u16string();
+  const auto run = fault_testing::WalkInChild(directory, u"*", c.options,
+                                              c.asNobody ? std::function<bool()>(BecomeNobody) : nullptr);
+  // Give the tree back to root's reach before looking at it.
+  std::system(("chmod -R u+rwx '" + dir.path().string() + "' 2>/dev/null").c_str());
+  ASSERT_TRUE(run.finished) << c.what << "\n" << run.err;
+  EXPECT_EQ(run.result, c.result) << c.what;
+  EXPECT_EQ(run.tally.found, c.tally.found) << c.what;
+  EXPECT_EQ(run.tally.fixed, c.tally.fixed) << c.what;
+  EXPECT_EQ(run.tally.skipped, c.tally.skipped) << c.what;
+  EXPECT_EQ(run.tally.failed, c.tally.failed) << c.what;
+  EXPECT_EQ(run.err, WithRoot(c.err, dir.path().string())) << c.what;
+  EXPECT_EQ(ListTree(dir.path()), c.namesAfter) << c.what;
+  EXPECT_EQ(Inventory(dir.path()), before) << c.what << ": an entry was lost, added, moved or changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, WalkFaults, testing::ValuesIn(kWalkFaultCases));
+
+// Faults that strike after the new name is chosen and before the rename: the
+// prompt is the moment between the two, and the fault is made while it waits.
+struct RaceCase {
+  const char* what;
+  std::vector<std::string> entries;
+  OptionFlags options;
+  std::function<void(const fs::path& root)> fault;
+  std::string failedName;
+  DWORD error;
+  int entriesRemoved;  // by the fault itself
+  int entriesAdded;
+  std::vector<std::string> namesAfter;
+};
+
+const RaceCase kRaceCases[] = {
+    {"the entry vanishes between the scan and its rename", {"a%20b", "c d"}, 0,
+     [](const fs::path& root) { fs::remove(root / "a%20b"); }, "a%20b", ERROR_FILE_NOT_FOUND, 1, 0, {"c d"}},
+    {"a directory takes the new name between the probe and the rename", {"a%20b"}, 0,
+     [](const fs::path& root) { fs::create_directory(root / "a b"); }, "a%20b", ERROR_ALREADY_EXISTS, 0, 1,
+     {"a b/", "a%20b"}},
+    {"/D: an empty directory takes the new name; it is not replaced", {"x%20y/", "x%20y/inner"}, OPT_DIRECTORIES,
+     [](const fs::path& root) { fs::create_directory(root / "x y"); }, "x%20y", ERROR_ALREADY_EXISTS, 0, 1,
+     {"x y/", "x%20y/", "x%20y/inner"}},
+    {"/D: a file takes the new name; it is not replaced", {"x%20y/"}, OPT_DIRECTORIES,
+     [](const fs::path& root) { std::ofstream(root / "x y") << "someone else's"; }, "x%20y",
+     ERROR_ALREADY_EXISTS, 0, 1, {"x y", "x%20y/"}},
+};
+
+class RenameRaces : public testing::TestWithParam<RaceCase> {};
+
+TEST_P(RenameRaces, ReportedCountedAndNothingReplaced) {
+  const RaceCase& c = GetParam();
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), c.entries);
+  const auto before = Inventory(dir.path());
+  const auto run = walker_testing::WalkInChild(dir.engine_path(), u"*", c.options | OPT_PROMPT | OPT_NO_SUMMARY,
+                                               {{"Y", [&] { c.fault(dir.path()); }}});
+  ASSERT_TRUE(run.finished) << c.what << "\n" << run.console;
+  EXPECT_EQ(run.result, 2) << c.what;
+  EXPECT_EQ(run.tally.failed, 1u) << c.what;
+  EXPECT_EQ(run.tally.fixed, 0u) << c.what;
+  EXPECT_EQ(run.err, FailureReport(c.failedName, c.error)) << c.what;
+  EXPECT_EQ(ListTree(dir.path()), c.namesAfter) << c.what;
+
+  const auto after = Inventory(dir.path());
+  int removed = 0;
+  for (const auto& [inode, entry] : before) {
+    const auto now = after.find(inode);
+    if (now == after.end()) {
+      ++removed;
+    } else {
+      EXPECT_EQ(now->second, entry) << c.what << ": an entry was moved or changed";
+    }
+  }
+  EXPECT_EQ(removed, c.entriesRemoved) << c.what;
+  EXPECT_EQ(after.size() + static_cast<std::size_t>(removed), before.size() + static_cast<std::size_t>(c.entriesAdded))
+      << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, RenameRaces, testing::ValuesIn(kRaceCases));
+
+}  // namespace

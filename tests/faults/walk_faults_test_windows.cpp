@@ -1,0 +1,159 @@
+// The fault scenarios that Wine can produce, through the real Win32 calls: a
+// directory gone or not a directory, an entry that vanishes and names taken
+// between the probe and the rename, and a name that grows past the limit of
+// the file system below. Each is reported, counted, and loses nothing.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "command/diagnostics.h"
+#include "command/options.h"
+#include "platform/win32.h"
+#include "tests/support/capture.h"
+#include "tests/support/temp_dir.h"
+#include "tests/walker/tree_helpers.h"
+#include "walker/walker.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::CaptureOutput;
+using walker_testing::FileContent;
+using walker_testing::ListTree;
+using walker_testing::MakeTree;
+
+struct Walked {
+  std::int32_t result = -9;
+  RenameTally tally{0, 0, 0, 0};
+  std::string err;
+};
+
+Walked Walk(const std::u16string& directory, OptionFlags options) {
+  Walked walked;
+  walked.err = CaptureOutput([&] {
+                 walked.result = WalkDirectory(directory.c_str(), u"*", &options, nullptr, nullptr, &walked.tally);
+               }).standardError;
+  return walked;
+}
+
+// The walk with its keys on a pipe: the prompt waits for a key, which comes
+// only after the fault is made, so the fault falls between the probe that
+// chose the new name and the rename.
+Walked WalkWithFaultAtPrompt(const std::u16string& directory, OptionFlags options, const std::function<void()>& fault) {
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  Walked walked;
+  if (!CreatePipe(&readEnd, &writeEnd, nullptr, 0)) {
+    return walked;
+  }
+  const HANDLE previous = GetStdHandle(STD_INPUT_HANDLE);
+  SetStdHandle(STD_INPUT_HANDLE, readEnd);
+  std::thread typist([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    fault();
+    DWORD written = 0;
+    WriteFile(writeEnd, "y", 1, &written, nullptr);
+    CloseHandle(writeEnd);
+  });
+  walked = Walk(directory, options | OPT_PROMPT);
+  typist.join();
+  SetStdHandle(STD_INPUT_HANDLE, previous);
+  CloseHandle(readEnd);
+  return walked;
+}
+
+std::string ErrorText(DWORD code) {
+  char16_t text[1024];
+  SystemErrorText(code, text);
+  return testing_support::ToUtf8(text);
+}
+
+TEST(UnreadableDirectory, GoneOrNotADirectoryIsReportedAsNotFound) {
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), {"gone/", "gone/a%20b", "plain"});
+  fs::remove_all(dir.path() / "gone");
+  for (const char16_t* walked : {u"gone\\", u"plain\\"}) {
+    const Walked run = Walk(dir.engine_path() + walked, OPT_NO_SUMMARY);
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(run.tally.found + run.tally.fixed + run.tally.failed + run.tally.skipped, 0u);
+    EXPECT_NE(run.err.find("File not found:"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(ListTree(dir.path()), std::vector<std::string>{"plain"});
+}
+
+struct RaceCase {
+  const char* what;
+  std::vector<std::string> entries;
+  OptionFlags options;
+  std::function<void(const fs::path& root)> fault;
+  std::string failedName;
+  DWORD error;
+  std::vector<std::string> namesAfter;
+};
+
+const RaceCase kRaceCases[] = {
+    {"the entry vanishes between the scan and its rename", {"a%20b", "c d"}, 0,
+     [](const fs::path& root) { fs::remove(root / "a%20b"); }, "a%20b", ERROR_FILE_NOT_FOUND, {"c d"}},
+    {"a file takes the new name", {"a%20b"}, 0,
+     [](const fs::path& root) { std::ofstream(root / "a b") << "someone else's"; }, "a%20b",
+     ERROR_ALREADY_EXISTS, {"a b", "a%20b"}},
+    {"a directory takes the new name", {"a%20b"}, 0,
+     [](const fs::path& root) { fs::create_directory(root / "a b"); }, "a%20b", ERROR_ALREADY_EXISTS,
+     {"a b/", "a%20b"}},
+    {"/D: an empty directory takes the new name", {"x%20y/", "x%20y/inner"}, OPT_DIRECTORIES,
+     [](const fs::path& root) { fs::create_directory(root / "x y"); }, "x%20y", ERROR_ALREADY_EXISTS,
+     {"x y/", "x%20y/", "x%20y/inner"}},
+};
+
+class RenameRaces : public testing::TestWithParam<RaceCase> {};
+
+TEST_P(RenameRaces, ReportedCountedAndNothingReplaced) {
+  const RaceCase& c = GetParam();
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), c.entries);
+  const Walked run = WalkWithFaultAtPrompt(dir.engine_path(), c.options | OPT_NO_SUMMARY, [&] { c.fault(dir.path()); });
+  EXPECT_EQ(run.result, 2) << c.what;
+  EXPECT_EQ(run.tally.failed, 1u) << c.what;
+  EXPECT_EQ(run.tally.fixed, 0u) << c.what;
+  EXPECT_NE(run.err.find("Error renaming \"" + c.failedName + "\":\r\n    " + ErrorText(c.error)), std::string::npos)
+      << c.what << "\n" << run.err;
+  EXPECT_EQ(ListTree(dir.path()), c.namesAfter) << c.what;
+  for (const std::string& name : c.namesAfter) {
+    const fs::path path = dir.path() / walker_testing::Utf8Path(name);
+    if (fs::is_regular_file(path) && name != "a b") {
+      EXPECT_EQ(FileContent(path), name) << c.what << ": a file lost its content";
+    }
+  }
+  if (fs::is_regular_file(dir.path() / "a b")) {
+    EXPECT_EQ(FileContent(dir.path() / "a b"), "someone else's") << c.what << ": the target was replaced";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, RenameRaces, testing::ValuesIn(kRaceCases));
+
+// Under Wine a name is stored in UTF-8 on the Linux file system below, whose
+// names have at most 255 bytes: U+0085 (two bytes) becomes U+2026 (three).
+TEST(NameTooLong, ANameThatGrowsPastTheLimitFailsAndStays) {
+  testing_support::TempDir dir;
+  std::string name;
+  for (int i = 0; i < 86; ++i) {
+    name += "\xC2\x85";
+  }
+  MakeTree(dir.path(), {name});
+  const Walked run = Walk(dir.engine_path(), OPT_NO_SUMMARY);
+  if (run.tally.fixed == 1) {
+    GTEST_SKIP() << "this file system takes names of 258 bytes";
+  }
+  EXPECT_EQ(run.result, 2);
+  EXPECT_EQ(run.tally.failed, 1u);
+  EXPECT_NE(run.err.find("Error renaming"), std::string::npos) << run.err;
+  EXPECT_EQ(ListTree(dir.path()), std::vector<std::string>{name});
+}
+
+}  // namespace

@@ -208,6 +208,8 @@ int ExpandVariables(char16_t* buffer, int) {
   if (buffer == nullptr) {
     return NO_BUFFER;
   }
+  // Built apart so that a failure leaves the caller's text untouched; static
+  // because it is as large as the buffer itself and only one call runs at a time.
   static Expansion out;
   out.length = 0;
   const char16_t* cursor = buffer;

@@ -14,6 +14,7 @@ packages=(
   locales                   # glibc's CP1252 charmap, checked against the Windows-1252 table
   e2fsprogs                 # chattr, for the immutable-entry rename tests
   util-linux                # script(1) and friends for terminal tests
+  bindfs                    # a FUSE file system without RENAME_NOREPLACE, for tests/faults
   python3                   # tests/e2e/run_scenarios.py
   time                      # /usr/bin/time -v for memory figures
 )

@@ -10,7 +10,10 @@
 //    stack, and all of them share one path buffer and one find record: depth is
 //    bounded by the length of a path (MAX_ARG_LEN), never by the stack.
 //    Subdirectory names are read the same way before the first is entered, so
-//    no enumeration stays open while a deeper level is walked.
+//    no enumeration stays open while a deeper level is walked. Without /D the
+//    renames of a directory cannot touch its subdirectories, so the first scan
+//    takes their names as well and the directory is enumerated once; with /D
+//    a second enumeration after the renames finds them under their new names.
 //  - Under /S a directory that is already on the current path, reached again
 //    through a symbolic link or junction, is not entered again: identities
 //    (volume and file index) are compared, not names.
@@ -85,6 +88,10 @@ struct WalkState {
   const char16_t* qList;
   const char16_t* rList;
   RenameTally* tally;
+  // The subdirectories the first scan of the deepest directory found, for the
+  // descent (see ReadMatches); taken is false when that scan did not read them.
+  NameArena subdirectories;
+  bool subdirectoriesTaken;
 };
 
 bool IsDotName(const char16_t* name) {
@@ -121,18 +128,38 @@ HANDLE OpenEnumeration(WalkState* state, std::size_t pathLength) {
   return find;
 }
 
-// Reads the long and short names of every entry that matches into the arena.
-// Returns 0, or -1 when memory ran out (the arena then holds only part of them).
+// Whether /S enters the directory entry in found: not "." or "..", not a
+// link under /N:J, not hidden under /N:D.
+bool IsEntered(const WIN32_FIND_DATAW& found, OptionFlags options) {
+  const DWORD attributes = found.dwFileAttributes;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         ((options & OPT_NO_JUNCTIONS) == 0 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) &&
+         ((options & OPT_NO_HIDDEN_DIRS) == 0 || (attributes & FILE_ATTRIBUTE_HIDDEN) == 0) &&
+         !IsDotName(FoundName(found));
+}
+
+// Reads the long and short names of every entry that matches into the arena;
+// under /S without /D also the names of the subdirectories to enter, into
+// state->subdirectories. Returns 0, or -1 when memory ran out (the arena then
+// holds only part of them).
 std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
+  state->subdirectories.used = 0;
+  state->subdirectoriesTaken = false;
   HANDLE find = OpenEnumeration(state, pathLength);
   if (find == INVALID_HANDLE_VALUE) {
     return 0;  // missing or unreadable: a directory without matches
   }
+  const bool takeSubdirectories = (*state->options & (OPT_RECURSE | OPT_DIRECTORIES)) == OPT_RECURSE;
   std::int32_t result = 0;
   do {
     const bool isDirectory = (state->found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const bool wantsDirectories = (*state->options & OPT_DIRECTORIES) != 0;
     const char16_t* name = FoundName(state->found);
+    if (takeSubdirectories && IsEntered(state->found, *state->options) &&
+        PushName(&state->subdirectories, name) != 0) {
+      result = -1;
+      break;
+    }
     if (isDirectory != wantsDirectories || IsDotName(name) ||
         WildcardComparison(state->pattern, name, 1, 1) != 0) {
       continue;
@@ -143,6 +170,7 @@ std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
     }
   } while (FindNextFileW(find, &state->found));
   FindClose(find);
+  state->subdirectoriesTaken = takeSubdirectories && result == 0;
   return result;
 }
 
@@ -209,34 +237,36 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
   return result;
 }
 
-// Reads the names of the subdirectories to enter below the deepest level.
-// A new enumeration, begun after the renames of the first, so that a directory
-// renamed under /D is entered under its new name.
+// Reads the names of the subdirectories to enter below the deepest level:
+// those the first scan took, or else a new enumeration, begun after the
+// renames of the first, so that a directory renamed under /D is entered under
+// its new name.
 std::int32_t ReadSubdirectories(WalkState* state) {
   WalkLevel* level = &state->levels[state->levelCount - 1];
   level->namesStart = state->names.used;
   level->nextName = state->names.used;
   level->namesEnd = state->names.used;
-  HANDLE find = OpenEnumeration(state, level->pathLength);
-  if (find == INVALID_HANDLE_VALUE) {
-    return 0;
-  }
   std::int32_t result = 0;
-  do {
-    const DWORD attributes = state->found.dwFileAttributes;
-    const OptionFlags options = *state->options;
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-        ((options & OPT_NO_JUNCTIONS) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) ||
-        ((options & OPT_NO_HIDDEN_DIRS) != 0 && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0) ||
-        IsDotName(FoundName(state->found))) {
-      continue;
+  if (state->subdirectoriesTaken) {
+    state->subdirectoriesTaken = false;
+    for (std::size_t offset = 0; offset < state->subdirectories.used && result == 0;) {
+      const char16_t* name = state->subdirectories.text + offset;
+      offset += TextLength(name) + 1;
+      result = PushName(&state->names, name);
     }
-    if (PushName(&state->names, FoundName(state->found)) != 0) {
-      result = -1;
-      break;
+  } else {
+    HANDLE find = OpenEnumeration(state, level->pathLength);
+    if (find == INVALID_HANDLE_VALUE) {
+      return 0;
     }
-  } while (FindNextFileW(find, &state->found));
-  FindClose(find);
+    do {
+      if (IsEntered(state->found, *state->options) && PushName(&state->names, FoundName(state->found)) != 0) {
+        result = -1;
+        break;
+      }
+    } while (FindNextFileW(find, &state->found));
+    FindClose(find);
+  }
   if (result != 0) {
     state->names.used = level->namesStart;
     return ReportOutOfMemory(state);
@@ -382,6 +412,8 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
     return 2;
   }
   state->names = NameArena{nullptr, 0, 0};
+  state->subdirectories = NameArena{nullptr, 0, 0};
+  state->subdirectoriesTaken = false;
   state->levels = nullptr;
   state->levelCount = 0;
   state->levelCapacity = 0;
@@ -401,6 +433,7 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
     result = Walk(state, pathLength);
   }
   std::free(state->names.text);
+  std::free(state->subdirectories.text);
   std::free(state->levels);
   delete state;
   return result;

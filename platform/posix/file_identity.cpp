@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
+#include <fcntl.h>
 
 #include "platform/posix/posix_internal.h"
 #include "platform/win32.h"
@@ -13,8 +15,13 @@ int GetFileIdentity(const char16_t* path, FileIdentity* identity) {
   if (!PathToBytes(path, bytes, sizeof bytes)) {
     return 0;
   }
+  // "/dir/sub/" is looked up as "sub" when "/dir/" is the kept directory.
+  std::size_t length = std::strlen(bytes);
+  while (length > 1 && bytes[length - 1] == '/') bytes[--length] = 0;
+  const char* leaf = nullptr;
+  const int directory = KeptDirectoryOf(bytes, &leaf);
   struct stat status;
-  if (stat(bytes, &status) != 0) {
+  if (fstatat(directory, leaf, &status, 0) != 0) {
     SetLastErrorFromErrno(errno);
     return 0;
   }

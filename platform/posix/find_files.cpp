@@ -11,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -177,16 +178,25 @@ HANDLE FindFirstFileW(LPCWSTR searchPath, WIN32_FIND_DATAW* found) {
     return search;
   }
 
-  // Cut the bytes after the directory's separator; no separator means the
-  // current directory.
+  // A full path's directory is opened and kept for the calls on its entries
+  // that follow (see kept_directory.cpp). Otherwise cut the bytes after the
+  // directory's separator; no separator means the current directory.
   char path[PATH_MAX];
   if (!PathToBytes(searchPath, path, sizeof path)) return INVALID_HANDLE_VALUE;
-  const std::size_t directoryUnits = static_cast<std::size_t>(pattern - searchPath);
-  char* separator = directoryUnits == 0 ? nullptr : std::strrchr(path, '/');
-  if (separator != nullptr) separator[1] = 0;
-  DIR* directory = opendir(separator != nullptr ? path : ".");
+  const int kept = KeepDirectoryOf(path);
+  int fd = -1;
+  if (kept != AT_FDCWD) {
+    fd = openat(kept, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  } else {
+    const std::size_t directoryUnits = static_cast<std::size_t>(pattern - searchPath);
+    char* separator = directoryUnits == 0 ? nullptr : std::strrchr(path, '/');
+    if (separator != nullptr) separator[1] = 0;
+    fd = open(separator != nullptr ? path : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  }
+  DIR* directory = fd >= 0 ? fdopendir(fd) : nullptr;
   if (directory == nullptr) {
     SetLastErrorFromErrno(errno);
+    if (fd >= 0) close(fd);
     return INVALID_HANDLE_VALUE;
   }
   auto* search = new (std::nothrow) FindSearch{kFindMagic, directory, patternLength == 1 && pattern[0] == u'*', {}};
@@ -237,9 +247,17 @@ DWORD GetFileAttributesW(LPCWSTR path) {
   }
   char bytes[PATH_MAX];
   if (!PathToBytes(path, bytes, sizeof bytes)) return INVALID_FILE_ATTRIBUTES;
+  // An entry of the kept directory is named relative to it (see
+  // kept_directory.cpp), and then its name is the final component already.
+  const char* leaf = nullptr;
+  const int directory = KeptDirectoryOf(bytes, &leaf);
   char leafBuffer[PATH_MAX];
-  std::memcpy(leafBuffer, bytes, std::strlen(bytes) + 1);
-  const DWORD attributes = AttributesOf(AT_FDCWD, bytes, FinalComponentBytes(leafBuffer), DT_UNKNOWN);
+  const char* leafName = leaf;
+  if (directory == AT_FDCWD) {
+    std::memcpy(leafBuffer, bytes, std::strlen(bytes) + 1);
+    leafName = FinalComponentBytes(leafBuffer);
+  }
+  const DWORD attributes = AttributesOf(directory, leaf, leafName, DT_UNKNOWN);
   if (attributes == INVALID_FILE_ATTRIBUTES) SetLastErrorFromErrno(errno);
   return attributes;
 }

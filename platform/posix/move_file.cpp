@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 
 #include "platform/posix/posix_internal.h"
 
@@ -58,12 +59,25 @@ BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
   char fromBytes[PATH_MAX];
   char toBytes[PATH_MAX];
   if (!PathToBytes(from, fromBytes, sizeof fromBytes) || !PathToBytes(to, toBytes, sizeof toBytes)) return FALSE;
-  if (renameat2(AT_FDCWD, fromBytes, AT_FDCWD, toBytes, RENAME_NOREPLACE) == 0) return TRUE;
+  // Within the kept directory, the walk's only kind of rename, both names are
+  // given relative to it (see kept_directory.cpp).
+  const char* fromLeaf = nullptr;
+  const int directory = KeptDirectoryOf(fromBytes, &fromLeaf);
+  const std::size_t directoryLength = static_cast<std::size_t>(fromLeaf - fromBytes);
+  const char* toLeaf = toBytes + directoryLength;
+  const bool within = directory != AT_FDCWD && std::strncmp(fromBytes, toBytes, directoryLength) == 0 &&
+                      toLeaf[0] != 0 && std::strchr(toLeaf, '/') == nullptr;
+  if (within ? renameat2(directory, fromLeaf, directory, toLeaf, RENAME_NOREPLACE) == 0
+             : renameat2(AT_FDCWD, fromBytes, AT_FDCWD, toBytes, RENAME_NOREPLACE) == 0) {
+    ForgetKeptDirectoryAtOrBelow(fromBytes);
+    return TRUE;
+  }
   int error = errno;
   if (FlagRefused(error)) error = RenameWithoutFlag(fromBytes, toBytes);
   if (error != 0) {
     SetLastErrorFromErrno(error);
     return FALSE;
   }
+  ForgetKeptDirectoryAtOrBelow(fromBytes);
   return TRUE;
 }

@@ -84,10 +84,19 @@ std::size_t EncodeUtf8(const char16_t* text, std::size_t length, char* bytes, st
   unsigned char sequence[4];
   for (std::size_t i = 0; i < length; ++i) {
     const char32_t unit = text[i];
-    std::size_t size = 0;
     if (unit < 0x80) {
-      sequence[size++] = static_cast<unsigned char>(unit);
-    } else if (unit < 0x800) {
+      // A run of ASCII, most of every path: one byte each, copied in one loop.
+      std::size_t end = i + 1;
+      while (end < length && text[end] < 0x80) ++end;
+      const std::size_t room = needed < capacity ? capacity - needed : 0;
+      const std::size_t copied = end - i < room ? end - i : room;
+      for (std::size_t k = 0; k < copied; ++k) bytes[needed + k] = static_cast<char>(text[i + k]);
+      needed += end - i;
+      i = end - 1;
+      continue;
+    }
+    std::size_t size = 0;
+    if (unit < 0x800) {
       sequence[size++] = static_cast<unsigned char>(0xC0 | (unit >> 6));
       sequence[size++] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
     } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&

@@ -145,6 +145,24 @@ TEST(Utf8Conversion, WindowsCallingConventions) {
   EXPECT_EQ(ERROR_INSUFFICIENT_BUFFER, GetLastError());
 }
 
+// A short buffer gets the longest run of whole characters that fits, and not a
+// byte more, whether the text is ASCII runs or longer sequences.
+TEST(Utf8Conversion, ShortBufferGetsWholeCharactersOnly) {
+  const std::u16string text = u"abc\u00E9de\U0001F600fgh\u20ACi";
+  const std::string full = Encode(text);
+  const std::vector<std::size_t> boundaries = {0, 1, 2, 3, 5, 6, 7, 11, 12, 13, 14, 17, 18};
+  for (std::size_t capacity = 0; capacity <= full.size(); ++capacity) {
+    std::string bytes(full.size() + 8, 'Z');
+    EXPECT_EQ(full.size(), EncodeUtf8(text.data(), text.size(), bytes.data(), capacity)) << capacity;
+    std::size_t whole = 0;
+    for (const std::size_t boundary : boundaries) {
+      if (boundary <= capacity) whole = boundary;
+    }
+    EXPECT_EQ(full.substr(0, whole), bytes.substr(0, whole)) << capacity;
+    EXPECT_EQ(std::string(bytes.size() - whole, 'Z'), bytes.substr(whole)) << capacity;
+  }
+}
+
 TEST(Utf8Conversion, PathTooLongForTheKernel) {
   std::u16string path(5000, u'a');
   char bytes[4096];

@@ -1,0 +1,151 @@
+// The directory the POSIX layer keeps open between calls: names given by full
+// path must still reach what that path names now, after renames of the kept
+// directory or of a directory above it, after a new file specification, when
+// the walk goes up as well as down, and through links.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "platform/file_identity.h"
+#include "platform/posix/posix_internal.h"
+#include "platform/win32.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using testing_support::TempDir;
+
+class KeptDirectoryTest : public ::testing::Test {
+ protected:
+  // A path below the test's directory, in bytes and as the engine's text.
+  std::string Bytes(const std::string& relative) const { return dir_.path().string() + "/" + relative; }
+  std::u16string Text(const std::string& relative) const {
+    const std::string bytes = Bytes(relative);
+    std::u16string text(bytes.size(), u'\0');
+    text.resize(DecodeUtf8(bytes.data(), bytes.size(), text.data(), text.size()));
+    return text;
+  }
+  void MakeFile(const std::string& relative) const { std::ofstream(Bytes(relative)) << relative; }
+  void MakeDirectories(const std::string& relative) const { std::filesystem::create_directories(Bytes(relative)); }
+  bool Exists(const std::string& relative) const {
+    return GetFileAttributesW(Text(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+  std::set<std::u16string> Enumerate(const std::string& directory) const {
+    std::set<std::u16string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(Text(directory + "/*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+      const std::u16string name = FoundName(found);
+      if (name != u"." && name != u"..") names.insert(name);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(KeptDirectoryTest, RenamesInOneDirectoryReachTheDisk) {
+  MakeDirectories("a");
+  MakeFile("a/x");
+  MakeFile("a/taken");
+  ASSERT_TRUE(Exists("a/x"));
+  ASSERT_TRUE(MoveFileW(Text("a/x").c_str(), Text("a/y").c_str()));
+  EXPECT_FALSE(Exists("a/x"));
+  EXPECT_TRUE(Exists("a/y"));
+  EXPECT_EQ(0, access(Bytes("a/y").c_str(), F_OK));
+  EXPECT_FALSE(MoveFileW(Text("a/y").c_str(), Text("a/taken").c_str()));
+  EXPECT_EQ(ERROR_ALREADY_EXISTS, GetLastError());
+  // Into another directory: both paths differ in their directory.
+  MakeDirectories("b");
+  ASSERT_TRUE(MoveFileW(Text("a/y").c_str(), Text("b/y").c_str()));
+  EXPECT_EQ(0, access(Bytes("b/y").c_str(), F_OK));
+  EXPECT_EQ(std::set<std::u16string>{u"taken"}, Enumerate("a"));
+}
+
+TEST_F(KeptDirectoryTest, RenamedDirectoryIsNotReachedByItsOldPath) {
+  // The kept directory itself, and a directory above the kept one.
+  for (const std::string moved : {"one/a/b", "two/a"}) {
+    const std::string root = moved.substr(0, moved.find('/'));
+    MakeDirectories(root + "/a/b");
+    MakeFile(root + "/a/b/x");
+    ASSERT_TRUE(Exists(root + "/a/b/x")) << moved;
+    ASSERT_TRUE(MoveFileW(Text(moved).c_str(), Text(root + "/moved").c_str())) << moved;
+    MakeDirectories(root + "/a/b");  // a new, empty directory under the old path
+    EXPECT_FALSE(Exists(root + "/a/b/x")) << moved;
+    EXPECT_TRUE(Enumerate(root + "/a/b").empty()) << moved;
+    MakeFile(root + "/a/b/new");
+    EXPECT_TRUE(Exists(root + "/a/b/new")) << moved;
+    EXPECT_TRUE(MoveFileW(Text(root + "/a/b/new").c_str(), Text(root + "/a/b/newer").c_str())) << moved;
+    EXPECT_EQ(0, access(Bytes(root + "/a/b/newer").c_str(), F_OK)) << moved;
+  }
+}
+
+TEST_F(KeptDirectoryTest, ANewFileSpecificationSeesADirectoryMadeAgain) {
+  MakeDirectories("a");
+  MakeFile("a/old");
+  ASSERT_TRUE(Exists("a/old"));
+  // Another program replaces the directory between two commands.
+  std::filesystem::remove_all(Bytes("a"));
+  MakeDirectories("a");
+  MakeFile("a/new");
+  char16_t full[4096];
+  ASSERT_NE(0u, GetFullPathNameW(Text("a/new").c_str(), 4096, full, nullptr));
+  EXPECT_TRUE(Exists("a/new"));
+  EXPECT_FALSE(Exists("a/old"));
+}
+
+TEST_F(KeptDirectoryTest, WalkDownAChainAndBackUp) {
+  std::string path = "top";
+  for (int level = 0; level < 60; ++level) {
+    path += "/level" + std::to_string(level);
+  }
+  MakeDirectories(path);
+  const std::string deepest = path;
+  path = "top";
+  for (int level = 0; level < 60; ++level) {
+    MakeFile(path + "/file");
+    const std::string next = "level" + std::to_string(level);
+    EXPECT_EQ(std::set<std::u16string>({u"file", std::u16string(next.begin(), next.end())}), Enumerate(path))
+        << path;
+    ASSERT_TRUE(MoveFileW(Text(path + "/file").c_str(), Text(path + "/renamed").c_str())) << path;
+    path += "/level" + std::to_string(level);
+  }
+  // Back up: every level's rename is where it was made.
+  for (path = deepest; path != "top"; path = path.substr(0, path.rfind('/'))) {
+    const std::string parent = path.substr(0, path.rfind('/'));
+    EXPECT_TRUE(Exists(parent + "/renamed")) << parent;
+    EXPECT_FALSE(Exists(parent + "/file")) << parent;
+  }
+}
+
+TEST_F(KeptDirectoryTest, PathsThroughALinkAndIdentities) {
+  MakeDirectories("real/sub");
+  MakeFile("real/sub/x");
+  ASSERT_EQ(0, symlink(Bytes("real").c_str(), Bytes("link").c_str()));
+  EXPECT_TRUE(Exists("link/sub/x"));
+  ASSERT_TRUE(MoveFileW(Text("link/sub/x").c_str(), Text("link/sub/y").c_str()));
+  EXPECT_EQ(0, access(Bytes("real/sub/y").c_str(), F_OK));
+
+  FileIdentity throughLink{};
+  FileIdentity direct{};
+  ASSERT_EQ(1, GetFileIdentity((Text("link/sub") + u"/").c_str(), &throughLink));
+  ASSERT_EQ(1, GetFileIdentity((Text("real/sub") + u"/").c_str(), &direct));
+  EXPECT_TRUE(SameFile(throughLink, direct));
+  struct stat status {};
+  ASSERT_EQ(0, stat(Bytes("real/sub").c_str(), &status));
+  EXPECT_EQ(static_cast<std::uint64_t>(status.st_ino), direct.index);
+  // The link itself, renamed as an entry of its directory.
+  ASSERT_TRUE(MoveFileW(Text("link").c_str(), Text("link2").c_str()));
+  EXPECT_FALSE(Exists("link/sub/y"));
+  EXPECT_TRUE(Exists("link2/sub/y"));
+}
+
+}  // namespace

@@ -111,10 +111,10 @@ std::int32_t ReportFailure(const char* what, const char* path) {
 
 // Creates filesPerDirectory empty files in the open directory directoryFd, with
 // the names of stream directoryIndex. path is for messages only.
-std::int32_t FillDirectory(int directoryFd, const char* path, std::uint64_t seed, std::uint32_t directoryIndex,
+std::int32_t FillDirectory(int directoryFd, const char* path, std::uint64_t variant, std::uint32_t directoryIndex,
                            std::uint32_t untidyPercent, std::uint32_t filesPerDirectory, TreeCounts* counts) {
   TreeNameStream stream;
-  if (StartNameStream(&stream, seed, directoryIndex, untidyPercent) != 0) {
+  if (StartNameStream(&stream, variant, directoryIndex, untidyPercent) != 0) {
     return -1;
   }
   char name[TREE_NAME_CAPACITY];
@@ -153,12 +153,12 @@ const char* TreeNameKindLabel(std::int32_t kind) {
   return kind >= 0 && kind < TREE_NAME_KIND_COUNT ? kTemplates[kind].label : "unknown";
 }
 
-std::int32_t StartNameStream(TreeNameStream* stream, std::uint64_t seed, std::uint32_t directoryIndex,
+std::int32_t StartNameStream(TreeNameStream* stream, std::uint64_t variant, std::uint32_t directoryIndex,
                              std::uint32_t untidyPercent) {
   if (stream == nullptr || untidyPercent > 100) {
     return -1;
   }
-  stream->random = seed ^ (kGoldenGamma * (static_cast<std::uint64_t>(directoryIndex) + 1));
+  stream->random = variant ^ (kGoldenGamma * (static_cast<std::uint64_t>(directoryIndex) + 1));
   NextRandom(&stream->random);
   stream->untidyPercent = untidyPercent;
   stream->index = 0;
@@ -193,7 +193,7 @@ std::int32_t NextTreeName(TreeNameStream* stream, char* name, std::size_t capaci
   return kind;
 }
 
-std::int32_t MakeWideTree(const char* target, std::uint64_t seed, std::uint32_t untidyPercent,
+std::int32_t MakeWideTree(const char* target, std::uint64_t variant, std::uint32_t untidyPercent,
                           std::uint32_t directoryCount, std::uint32_t filesPerDirectory, TreeCounts* counts) {
   TreeCounts ignored;
   TreeCounts* tally = counts != nullptr ? counts : &ignored;
@@ -215,14 +215,14 @@ std::int32_t MakeWideTree(const char* target, std::uint64_t seed, std::uint32_t 
       break;
     }
     tally->directories++;
-    result = FillDirectory(fd, name, seed, directory, untidyPercent, filesPerDirectory, tally);
+    result = FillDirectory(fd, name, variant, directory, untidyPercent, filesPerDirectory, tally);
     close(fd);
   }
   close(rootFd);
   return result;
 }
 
-std::int32_t MakeDeepTree(const char* target, std::uint64_t seed, std::uint32_t untidyPercent, std::uint32_t depth,
+std::int32_t MakeDeepTree(const char* target, std::uint64_t variant, std::uint32_t untidyPercent, std::uint32_t depth,
                           std::uint32_t filesPerDirectory, TreeCounts* counts) {
   TreeCounts ignored;
   TreeCounts* tally = counts != nullptr ? counts : &ignored;
@@ -246,7 +246,7 @@ std::int32_t MakeDeepTree(const char* target, std::uint64_t seed, std::uint32_t 
       break;
     }
     tally->directories++;
-    result = FillDirectory(fd, name, seed, level, untidyPercent, filesPerDirectory, tally);
+    result = FillDirectory(fd, name, variant, level, untidyPercent, filesPerDirectory, tally);
   }
   if (parentFd >= 0) {
     close(parentFd);

@@ -50,7 +50,7 @@ struct TreeNameStream {
 
 // Returns 0, or -1 when stream is null or untidyPercent is above 100.
 // directoryIndex makes the names of each directory of a tree differ.
-std::int32_t StartNameStream(TreeNameStream* stream, std::uint64_t seed, std::uint32_t directoryIndex,
+std::int32_t StartNameStream(TreeNameStream* stream, std::uint64_t variant, std::uint32_t directoryIndex,
                              std::uint32_t untidyPercent);
 
 // Writes the stream's next name (NUL-terminated, never containing '/', at most 255
@@ -70,11 +70,11 @@ struct TreeCounts {
 // d0000, d0001, ..., each with filesPerDirectory empty files. Returns 0, or -1 on
 // a bad argument, or the errno of the first failing system call (the message is
 // on standard error). counts may be null.
-std::int32_t MakeWideTree(const char* target, std::uint64_t seed, std::uint32_t untidyPercent,
+std::int32_t MakeWideTree(const char* target, std::uint64_t variant, std::uint32_t untidyPercent,
                           std::uint32_t directoryCount, std::uint32_t filesPerDirectory, TreeCounts* counts);
 
 // Makes target (which must not exist) and below it a chain of depth nested
 // directories c001/c002/..., each with filesPerDirectory empty files. Results as
 // MakeWideTree.
-std::int32_t MakeDeepTree(const char* target, std::uint64_t seed, std::uint32_t untidyPercent, std::uint32_t depth,
+std::int32_t MakeDeepTree(const char* target, std::uint64_t variant, std::uint32_t untidyPercent, std::uint32_t depth,
                           std::uint32_t filesPerDirectory, TreeCounts* counts);

@@ -1,11 +1,11 @@
 // mktree: makes a deterministic tree of empty files for the tree benchmark.
 //
-//   mktree [-s SEED] [-u PERCENT] -w DIRECTORIES FILES TARGET
-//   mktree [-s SEED] [-u PERCENT] -d DEPTH FILES TARGET
+//   mktree [-s VARIANT] [-u PERCENT] -w DIRECTORIES FILES TARGET
+//   mktree [-s VARIANT] [-u PERCENT] -d DEPTH FILES TARGET
 //
 // -w makes TARGET/d0000 ... each holding FILES files; -d makes a chain
 // TARGET/c001/c002/... DEPTH directories deep, each holding FILES files.
-// PERCENT of the file names (default 30) need cleaning; SEED defaults to 1.
+// PERCENT of the file names (default 30) need cleaning; VARIANT defaults to 1.
 // TARGET must not exist. Exit status 0, 1 for bad usage, 2 when making failed.
 #include <cerrno>
 #include <cstdint>
@@ -19,8 +19,8 @@ namespace {
 
 std::int32_t Usage() {
   std::fputs(
-      "usage: mktree [-s SEED] [-u PERCENT] -w DIRECTORIES FILES TARGET\n"
-      "       mktree [-s SEED] [-u PERCENT] -d DEPTH FILES TARGET\n",
+      "usage: mktree [-s VARIANT] [-u PERCENT] -w DIRECTORIES FILES TARGET\n"
+      "       mktree [-s VARIANT] [-u PERCENT] -d DEPTH FILES TARGET\n",
       stderr);
   return 1;
 }
@@ -52,13 +52,13 @@ void PrintCounts(const char* target, const TreeCounts& counts) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::uint64_t seed = 1;
+  std::uint64_t variant = 1;
   std::uint64_t untidyPercent = 30;
   int argument = 1;
   for (; argument + 1 < argc && argv[argument][0] == '-'; argument += 2) {
     const char* option = argv[argument];
     const char* value = argv[argument + 1];
-    if (std::strcmp(option, "-s") == 0 && ReadNumber(value, UINT64_MAX, &seed) == 0) {
+    if (std::strcmp(option, "-s") == 0 && ReadNumber(value, UINT64_MAX, &variant) == 0) {
       continue;
     }
     if (std::strcmp(option, "-u") == 0 && ReadNumber(value, 100, &untidyPercent) == 0) {
@@ -79,10 +79,10 @@ int main(int argc, char** argv) {
   TreeCounts counts;
   std::int32_t result = 0;
   if (std::strcmp(mode, "-w") == 0) {
-    result = MakeWideTree(target, seed, static_cast<std::uint32_t>(untidyPercent), static_cast<std::uint32_t>(count),
+    result = MakeWideTree(target, variant, static_cast<std::uint32_t>(untidyPercent), static_cast<std::uint32_t>(count),
                           static_cast<std::uint32_t>(files), &counts);
   } else if (std::strcmp(mode, "-d") == 0 && count <= 999) {
-    result = MakeDeepTree(target, seed, static_cast<std::uint32_t>(untidyPercent), static_cast<std::uint32_t>(count),
+    result = MakeDeepTree(target, variant, static_cast<std::uint32_t>(untidyPercent), static_cast<std::uint32_t>(count),
                           static_cast<std::uint32_t>(files), &counts);
   } else {
     return Usage();

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -43,12 +44,16 @@ struct EntryState {
 
 using TreeState = std::map<ino_t, EntryState>;
 
-// The directory every input's tree is built in, made once per process and
-// removed at its exit. A plain array, so that it outlives every exit handler.
-char workDirectory[] = "/tmp/purifile-fuzz-XXXXXX";
+// The directory every input's tree is built in, made once per process (in
+// $TMPDIR, else /tmp) and removed at its exit. A plain array, so that it
+// outlives every exit handler.
+char workDirectory[4096];
 
 const char* WorkDirectory() {
   static const bool made = [] {
+    const char* temporary = std::getenv("TMPDIR");
+    std::snprintf(workDirectory, sizeof workDirectory, "%s/purifile-fuzz-XXXXXX",
+                  temporary != nullptr && temporary[0] != '\0' ? temporary : "/tmp");
     if (mkdtemp(workDirectory) == nullptr) {
       InvariantBroken("cannot make a temporary directory");
     }

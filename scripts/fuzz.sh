@@ -35,6 +35,11 @@ for target in $targets; do
   corpus=$root/fuzz/corpus/$target
   work=$build/findings/$target
   mkdir -p "$work/new"
+  # Trees the walk target builds go here, and go with it: a process that
+  # libFuzzer ends early (merging, a finding) leaves its tree behind.
+  export TMPDIR="$work/tmp"
+  rm -rf "$TMPDIR"
+  mkdir -p "$TMPDIR"
   echo "== $target: $minutes minute(s)"
   status=0
   if [ "$minutes" -gt 0 ]; then
@@ -59,6 +64,7 @@ for target in $targets; do
     "$work/merged" "$corpus" "$work/new" >/dev/null 2>&1
   rm -f "$corpus"/*
   cp "$work/merged"/* "$corpus"/
+  rm -rf "$TMPDIR"
   echo "   corpus: $(ls "$corpus" | wc -l) files, $(du -sk "$corpus" | cut -f1) KB"
   [ "$status" -eq 0 ] || { echo "   $target stopped with a finding: see $work"; exit 1; }
 done

@@ -19,10 +19,10 @@ struct GeneratedName {
   bool operator==(const GeneratedName&) const = default;
 };
 
-std::vector<GeneratedName> Generate(std::uint64_t seed, std::uint32_t directory, std::uint32_t percent,
+std::vector<GeneratedName> Generate(std::uint64_t variant, std::uint32_t directory, std::uint32_t percent,
                                     std::uint32_t count) {
   TreeNameStream stream;
-  EXPECT_EQ(StartNameStream(&stream, seed, directory, percent), 0);
+  EXPECT_EQ(StartNameStream(&stream, variant, directory, percent), 0);
   std::vector<GeneratedName> names;
   char name[TREE_NAME_CAPACITY];
   for (std::uint32_t i = 0; i < count; ++i) {
@@ -58,7 +58,7 @@ TEST(TreeNames, SameArgumentsGiveSameNamesAndOthersDiffer) {
     for (std::size_t i = 0; i < reference.size(); ++i) {
       same += other[i].name == reference[i].name ? 1 : 0;
     }
-    EXPECT_LT(same, reference.size() / 10) << "another seed or directory must give other names";
+    EXPECT_LT(same, reference.size() / 10) << "another variant or directory must give other names";
   }
 }
 

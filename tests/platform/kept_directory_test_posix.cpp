@@ -1,7 +1,8 @@
-// The directory the POSIX layer keeps open between calls: names given by full
-// path must still reach what that path names now, after renames of the kept
-// directory or of a directory above it, after a new file specification, when
-// the walk goes up as well as down, and through links.
+// The directory the POSIX layer keeps open after enumerating it: names given by
+// full path must still reach what that path names now, after renames of the
+// kept directory or of one above it, after the directory was removed and made
+// again, after a new file specification, when the walk goes up as well as
+// down, and through links.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,18 +53,18 @@ class KeptDirectoryTest : public ::testing::Test {
   TempDir dir_;
 };
 
-TEST_F(KeptDirectoryTest, RenamesInOneDirectoryReachTheDisk) {
+TEST_F(KeptDirectoryTest, RenamesInTheListedDirectoryReachTheDisk) {
   MakeDirectories("a");
   MakeFile("a/x");
   MakeFile("a/taken");
-  ASSERT_TRUE(Exists("a/x"));
+  ASSERT_EQ(std::set<std::u16string>({u"x", u"taken"}), Enumerate("a"));
   ASSERT_TRUE(MoveFileW(Text("a/x").c_str(), Text("a/y").c_str()));
   EXPECT_FALSE(Exists("a/x"));
   EXPECT_TRUE(Exists("a/y"));
   EXPECT_EQ(0, access(Bytes("a/y").c_str(), F_OK));
   EXPECT_FALSE(MoveFileW(Text("a/y").c_str(), Text("a/taken").c_str()));
   EXPECT_EQ(ERROR_ALREADY_EXISTS, GetLastError());
-  // Into another directory: both paths differ in their directory.
+  // Into another directory: the two paths differ in their directory.
   MakeDirectories("b");
   ASSERT_TRUE(MoveFileW(Text("a/y").c_str(), Text("b/y").c_str()));
   EXPECT_EQ(0, access(Bytes("b/y").c_str(), F_OK));
@@ -76,11 +77,10 @@ TEST_F(KeptDirectoryTest, RenamedDirectoryIsNotReachedByItsOldPath) {
     const std::string root = moved.substr(0, moved.find('/'));
     MakeDirectories(root + "/a/b");
     MakeFile(root + "/a/b/x");
-    ASSERT_TRUE(Exists(root + "/a/b/x")) << moved;
+    ASSERT_EQ(std::set<std::u16string>{u"x"}, Enumerate(root + "/a/b")) << moved;
     ASSERT_TRUE(MoveFileW(Text(moved).c_str(), Text(root + "/moved").c_str())) << moved;
     MakeDirectories(root + "/a/b");  // a new, empty directory under the old path
     EXPECT_FALSE(Exists(root + "/a/b/x")) << moved;
-    EXPECT_TRUE(Enumerate(root + "/a/b").empty()) << moved;
     MakeFile(root + "/a/b/new");
     EXPECT_TRUE(Exists(root + "/a/b/new")) << moved;
     EXPECT_TRUE(MoveFileW(Text(root + "/a/b/new").c_str(), Text(root + "/a/b/newer").c_str())) << moved;
@@ -88,10 +88,25 @@ TEST_F(KeptDirectoryTest, RenamedDirectoryIsNotReachedByItsOldPath) {
   }
 }
 
+TEST_F(KeptDirectoryTest, DirectoryMadeAgainIsListedAfresh) {
+  MakeDirectories("a");
+  MakeFile("a/old");
+  ASSERT_EQ(std::set<std::u16string>{u"old"}, Enumerate("a"));
+  // Another program replaces the directory; a new walk lists it again.
+  std::filesystem::remove_all(Bytes("a"));
+  MakeDirectories("a/sub");
+  MakeFile("a/new");
+  MakeFile("a/sub/deeper");
+  EXPECT_EQ(std::set<std::u16string>({u"new", u"sub"}), Enumerate("a"));
+  EXPECT_TRUE(Exists("a/new"));
+  EXPECT_FALSE(Exists("a/old"));
+  EXPECT_EQ(std::set<std::u16string>{u"deeper"}, Enumerate("a/sub"));
+}
+
 TEST_F(KeptDirectoryTest, ANewFileSpecificationSeesADirectoryMadeAgain) {
   MakeDirectories("a");
   MakeFile("a/old");
-  ASSERT_TRUE(Exists("a/old"));
+  ASSERT_EQ(std::set<std::u16string>{u"old"}, Enumerate("a"));
   // Another program replaces the directory between two commands.
   std::filesystem::remove_all(Bytes("a"));
   MakeDirectories("a");
@@ -116,7 +131,7 @@ TEST_F(KeptDirectoryTest, WalkDownAChainAndBackUp) {
     EXPECT_EQ(std::set<std::u16string>({u"file", std::u16string(next.begin(), next.end())}), Enumerate(path))
         << path;
     ASSERT_TRUE(MoveFileW(Text(path + "/file").c_str(), Text(path + "/renamed").c_str())) << path;
-    path += "/level" + std::to_string(level);
+    path += "/" + next;
   }
   // Back up: every level's rename is where it was made.
   for (path = deepest; path != "top"; path = path.substr(0, path.rfind('/'))) {
@@ -130,6 +145,7 @@ TEST_F(KeptDirectoryTest, PathsThroughALinkAndIdentities) {
   MakeDirectories("real/sub");
   MakeFile("real/sub/x");
   ASSERT_EQ(0, symlink(Bytes("real").c_str(), Bytes("link").c_str()));
+  ASSERT_EQ(std::set<std::u16string>{u"x"}, Enumerate("link/sub"));
   EXPECT_TRUE(Exists("link/sub/x"));
   ASSERT_TRUE(MoveFileW(Text("link/sub/x").c_str(), Text("link/sub/y").c_str()));
   EXPECT_EQ(0, access(Bytes("real/sub/y").c_str(), F_OK));
@@ -142,7 +158,8 @@ TEST_F(KeptDirectoryTest, PathsThroughALinkAndIdentities) {
   struct stat status {};
   ASSERT_EQ(0, stat(Bytes("real/sub").c_str(), &status));
   EXPECT_EQ(static_cast<std::uint64_t>(status.st_ino), direct.index);
-  // The link itself, renamed as an entry of its directory.
+  // The link itself, renamed as an entry of its directory, takes the kept
+  // directory below it out of reach.
   ASSERT_TRUE(MoveFileW(Text("link").c_str(), Text("link2").c_str()));
   EXPECT_FALSE(Exists("link/sub/y"));
   EXPECT_TRUE(Exists("link2/sub/y"));

@@ -27,10 +27,13 @@ std::int32_t GroupDigits(char16_t* buffer) {
   if (length > longestNumber) {
     return 1;
   }
-  char16_t request[MAX_ARG_LEN] = {};
+  // Only the request and its terminator are written: clearing the whole buffer
+  // for every number cost more than the grouping itself on a tally line.
+  char16_t request[MAX_ARG_LEN];
   Traits::copy(request, groupingOpen, groupingOpenLength);
   Traits::copy(request + groupingOpenLength, buffer, length);
   Traits::copy(request + groupingOpenLength + length, groupingClose, groupingCloseLength);
+  request[groupingOpenLength + length + groupingCloseLength] = 0;
   if (ExpandVariables(request, 1) != 0) {
     return 2;
   }

@@ -53,11 +53,11 @@ for target in $targets; do
   # Keep only what reaches new code: merge the old corpus and the new finds into
   # a fresh one by edges alone (hit counts would keep many more files), so the
   # corpus kept in the repository stays small.
-  # The named inputs (seed-*: hand-made edge cases; finding-*: inputs that once
+  # The named inputs (handmade-*: hand-made edge cases; finding-*: inputs that once
   # broke an invariant) stay whatever they add.
   rm -rf "$work/merged"
   mkdir -p "$work/merged"
-  for named in "$corpus"/seed-* "$corpus"/finding-*; do
+  for named in "$corpus"/handmade-* "$corpus"/finding-*; do
     [ -f "$named" ] && cp "$named" "$work/merged/"
   done
   "$build/fuzz/fuzz_$target" -merge=1 -use_counters=0 -max_len="$(max_len "$target")" -close_fd_mask=3 \

@@ -8,15 +8,18 @@
 //
 // Standard output is buffered (one write per 64 KiB, not per line). The buffer
 // is written out before anything else reaches the terminal or the process
-// waits for input, and at exit, so the order of everything the user sees is
-// the order it was written in.
+// waits for input, at exit, and when SIGINT, SIGTERM or SIGHUP ends the
+// process, so the order of everything the user sees is the order it was
+// written in, and the lines of renames already made are not lost to Ctrl+C.
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -62,23 +65,69 @@ int WriteAll(int fd, const char* bytes, std::size_t count) {
 
 constexpr std::size_t kOutputBufferSize = 64 * 1024;
 char outputBuffer[kOutputBufferSize];
-std::size_t outputUsed = 0;
+// Volatile: the signal handler below reads it.
+volatile std::size_t outputUsed = 0;
 bool flushAtExitRegistered = false;
 
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 // Returns 0 or the errno value of the failed write; what could not be written
-// is dropped either way, so that one failure is not repeated for ever.
+// is dropped either way, so that one failure is not repeated for ever. The
+// ending signals wait while the buffer is written, so that their handler never
+// writes again what has just been written.
 int FlushOutputBuffer() {
+  if (outputUsed == 0) return 0;
+  sigset_t ending;
+  sigset_t previous;
+  sigemptyset(&ending);
+  for (const int signalNumber : kEndingSignals) sigaddset(&ending, signalNumber);
+  sigprocmask(SIG_BLOCK, &ending, &previous);
   const int error = WriteAll(STDOUT_FILENO, outputBuffer, outputUsed);
   outputUsed = 0;
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
   return error;
 }
 
 void FlushAtExit() { FlushOutputBuffer(); }
 
+// A signal that ends the process skips the exit handlers: write out what the
+// buffer holds (write() alone, which a handler may call), then let the signal
+// end the process as it would have, so the parent still sees it: the handler
+// was reset to the default on entry, and the signal raised again is delivered
+// as soon as the handler returns.
+void FlushAndEnd(int signalNumber) {
+  const int savedErrno = errno;
+  std::size_t from = 0;
+  const std::size_t to = outputUsed;
+  while (from < to) {
+    const ssize_t written = write(STDOUT_FILENO, outputBuffer + from, to - from);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) break;
+    from += static_cast<std::size_t>(written);
+  }
+  errno = savedErrno;
+  raise(signalNumber);
+}
+
+// Only where the signal would end the process anyway: a program that catches
+// or ignores it keeps its own choice.
+void FlushOnEndingSignals() {
+  for (const int signalNumber : kEndingSignals) {
+    struct sigaction current;
+    if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
+    struct sigaction flush {};
+    flush.sa_handler = FlushAndEnd;
+    flush.sa_flags = SA_RESETHAND;
+    sigemptyset(&flush.sa_mask);
+    sigaction(signalNumber, &flush, nullptr);
+  }
+}
+
 int BufferStandardOutput(const char* bytes, std::size_t count) {
   if (!flushAtExitRegistered) {
     flushAtExitRegistered = true;
     std::atexit(FlushAtExit);
+    FlushOnEndingSignals();
   }
   if (outputUsed + count > kOutputBufferSize) {
     const int error = FlushOutputBuffer();
@@ -86,7 +135,9 @@ int BufferStandardOutput(const char* bytes, std::size_t count) {
     if (count >= kOutputBufferSize) return WriteAll(STDOUT_FILENO, bytes, count);
   }
   std::memcpy(outputBuffer + outputUsed, bytes, count);
-  outputUsed += count;
+  // The bytes are in place before the handler can count them.
+  std::atomic_signal_fence(std::memory_order_release);
+  outputUsed = outputUsed + count;
   return 0;
 }
 

@@ -77,14 +77,9 @@ constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 // writes again what has just been written.
 int FlushOutputBuffer() {
   if (outputUsed == 0) return 0;
-  sigset_t ending;
-  sigset_t previous;
-  sigemptyset(&ending);
-  for (const int signalNumber : kEndingSignals) sigaddset(&ending, signalNumber);
-  sigprocmask(SIG_BLOCK, &ending, &previous);
+  const EndingSignalsHeld held;
   const int error = WriteAll(STDOUT_FILENO, outputBuffer, outputUsed);
   outputUsed = 0;
-  sigprocmask(SIG_SETMASK, &previous, nullptr);
   return error;
 }
 
@@ -174,6 +169,15 @@ bool IsConsoleName(const char16_t* name) {
 int OpenTerminal() { return open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY); }
 
 }  // namespace
+
+EndingSignalsHeld::EndingSignalsHeld() {
+  sigset_t ending;
+  sigemptyset(&ending);
+  for (const int signalNumber : kEndingSignals) sigaddset(&ending, signalNumber);
+  sigprocmask(SIG_BLOCK, &ending, &previous_);
+}
+
+EndingSignalsHeld::~EndingSignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
 
 void FlushStandardOutput() { FlushOutputBuffer(); }
 

@@ -3,7 +3,9 @@
 // done by renameat2 with RENAME_NOREPLACE, which the kernel performs
 // atomically. Some file systems refuse that flag; for them:
 //   - a non-directory is linked under the new name (link() never replaces
-//     either) and then unlinked under the old one;
+//     either) and then unlinked under the old one, with SIGINT, SIGTERM and
+//     SIGHUP held between the two calls, so that an interrupt never leaves the
+//     entry under both names;
 //   - where hard links are refused too, and for directories, the target is
 //     checked with lstat and then renamed. Another process that creates the
 //     target between the check and the rename would be replaced: a narrow race
@@ -37,6 +39,7 @@ int RenameWithoutFlag(const char* from, const char* to) {
   struct stat source;
   if (lstat(from, &source) != 0) return errno;
   if (S_ISDIR(source.st_mode)) return RenameChecked(from, to);
+  const EndingSignalsHeld held;
   // linkat without AT_SYMLINK_FOLLOW links the symbolic link itself.
   if (linkat(AT_FDCWD, from, AT_FDCWD, to, 0) != 0) {
     const int linkError = errno;

@@ -2,6 +2,8 @@
 // the helpers behind the Windows functions declared in win32_api.h.
 #pragma once
 
+#include <signal.h>
+
 #include <cstddef>
 
 #include "platform/posix/win32_api.h"
@@ -64,6 +66,21 @@ void ForgetKeptDirectory();
 // The rename that never replaces, for file systems that refuse
 // RENAME_NOREPLACE (see move_file.cpp). Returns 0 or the errno value.
 int RenameWithoutFlag(const char* from, const char* to);
+
+// ---- Ending signals ----------------------------------------------------------
+// While one of these lives, SIGINT, SIGTERM and SIGHUP wait: a signal that
+// comes meanwhile is delivered when it goes. For work that must not be left
+// half-done (a rename made of two calls, the write-out of the output buffer).
+class EndingSignalsHeld {
+ public:
+  EndingSignalsHeld();
+  ~EndingSignalsHeld();
+  EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+  EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
 
 // ---- Standard output -------------------------------------------------------
 // Writes out what WriteFile has gathered for standard output. Called before

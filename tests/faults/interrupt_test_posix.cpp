@@ -48,6 +48,7 @@ struct InterruptedRun {
 // first output arrives (the renames are well under way by then).
 InterruptedRun RunAndInterrupt(const fs::path& directory, const fs::path& output) {
   InterruptedRun run;
+  std::fflush(stdout);  // else the child would write out what the parent has buffered
   const pid_t child = fork();
   if (child == 0) {
     if (chdir(directory.c_str()) != 0 || !std::freopen(output.c_str(), "w", stdout)) {
@@ -85,41 +86,59 @@ std::size_t CountOf(const std::string& text, const std::string& piece) {
   return count;
 }
 
+// Checks that every file exists exactly once, under its old name or its new
+// one, with its own content; returns how many have their new name.
+std::size_t CheckEveryFileWhole(const fs::path& tree) {
+  std::size_t entries = 0;
+  for (auto it = fs::directory_iterator(tree); it != fs::directory_iterator(); ++it) ++entries;
+  EXPECT_EQ(entries, static_cast<std::size_t>(FILE_COUNT)) << "an entry was lost or added";
+  std::size_t renamed = 0;
+  for (int i = 0; i < FILE_COUNT; ++i) {
+    const bool old = fs::exists(tree / OldName(i));
+    const bool now = fs::exists(tree / NewName(i));
+    EXPECT_NE(old, now) << "file " << i << " must exist exactly once";
+    if (old == now) return renamed;
+    EXPECT_EQ(walker_testing::FileContent(tree / (old ? OldName(i) : NewName(i))), OldName(i));
+    renamed += now ? 1 : 0;
+  }
+  return renamed;
+}
+
+// The same tree is interrupted several times over, each run taking up the
+// files the ones before left: every interrupt is another chance to catch a
+// rename cut in half.
 TEST(Interrupt, EndsPromptlyAndEveryRenameIsWhole) {
+  constexpr int ROUNDS = 4;
   testing_support::TempDir dir;
   const fs::path tree = dir.path() / "tree";
   fs::create_directory(tree);
   for (int i = 0; i < FILE_COUNT; ++i) {
     std::ofstream(tree / OldName(i)) << OldName(i);
   }
-  const InterruptedRun run = RunAndInterrupt(tree, dir.path() / "out");
-  if (!run.interrupted) {
-    GTEST_SKIP() << "purifile finished before the interrupt could reach it";
+  std::size_t renamedBefore = 0;
+  for (int round = 0; round < ROUNDS; ++round) {
+    const InterruptedRun run = RunAndInterrupt(tree, dir.path() / ("out" + std::to_string(round)));
+    if (!run.interrupted) {
+      if (round == 0) GTEST_SKIP() << "purifile finished before the interrupt could reach it";
+      break;
+    }
+    EXPECT_LT(run.endedAfter.count(), 2000) << "ms from SIGINT to the end of the process";
+    const std::size_t renamed = CheckEveryFileWhole(tree);
+    if (HasFailure()) return;
+    const std::size_t renamedNow = renamed - renamedBefore;
+    renamedBefore = renamed;
+    EXPECT_GT(renamedNow, 0u) << "the interrupt came after some renames";
+    // A rename line goes out just before its rename, so at most the one rename
+    // under way when the signal came may be shown and not made.
+    EXPECT_LE(CountOf(run.out, "\u25BA"), renamedNow + 1);
+    // Every rename made has its line on standard output: the buffered lines
+    // are written out when the signal ends the process.
+    EXPECT_GE(CountOf(run.out, "\u25BA"), renamedNow);
+    std::printf("round %d: interrupted after %zu renames (%zu of %d in all); %zu rename lines reached standard output; "
+                "ended %lld ms after SIGINT\n",
+                round + 1, renamedNow, renamed, FILE_COUNT, CountOf(run.out, "\u25BA"),
+                static_cast<long long>(run.endedAfter.count()));
   }
-  EXPECT_LT(run.endedAfter.count(), 2000) << "ms from SIGINT to the end of the process";
-
-  std::size_t renamed = 0;
-  std::vector<std::string> entries;
-  for (const auto& entry : fs::directory_iterator(tree)) {
-    entries.push_back(entry.path().filename().string());
-  }
-  EXPECT_EQ(entries.size(), static_cast<std::size_t>(FILE_COUNT)) << "an entry was lost or added";
-  for (int i = 0; i < FILE_COUNT; ++i) {
-    const bool old = fs::exists(tree / OldName(i));
-    const bool now = fs::exists(tree / NewName(i));
-    ASSERT_NE(old, now) << "file " << i << " must exist exactly once";
-    ASSERT_EQ(walker_testing::FileContent(tree / (old ? OldName(i) : NewName(i))), OldName(i));
-    renamed += now ? 1 : 0;
-  }
-  EXPECT_GT(renamed, 0u) << "the interrupt came after some renames";
-  // A rename line goes out just before its rename, so at most the one rename
-  // under way when the signal came may be shown and not made.
-  EXPECT_LE(CountOf(run.out, "\u25BA"), renamed + 1);
-  // Every rename made has its line on standard output: the buffered lines are
-  // written out when the signal ends the process.
-  EXPECT_GE(CountOf(run.out, "\u25BA"), renamed);
-  std::printf("interrupted after %zu of %d renames; %zu rename lines reached standard output; ended %lld ms after SIGINT\n",
-              renamed, FILE_COUNT, CountOf(run.out, "\u25BA"), static_cast<long long>(run.endedAfter.count()));
 }
 
 }  // namespace

@@ -17,7 +17,6 @@ constexpr std::int32_t ANSWER_YES = 1;
 constexpr std::int32_t ANSWER_ALL = 2;
 constexpr int KEY_ESCAPE = 27;
 constexpr int KEYSTROKE_FLAGS = 560;
-constexpr std::size_t ERROR_TEXT_LEN = 1024;
 
 // Writes the pieces, in order, to the console device rather than standard
 // output, so that the prompt and its echoes stay on the screen when standard

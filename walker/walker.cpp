@@ -17,6 +17,12 @@
 //  - Under /S a directory that is already on the current path, reached again
 //    through a symbolic link or junction, is not entered again: identities
 //    (volume and file index) are compared, not names.
+//
+// A directory that does not exist (any more) is one without matches: "File
+// not found", and the walk's result stays 0. One that exists but cannot be
+// listed (access denied, a path too long for the system) is a failure: it is
+// reported with the system's error text and makes the result 2, since its
+// entries were left uncleaned and a caller must not read that as success.
 #include "walker/walker.h"
 
 #include <cstdlib>
@@ -119,6 +125,28 @@ std::int32_t ReportOutOfMemory(const WalkState* state) {
   return 2;
 }
 
+// Whether an enumeration failed because there is no such directory, rather
+// than because the directory could not be listed. A file named where a
+// directory should be answers ERROR_PATH_NOT_FOUND, ERROR_DIRECTORY or (under
+// Wine) ERROR_INVALID_NAME, as does a name no directory can have.
+bool IsMissingDirectory(DWORD code) {
+  return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_NO_MORE_FILES ||
+         code == ERROR_DIRECTORY || code == ERROR_INVALID_NAME;
+}
+
+// A directory that exists but cannot be listed counts as a failure: 2.
+std::int32_t ReportUnreadable(const WalkState* state, DWORD code) {
+  if ((*state->options & OPT_NO_ERRORS) == 0) {
+    char16_t errorText[ERROR_TEXT_LEN];
+    SystemErrorText(code, errorText);
+    ErrorPrefix();
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Error reading directory \"%s\":\r\n", state->path);
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"    %s\r\n", errorText);
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
+  }
+  return 2;
+}
+
 // Opens an enumeration of every entry of the directory in state->path.
 HANDLE OpenEnumeration(WalkState* state, std::size_t pathLength) {
   state->path[pathLength] = u'*';
@@ -140,14 +168,16 @@ bool IsEntered(const WIN32_FIND_DATAW& found, OptionFlags options) {
 
 // Reads the long and short names of every entry that matches into the arena;
 // under /S without /D also the names of the subdirectories to enter, into
-// state->subdirectories. Returns 0, or -1 when memory ran out (the arena then
-// holds only part of them).
+// state->subdirectories. Returns 0; -1 when memory ran out (the arena then
+// holds only part of them); or 2 when the directory exists but cannot be
+// listed, which is reported here.
 std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
   state->subdirectories.used = 0;
   state->subdirectoriesTaken = false;
   HANDLE find = OpenEnumeration(state, pathLength);
   if (find == INVALID_HANDLE_VALUE) {
-    return 0;  // missing or unreadable: a directory without matches
+    const DWORD code = GetLastError();
+    return IsMissingDirectory(code) ? 0 : ReportUnreadable(state, code);
   }
   const bool takeSubdirectories = (*state->options & (OPT_RECURSE | OPT_DIRECTORIES)) == OPT_RECURSE;
   std::int32_t result = 0;
@@ -192,9 +222,10 @@ std::int32_t ReportDirectory(const WalkState* state, const RenameTally& local) {
 // Returns 0, 2 or RENAME_QUIT.
 std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
   const std::size_t mark = state->names.used;
-  if (ReadMatches(state, pathLength) != 0) {
+  const std::int32_t read = ReadMatches(state, pathLength);
+  if (read != 0) {
     state->names.used = mark;
-    return ReportOutOfMemory(state);
+    return read == 2 ? read : ReportOutOfMemory(state);
   }
 
   // Under /N nothing is renamed, so the names earlier entries would have taken
@@ -240,7 +271,8 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
 // Reads the names of the subdirectories to enter below the deepest level:
 // those the first scan took, or else a new enumeration, begun after the
 // renames of the first, so that a directory renamed under /D is entered under
-// its new name.
+// its new name. A directory that could not be listed for its matches was
+// reported then; its descent finds nothing here.
 std::int32_t ReadSubdirectories(WalkState* state) {
   WalkLevel* level = &state->levels[state->levelCount - 1];
   level->namesStart = state->names.used;

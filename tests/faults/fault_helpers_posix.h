@@ -130,9 +130,16 @@ inline std::string Utf8(const std::u16string& text) {
 
 // How the rename step reports a failure, for the entry's bare name and the code.
 inline std::string FailureReport(const std::string& name, DWORD code) {
-  char16_t text[1024];
+  char16_t text[ERROR_TEXT_LEN];
   SystemErrorText(code, text);
   return "Purifile plugin: Error renaming \"" + name + "\":\n    " + Utf8(text) + "\n\n";
+}
+
+// What standard error shows for a directory that exists but cannot be listed.
+inline std::string ReadFailureReport(const std::string& directory, DWORD code) {
+  char16_t text[ERROR_TEXT_LEN];
+  SystemErrorText(code, text);
+  return "Purifile plugin: Error reading directory \"" + directory + "\":\n    " + Utf8(text) + "\n\n";
 }
 
 }  // namespace fault_testing

@@ -87,17 +87,17 @@ const WalkFaultCase kWalkFaultCases[] = {
      0, false, 0, {0, 0, 0, 0},
      "Purifile plugin: File not found:  \"{root}/plain/*\"\n\n",
      {"plain"}},
-    {"a directory without read permission: reported as not found, its entries untouched",
+    {"a directory without read permission: reported with the system's reason, a failure, its entries untouched",
      {"locked/", "locked/a%20b"},
      [](const fs::path& root) {
        fs::permissions(root / "locked", fs::perms::owner_write | fs::perms::owner_exec | fs::perms::group_write |
                                             fs::perms::group_exec | fs::perms::others_write | fs::perms::others_exec);
        return std::string("locked/");
      },
-     0, true, 0, {0, 0, 0, 0},
-     "Purifile plugin: File not found:  \"{root}/locked/*\"\n\n",
+     0, true, 2, {0, 0, 0, 0},
+     fault_testing::ReadFailureReport("{root}/locked/", ERROR_ACCESS_DENIED),
      {"locked/", "locked/a%20b"}},
-    {"/S with an unreadable subdirectory: the rest of the tree is cleaned, the subdirectory reported",
+    {"/S with an unreadable subdirectory: the rest of the tree is cleaned, the subdirectory reported as a failure",
      {"x%20y", "locked/", "locked/a%20b"},
      [](const fs::path& root) {
        fs::permissions(root, fs::perms::all);
@@ -105,8 +105,8 @@ const WalkFaultCase kWalkFaultCases[] = {
                                             fs::perms::others_exec);
        return std::string();
      },
-     OPT_RECURSE | OPT_NO_SUMMARY, true, 0, {1, 1, 0, 0},
-     "Purifile plugin: File not found:  \"{root}/locked/*\"\n\n",
+     OPT_RECURSE | OPT_NO_SUMMARY, true, 2, {1, 1, 0, 0},
+     fault_testing::ReadFailureReport("{root}/locked/", ERROR_ACCESS_DENIED),
      {"locked/", "locked/a%20b", "x y"}},
     {"a directory without write permission: the rename fails with access denied, the walk goes on",
      {"ro/", "ro/a%20b", "ro/c d"},

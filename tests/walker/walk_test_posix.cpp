@@ -95,6 +95,37 @@ TEST(WalkOnce, TwentyThousandEntriesAreEachDecodedOnce) {
   EXPECT_EQ(decodedOnce, kCount);
 }
 
+// A chain of directories "d/d/.../d" below root with one file at the bottom.
+// Made one level at a time from inside the last, since the whole path may be
+// longer than a path from the top may be.
+void MakeChain(const std::filesystem::path& root, std::size_t levels, const std::string& file) {
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(root);
+  for (std::size_t i = 0; i < levels; ++i) {
+    std::filesystem::create_directory("d");
+    std::filesystem::current_path("d");
+  }
+  std::ofstream(file) << "bottom";
+  std::filesystem::current_path(previous);
+}
+
+// Taken down from the bottom up, for the same reason.
+void RemoveChain(const std::filesystem::path& root, std::size_t levels) {
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(root);
+  for (std::size_t i = 0; i < levels; ++i) {
+    std::filesystem::current_path("d");
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    std::filesystem::remove(entry.path());
+  }
+  for (std::size_t i = 0; i < levels; ++i) {
+    std::filesystem::current_path("..");
+    std::filesystem::remove("d");
+  }
+  std::filesystem::current_path(previous);
+}
+
 // Depth is bounded by the length of a path, not by the stack: about 2,000
 // levels of one-letter names fill the 4,096 bytes a Linux path may have. The
 // child runs with a small stack, so walking it recursively with path buffers
@@ -104,16 +135,7 @@ TEST(WalkDepth, TreeAsDeepAsPathsAllowIsWalkedToTheBottom) {
   const std::size_t rootLength = dir.path().string().size() + 1;
   const std::size_t levels = (4000 - rootLength - 10) / 2;
   ASSERT_GT(levels, 1900u);
-  // One level at a time from inside the last: the whole path is close to
-  // PATH_MAX, longer than a relative path from the top may be.
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(dir.path());
-  for (std::size_t i = 0; i < levels; ++i) {
-    std::filesystem::create_directory("d");
-    std::filesystem::current_path("d");
-  }
-  std::ofstream("x%20y") << "bottom";
-  std::filesystem::current_path(previous);
+  MakeChain(dir.path(), levels, "x%20y");
 
   rlimit saved{};
   getrlimit(RLIMIT_STACK, &saved);
@@ -128,18 +150,30 @@ TEST(WalkDepth, TreeAsDeepAsPathsAllowIsWalkedToTheBottom) {
   EXPECT_EQ(run.tally.found, 1u);
   EXPECT_EQ(run.tally.fixed, 1u);
   EXPECT_EQ(CountOf(run.out, "x y\"\n"), 1u);
+  RemoveChain(dir.path(), levels);
+}
 
-  // Taken down from the bottom up, for the same reason.
-  std::filesystem::current_path(dir.path());
-  for (std::size_t i = 0; i < levels; ++i) {
-    std::filesystem::current_path("d");
-  }
-  std::filesystem::remove("x y");
-  for (std::size_t i = 0; i < levels; ++i) {
-    std::filesystem::current_path("..");
-    std::filesystem::remove("d");
-  }
-  std::filesystem::current_path(previous);
+// Below the depth a path can reach, directories cannot be listed: the walk
+// says so and its result tells the caller that part of the tree was left,
+// even with the diagnostics silenced.
+TEST(WalkDepth, DirectoriesPastTheLongestPathAreReportedAsFailures) {
+  testing_support::TempDir dir;
+  const std::size_t rootLength = dir.path().string().size() + 1;
+  const std::size_t levels = (4200 - rootLength) / 2;
+  MakeChain(dir.path(), levels, "x%20y");
+
+  const auto reported = WalkInChild(dir.engine_path(), u"*", OPT_RECURSE | OPT_NO_SUMMARY);
+  const auto silent = WalkInChild(dir.engine_path(), u"*", OPT_RECURSE | OPT_NO_SUMMARY | OPT_NO_ERRORS);
+  RemoveChain(dir.path(), levels);
+
+  ASSERT_TRUE(reported.finished);
+  EXPECT_EQ(reported.result, 2);
+  EXPECT_EQ(reported.tally.found, 0u);
+  EXPECT_EQ(CountOf(reported.err, "Purifile plugin: Error reading directory \""), 1u) << reported.err;
+  EXPECT_EQ(CountOf(reported.err, "\":\n    The filename or extension is too long.\n\n"), 1u) << reported.err;
+  ASSERT_TRUE(silent.finished);
+  EXPECT_EQ(silent.result, 2);
+  EXPECT_EQ(silent.err, "");
 }
 
 // A link back to an ancestor must not make the walk go round for ever; a link

@@ -24,8 +24,9 @@ extern const EntityEntry EntityTable[ENTITY_TABLE_SIZE];
 // to a code point from 1 to U+10FFFF, closed by ';'. Numeric values 0x80..0x9F
 // are read as Windows-1252 bytes. Returns the code point, or 0 when no entity
 // starts here. length, when given, receives the entity's length in code units
-// with its '&' and ';' (0 when there is none). The text is never modified.
-std::uint32_t DecodeEntity(const char16_t* text, std::size_t* length);
+// with its '&' and ';' (0 when there is none); it may be left out. The text is
+// never modified.
+std::uint32_t DecodeEntity(const char16_t* text, std::size_t* length = nullptr);
 
 // Results of DecodeEntities besides the count of entities decoded.
 constexpr std::int32_t ENTITIES_TOO_LONG = -2;  // the decoded text would not fit MAX_ARG_LEN

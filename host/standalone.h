@@ -23,6 +23,3 @@ struct StandaloneCommand {
 // part of what the user asked for).
 std::int32_t PrepareStandaloneCommand(int argc, char** argv, StandaloneCommand* command);
 
-// One line on standard error for a command without any file specification.
-extern const char16_t STANDALONE_USAGE_HINT[];
-

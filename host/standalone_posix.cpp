@@ -10,8 +10,6 @@
 #include "command/diagnostics.h"
 #include "host/typed_specs.h"
 
-const char16_t STANDALONE_USAGE_HINT[] = u"Usage: purifile [options] filespec...  (purifile --help for more)\r\n";
-
 namespace {
 
 // Written after the help text for --help: the same options in this platform's
@@ -27,8 +25,8 @@ constexpr char16_t POSIX_USAGE_NOTE[] =
     u"with '/' is a path, never an option.\n"
     u"Quote wildcards ('*.txt') so that purifile, not the shell, expands them:\n"
     u"with -s the pattern must reach every subdirectory.\n"
-    u"Exit status: 0 done, 1 bad option or no filespec (nothing renamed),\n"
-    u"2 a rename failed or a filespec could not be resolved, 3 quit at a prompt.\n";
+    u"Exit status: 0 done, 1 bad option, 2 a rename failed or a filespec could\n"
+    u"not be resolved, 3 quit at a prompt, 255 no filespec (nothing renamed).\n";
 
 // One argument converted from the UTF-8 argument vector, and the same
 // argument in the form it is passed on. Static: each is MAX_ARG_LEN wide.
@@ -143,6 +141,14 @@ std::int32_t AppendFileSpec(TailBuilder& builder, const char16_t* text, std::int
   if (CheckRoomForArgument(builder) != 0) {
     return 1;
   }
+  if (depth < 0 && text[0] != u'/') {
+    // Without a current directory a relative specification names nothing. It
+    // must not be taken from anywhere else: "*" taken from the root would
+    // rename entries the user never meant.
+    ErrorPrefix();
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Cannot resolve \"%s\": there is no current directory\r\n", text);
+    return 1;
+  }
   std::int32_t out = 0;
   std::int32_t from = 0;
   if (text[0] == u'/') {
@@ -186,15 +192,12 @@ bool TextIs(const char16_t* text, const char16_t* expected) {
 }
 
 // The number of components of the current directory's full path, as the host
-// forms full paths. When there is no current directory (it was removed), the
-// root becomes the current directory so that absolute paths still work.
+// forms full paths, or -1 when there is none (it was removed, or its path is
+// longer than the host can form).
 std::int32_t CurrentDirectoryDepth() {
   DWORD length = GetFullPathNameW(u".", MAX_ARG_LEN, argumentText, nullptr);
   if (length == 0 || length >= static_cast<DWORD>(MAX_ARG_LEN)) {
-    if (chdir("/") != 0) {
-      // Nothing resolves then; every specification is reported as it is met.
-    }
-    return 0;
+    return -1;
   }
   std::int32_t depth = 0;
   for (DWORD i = 0; i < length; ++i) {
@@ -244,5 +247,16 @@ std::int32_t TranslatePosixArguments(int argc, char** argv, std::int32_t depth, 
 }
 
 std::int32_t PrepareStandaloneCommand(int argc, char** argv, StandaloneCommand* command) {
-  return TranslatePosixArguments(argc, argv, CurrentDirectoryDepth(), command);
+  const std::int32_t depth = CurrentDirectoryDepth();
+  if (TranslatePosixArguments(argc, argv, depth, command) != 0) {
+    return 1;
+  }
+  // Without a current directory every specification passed is absolute,
+  // written relative to the root: make the root the current directory.
+  if (depth < 0 && chdir("/") != 0) {
+    ErrorPrefix();
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"No current directory, and the root cannot be entered\r\n");
+    return 1;
+  }
+  return 0;
 }

@@ -15,6 +15,8 @@
 // depth is the number of components of the current directory's full path: an
 // absolute specification is passed relative to it ("../.." for each component),
 // because an argument that begins with a solidus is an option to the command.
+// A depth below 0 means there is no current directory: absolute specifications
+// are passed relative to the root, and a relative one is refused.
 // Each specification is registered in the spelling passed, so that its
 // upper-cased argument resolves to exactly the path typed.
 // Returns 0, or 1 after reporting a command line that cannot be passed on whole.

@@ -3,8 +3,6 @@
 #include "command/diagnostics.h"
 #include "host/standalone.h"
 
-const char16_t STANDALONE_USAGE_HINT[] = u"Usage: purifile [options] filespec...  (purifile /? for help)\r\n";
-
 namespace {
 
 bool IsBlankOrTab(char16_t ch) { return ch == u' ' || ch == u'\t'; }

@@ -70,6 +70,7 @@ TEST(DecodeEntity, RecognisesOrRejects) {
     EXPECT_EQ(length, expectedLength) << testing::PrintToString(std::u16string(c.text));
   }
   EXPECT_EQ(DecodeEntity(u"&lt;", nullptr), 0x3Cu);
+  EXPECT_EQ(DecodeEntity(u"&gt;"), 0x3Eu);  // the length is optional
 }
 
 TEST(DecodeEntity, CandidateNameLengthLimit) {

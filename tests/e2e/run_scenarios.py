@@ -203,8 +203,7 @@ class Form:
         return re.sub(r"\{D\}([^\"]*)", lambda m: base + m.group(1).replace("/", "\\"), text)
 
     def exit_status(self, result):
-        if self.mode == "posix" or self.mode == "wine-exe":
-            return 1 if result == -1 else result
+        # Every form exits with the command's result, as an 8-bit status.
         return result & 0xFF
 
     def prepare(self):

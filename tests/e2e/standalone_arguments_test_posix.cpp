@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <climits>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "host/standalone_posix.h"
 #include "host/typed_specs.h"
 #include "tests/command/case_name.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -121,6 +125,50 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Standalone, AsManyArgumentsAsTheCommandKeepsPass) {
   ASSERT_EQ(Translate(ManyNames(1024), 0), 0);
   EXPECT_NE(std::u16string(command.tail).find(u"\"f1023\" "), std::u16string::npos);
+}
+
+// The current directory was removed under the program: a relative
+// specification names nothing and must not be taken from the root instead.
+TEST(Standalone, WithoutACurrentDirectoryOnlyAbsolutePathsPass) {
+  ASSERT_EQ(Translate({"-n", "/srv/x", "/"}, -1), 0);
+  EXPECT_EQ(std::u16string(command.tail), u"\"/n\" \"srv/x\" \".\" ");
+
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(Translate({"/srv/x", "*"}, -1), 1);
+  const std::string error = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(error.find("Purifile plugin: Cannot resolve \"*\": there is no current directory"), std::string::npos)
+      << error;
+}
+
+std::vector<char*> ArgumentVector(std::vector<std::string>& arguments) {
+  static char programName[] = "purifile";
+  std::vector<char*> argv{programName};
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  return argv;
+}
+
+TEST(Standalone, RemovedCurrentDirectoryIsNeverReplacedByTheRootForRelativePaths) {
+  const std::filesystem::path earlier = std::filesystem::current_path();
+  testing_support::TempDir dir;
+  const std::filesystem::path gone = dir.path() / "gone";
+  std::filesystem::create_directory(gone);
+  std::filesystem::current_path(gone);
+  std::filesystem::remove(gone);
+  char where[PATH_MAX];
+
+  std::vector<std::string> relative{"-s", "*"};
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(PrepareStandaloneCommand(3, ArgumentVector(relative).data(), &command), 1);
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(getcwd(where, sizeof where), nullptr) << "moved to " << where;
+
+  std::vector<std::string> absolute{dir.path().string() + "/*"};
+  EXPECT_EQ(PrepareStandaloneCommand(2, ArgumentVector(absolute).data(), &command), 0);
+  ASSERT_NE(getcwd(where, sizeof where), nullptr);
+  EXPECT_EQ(std::string(where), "/");
+  EXPECT_EQ(std::u16string(command.tail), u"\"" + dir.path().relative_path().u16string() + u"/*\" ");
+  std::filesystem::current_path(earlier);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "command/diagnostics.h"
 
-#include <cwctype>
 #include <string>
 
+#include "cleaner/char_classes.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_services.h"
 
@@ -45,7 +45,7 @@ std::int32_t SystemErrorText(std::uint32_t code, char16_t* buffer) {
     Sprintf(buffer, u"Error %d", static_cast<std::int32_t>(code));
   }
   std::size_t length = std::char_traits<char16_t>::length(buffer);
-  while (length > 0 && std::iswspace(static_cast<std::wint_t>(buffer[length - 1]))) {
+  while (length > 0 && IsWhitespace(buffer[length - 1])) {
     buffer[--length] = u'\0';
   }
   return 0;

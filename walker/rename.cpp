@@ -1,7 +1,5 @@
 #include "walker/rename.h"
 
-#include <cwctype>
-
 #include "cleaner/char_classes.h"
 #include "cleaner/new_name.h"
 #include "cleaner/preview_names.h"
@@ -45,7 +43,8 @@ std::int32_t WriteToConsole(const char16_t* text) {
 // put in front of. The prefix and the test are Windows forms; on systems whose
 // paths start with a separator they never apply.
 bool IsDrivePath(const char16_t* path) {
-  return std::iswalpha(static_cast<std::wint_t>(path[0])) != 0 && path[1] == u':' && path[2] == u'\\';
+  const char16_t drive = static_cast<char16_t>(path[0] | 0x20);
+  return drive >= u'a' && drive <= u'z' && path[1] == u':' && path[2] == u'\\';
 }
 
 // Reports a rename that failed with the first attempt's error code, and counts it.

@@ -7,22 +7,35 @@
 
 namespace {
 
-// Keys read from standard input when it is not a console; what ends the input
-// ends the keys with an exception.
+struct KeyCase {
+  const char* what;
+  const char* input;
+  std::vector<int> keys;  // read before the exception
+};
+
+// Keys read from standard input when it is not a console; what ends the input,
+// or Ctrl+C, ends the keys with an exception.
+const KeyCase kKeyCases[] = {
+    {"letters upper-cased, Esc as 27, line breaks skipped", "y\r\nn\nA\x1b" "q", {'Y', 'N', 'A', 27, 'Q'}},
+    {"Ctrl+C raises at once, whatever follows", "y\x03n", {'Y'}},
+};
+
 TEST(GetKeystroke, ReadsKeysFromRedirectedInput) {
-  std::vector<int> keys;
-  bool threw = false;
-  testing_support::WithStandardInput("y\r\nn\nA\x1b" "q", [&] {
-    try {
-      for (;;) {
-        keys.push_back(GetKeystroke(560));
+  for (const KeyCase& c : kKeyCases) {
+    std::vector<int> keys;
+    bool threw = false;
+    testing_support::WithStandardInput(c.input, [&] {
+      try {
+        for (;;) {
+          keys.push_back(GetKeystroke(560));
+        }
+      } catch (...) {
+        threw = true;
       }
-    } catch (...) {
-      threw = true;
-    }
-  });
-  EXPECT_EQ(keys, (std::vector<int>{'Y', 'N', 'A', 27, 'Q'}));
-  EXPECT_TRUE(threw);
+    });
+    EXPECT_EQ(keys, c.keys) << c.what;
+    EXPECT_TRUE(threw) << c.what;
+  }
 }
 
 }  // namespace

@@ -65,6 +65,8 @@ const PromptCase kPromptCases[] = {
      "(Y/N/A)? All \n", 0, {3, 3, 0, 0}, 0},
     {"Q stops at once: the second entry is never looked at", {"a%20b", "c%20d"}, 0, {{"Q", {}}}, 1,
      "(Y/N/A)? Quit\n", 0, {1, 0, 1, 0}, -3},
+    {"Ctrl+C at the prompt stops as Quit does, with no echo", {"a%20b", "c%20d"}, 0, {{"\x03", {}}}, 1,
+     "(Y/N/A)? ", 0, {1, 0, 1, 0}, -3},
     {"a key read that fails counts as Quit, with no echo", {"a%20b", "c%20d"}, 0, {{"", {}, true}}, 1,
      "(Y/N/A)? ", 0, {1, 0, 1, 0}, -3},
     {"/N with /P: Yes renames nothing", {"a%20b"}, OPT_NOT_REALLY, {{"Y", {}}}, 1,

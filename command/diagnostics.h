@@ -14,3 +14,8 @@ std::int32_t ErrorPrefix();
 // The system's one-line text for a Windows error code, without trailing
 // whitespace, in the caller's buffer of ERROR_TEXT_LEN characters. Returns 0.
 std::int32_t SystemErrorText(std::uint32_t code, char16_t* buffer);
+
+// The report of a failed system call on standard error: ErrorPrefix, heading
+// (a format with one %s, for subject), the system's text for code indented by
+// four blanks, and an empty line. Returns 0.
+std::int32_t ReportSystemError(const char16_t* heading, const char16_t* subject, std::uint32_t code);

@@ -51,12 +51,7 @@ bool IsDrivePath(const char16_t* path) {
 std::int32_t ReportRenameFailure(const char16_t* name, DWORD code, const OptionFlags* options,
                                  RenameTally* tally) {
   if ((*options & OPT_NO_ERRORS) == 0) {
-    char16_t errorText[ERROR_TEXT_LEN];
-    SystemErrorText(code, errorText);
-    ErrorPrefix();
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Error renaming \"%s\":\r\n", name);
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"    %s\r\n", errorText);
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
+    ReportSystemError(u"Error renaming \"%s\":\r\n", name, code);
   }
   ++tally->failed;
   return 2;

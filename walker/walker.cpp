@@ -137,12 +137,7 @@ bool IsMissingDirectory(DWORD code) {
 // A directory that exists but cannot be listed counts as a failure: 2.
 std::int32_t ReportUnreadable(const WalkState* state, DWORD code) {
   if ((*state->options & OPT_NO_ERRORS) == 0) {
-    char16_t errorText[ERROR_TEXT_LEN];
-    SystemErrorText(code, errorText);
-    ErrorPrefix();
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Error reading directory \"%s\":\r\n", state->path);
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"    %s\r\n", errorText);
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
+    ReportSystemError(u"Error reading directory \"%s\":\r\n", state->path, code);
   }
   return 2;
 }

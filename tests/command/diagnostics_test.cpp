@@ -78,4 +78,15 @@ TEST(SystemErrorText, SystemTextsComeWithoutTrailingWhitespace) {
   }
 }
 
+// The subject is put in through the heading's one %s; a '%' in it stays text.
+TEST(ReportSystemError, PrefixHeadingIndentedSystemTextAndAnEmptyLine) {
+  SetBatchState(0, nullptr, 0);
+  const auto captured =
+      CaptureOutput([] { ReportSystemError(u"Error renaming \"%s\":\r\n", u"50%s off", 0xFFFFFFFFu); });
+  EXPECT_EQ(captured.standardOutput, "");
+  const std::string lineEnd = captured.standardError.find("\r\n") == std::string::npos ? "\n" : "\r\n";
+  EXPECT_EQ(captured.standardError,
+            "Purifile plugin: Error renaming \"50%s off\":" + lineEnd + "    Unknown error" + lineEnd + lineEnd);
+}
+
 }  // namespace

@@ -5,7 +5,7 @@
 #   scripts/fuzz.sh [minutes per target] [target...]
 #
 # With 0 minutes nothing is fuzzed: what earlier runs found is merged only.
-# Targets: split_arguments decode_entities new_name walk_tree (all by default).
+# Targets: split_arguments decode_entities new_name walk_tree command (all by default).
 # Builds in build/fuzz with clang; run two targets at a time at most on a small
 # machine (start two copies of this script with different targets). A crash or
 # broken invariant leaves its input as build/fuzz/findings/<target>/crash-*.
@@ -13,7 +13,7 @@ set -eu
 
 minutes=${1:-10}
 [ $# -gt 0 ] && shift
-targets=${*:-"split_arguments decode_entities new_name walk_tree"}
+targets=${*:-"split_arguments decode_entities new_name walk_tree command"}
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${PURIFILE_FUZZ_BUILD:-$root/build/fuzz}

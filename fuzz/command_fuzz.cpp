@@ -1,0 +1,140 @@
+// The whole command, from its tail, on a small tree with random names: random
+// options (known ones, sub-options, combined ones, /Q and /R lists, and words
+// no option has) and one or two file specifications with random patterns.
+// Checked after every command: its result is one a command without prompts
+// gives; a refused command renames nothing; no entry is lost, duplicated,
+// moved to another directory or given other content; under /N nothing is
+// renamed; every new name holds nothing a Windows file name may not hold.
+//
+// The tail is built so that the command cannot reach outside the tree: the
+// process stands in the work directory, which holds only the tree's root; the
+// specifications name the root relatively ("T/pattern"); and no piece of the
+// tail can split into an argument of its own, since lists and patterns hold
+// no whitespace, quotation mark or solidus, and a pattern is never "." or "..".
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+
+#include "cleaner/char_classes.h"
+#include "command/driver.h"
+#include "fuzz/fuzz_input.h"
+#include "fuzz/fuzz_tree.h"
+#include "platform/posix/posix_internal.h"
+
+namespace {
+
+using fuzz_tree::TreeState;
+
+// Every option the command knows but /P (it would wait for keys) and /? (it
+// only writes the help), in both cases and combined, and some it refuses.
+constexpr const char16_t* OPTION_WORDS[] = {
+    u"/A",   u"/B",   u"/C",    u"/D",   u"/E",    u"/F",         u"/H",    u"/K",   u"/K:B", u"/K:P",
+    u"/K:BP", u"/k:pb", u"/N",   u"/N:D", u"/N:E",  u"/N:F",       u"/N:J",  u"/N:P", u"/N:S", u"/n:sf",
+    u"/S",   u"/U",   u"/B/S", u"/a/c/e", u"/Z",  u"/K:X",       u"/N:Q",  u"/NX",  u"/Q:",  u"/R:",
+};
+constexpr std::size_t OPTION_WORD_COUNT = sizeof OPTION_WORDS / sizeof OPTION_WORDS[0];
+
+// A code unit that could end an argument, start one, or set the guard that
+// keeps a solidus from splitting.
+bool CouldSplit(char16_t unit) {
+  return unit == 0 || unit == u'"' || unit == u'/' || unit == u':' || IsWhitespace(unit);
+}
+
+// Up to max code units of the input that cannot split the tail.
+std::u16string TakeUnsplittable(FuzzInput* input, std::size_t max) {
+  std::u16string text;
+  const std::size_t length = TakeByte(input) % (max + 1);
+  for (std::size_t i = 0; i < length && InputLeft(input); ++i) {
+    const char16_t unit = TakeUnit(input);
+    text.push_back(CouldSplit(unit) ? u'_' : unit);
+  }
+  return text;
+}
+
+// A pattern for the root's entries: never empty, and never only full stops,
+// which would name the root or the work directory instead of entries.
+std::u16string TakePattern(FuzzInput* input) {
+  static const char16_t* const common[] = {u"*", u"*.*", u"?*", u"*%*", u"*&*;*", u"*=*", u"*.TXT"};
+  const std::uint8_t choice = TakeByte(input);
+  std::u16string pattern = choice < 128 ? std::u16string(common[choice % 7]) : TakeUnsplittable(input, 12);
+  if (pattern.find_first_not_of(u'.') == std::u16string::npos) {
+    pattern.push_back(u'X');
+  }
+  return pattern;
+}
+
+struct Command {
+  std::u16string tail;
+  OptionFlags options;  // as far as the checks need them: /N and /D
+};
+
+// The bits of /N and /D in the arguments of one option word ("/B/S" holds two).
+OptionFlags CheckedOptions(const std::u16string& word) {
+  OptionFlags options = 0;
+  for (std::size_t at = 0; at != std::u16string::npos;) {
+    const std::size_t next = word.find(u'/', at + 1);
+    const std::u16string argument = word.substr(at, next == std::u16string::npos ? next : next - at);
+    if (argument == u"/N" || argument == u"/n") options |= OPT_NOT_REALLY;
+    if (argument == u"/D" || argument == u"/d") options |= OPT_DIRECTORIES;
+    at = next;
+  }
+  return options;
+}
+
+Command BuildCommand(FuzzInput* input) {
+  Command command{u"", 0};
+  std::u16string& tail = command.tail;
+  const std::size_t optionCount = TakeByte(input) % 6;
+  for (std::size_t i = 0; i < optionCount; ++i) {
+    const std::u16string word = OPTION_WORDS[TakeByte(input) % OPTION_WORD_COUNT];
+    command.options |= CheckedOptions(word);
+    tail += word;
+    if (word == u"/Q:" || word == u"/R:") {
+      tail += TakeUnsplittable(input, 7);
+    }
+    tail += u' ';
+  }
+  const std::size_t specificationCount = 1 + TakeByte(input) % 2;
+  for (std::size_t i = 0; i < specificationCount; ++i) {
+    tail += u'"';
+    tail += u"T/";
+    tail += TakePattern(input);
+    tail += u"\" ";
+  }
+  return command;
+}
+
+bool SameNames(const TreeState& before, const TreeState& after) {
+  for (const auto& [inode, entry] : before) {
+    const auto now = after.find(inode);
+    if (now == after.end() || now->second.name != entry.name) {
+      return false;
+    }
+  }
+  return before.size() == after.size();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzInput input{data, size, 0};
+  const Command command = BuildCommand(&input);
+  const std::string root = fuzz_tree::FreshRoot();
+  fuzz_tree::BuildTree(&input, root);
+  TreeState before;
+  fuzz_tree::ReadWholeTree(root, &before);
+
+  Require(chdir(fuzz_tree::WorkDirectory()) == 0, "the work directory can be entered");
+  const int result = purifile(command.tail.c_str());
+  FlushStandardOutput();
+
+  TreeState after;
+  fuzz_tree::ReadWholeTree(root, &after);
+  Require(result == 0 || result == 1 || result == 2, "a command without prompts ends with 0, 1 or 2");
+  if (result == 1) {
+    Require(SameNames(before, after), "a refused command renames nothing");
+  }
+  fuzz_tree::CheckNothingLost(before, after, command.options);
+  return 0;
+}

@@ -11,6 +11,7 @@
 // specifications name the root relatively ("T/pattern"); and no piece of the
 // tail can split into an argument of its own, since lists and patterns hold
 // no whitespace, quotation mark or solidus, and a pattern is never "." or "..".
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -125,9 +126,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TreeState before;
   fuzz_tree::ReadWholeTree(root, &before);
 
-  Require(chdir(fuzz_tree::WorkDirectory()) == 0, "the work directory can be entered");
+  // The command runs in the work directory; the caller's own directory is
+  // given back after it, since the caller may name its inputs relatively.
+  const int callersDirectory = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  Require(callersDirectory >= 0 && chdir(fuzz_tree::WorkDirectory()) == 0, "the work directory can be entered");
   const int result = purifile(command.tail.c_str());
   FlushStandardOutput();
+  Require(fchdir(callersDirectory) == 0 && close(callersDirectory) == 0, "the caller's directory can be entered again");
 
   TreeState after;
   fuzz_tree::ReadWholeTree(root, &after);

@@ -41,7 +41,8 @@ std::int32_t ErrorPrefix() {
 std::int32_t SystemErrorText(std::uint32_t code, char16_t* buffer) {
   if (code == unknownErrorCode) {
     CopyText(buffer, u"Unknown error");
-  } else if (FormatMessageW(systemTextFlags, nullptr, code, 0, buffer, static_cast<DWORD>(ERROR_TEXT_LEN), nullptr) == 0) {
+  } else if (FormatMessageW(systemTextFlags, nullptr, code, 0, buffer, static_cast<DWORD>(ERROR_TEXT_LEN),
+                            nullptr) == 0) {
     Sprintf(buffer, u"Error %d", static_cast<std::int32_t>(code));
   }
   std::size_t length = std::char_traits<char16_t>::length(buffer);

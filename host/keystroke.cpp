@@ -1,6 +1,7 @@
 // GetKeystroke: one key, letters upper-cased.
-#include "host/ascii_case.h"
 #include "host/keystroke.h"
+
+#include "host/ascii_case.h"
 
 #include <stdexcept>
 

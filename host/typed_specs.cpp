@@ -1,7 +1,6 @@
 #include "host/typed_specs.h"
 
 #include "host/ascii_case.h"
-
 #include "plugin/host_services.h"
 
 namespace {

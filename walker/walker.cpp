@@ -163,9 +163,9 @@ bool IsEntered(const WIN32_FIND_DATAW& found, OptionFlags options) {
 
 // Reads the long and short names of every entry that matches into the arena;
 // under /S without /D also the names of the subdirectories to enter, into
-// state->subdirectories. Returns 0; -1 when memory ran out (the arena then
-// holds only part of them); or 2 when the directory exists but cannot be
-// listed, which is reported here.
+// state->subdirectories. Returns 0, or 2 after reporting a directory that
+// exists but cannot be listed, or memory that ran out (the arena then holds
+// only part of the names).
 std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
   state->subdirectories.used = 0;
   state->subdirectoriesTaken = false;
@@ -196,7 +196,7 @@ std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
   } while (FindNextFileW(find, &state->found));
   FindClose(find);
   state->subdirectoriesTaken = takeSubdirectories && result == 0;
-  return result;
+  return result == 0 ? 0 : ReportOutOfMemory(state);
 }
 
 // The directory's own report: its tally line (unless /N:S), or, when nothing
@@ -220,7 +220,7 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
   const std::int32_t read = ReadMatches(state, pathLength);
   if (read != 0) {
     state->names.used = mark;
-    return read == 2 ? read : ReportOutOfMemory(state);
+    return read;
   }
 
   // Under /N nothing is renamed, so the names earlier entries would have taken

@@ -17,9 +17,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <atomic>
 #include <cstring>
 #include <new>
 

@@ -70,13 +70,12 @@ BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
   const char* toLeaf = toBytes + directoryLength;
   const bool within = directory != AT_FDCWD && std::strncmp(fromBytes, toBytes, directoryLength) == 0 &&
                       toLeaf[0] != 0 && std::strchr(toLeaf, '/') == nullptr;
-  if (within ? renameat2(directory, fromLeaf, directory, toLeaf, RENAME_NOREPLACE) == 0
-             : renameat2(AT_FDCWD, fromBytes, AT_FDCWD, toBytes, RENAME_NOREPLACE) == 0) {
-    ForgetKeptDirectoryAtOrBelow(fromBytes);
-    return TRUE;
+  int error = 0;
+  if (within ? renameat2(directory, fromLeaf, directory, toLeaf, RENAME_NOREPLACE) != 0
+             : renameat2(AT_FDCWD, fromBytes, AT_FDCWD, toBytes, RENAME_NOREPLACE) != 0) {
+    error = errno;
+    if (FlagRefused(error)) error = RenameWithoutFlag(fromBytes, toBytes);
   }
-  int error = errno;
-  if (FlagRefused(error)) error = RenameWithoutFlag(fromBytes, toBytes);
   if (error != 0) {
     SetLastErrorFromErrno(error);
     return FALSE;

@@ -4,8 +4,12 @@
 //  - A directory's matching entries are read completely, and its enumeration is
 //    closed, before the first of them is renamed. A file system may yield an
 //    entry renamed during an enumeration a second time under its new name;
-//    reading first handles (and decodes) every entry exactly once. The names
-//    wait in one arena, a single growing block, not one allocation per name.
+//    reading first handles (and decodes) every entry exactly once. Only the
+//    entries with something to do wait, so memory grows with the names to
+//    change, not with the directory: a match whose cleaned name is its old
+//    name needs no probe and prints nothing, and is counted as found and
+//    skipped as it is read. The names that wait live in one arena, a single
+//    growing block, not one allocation per name.
 //  - The levels of the walk live in an array on the heap, not on the call
 //    stack, and all of them share one path buffer and one find record: depth is
 //    bounded by the length of a path (MAX_ARG_LEN), never by the stack.
@@ -28,6 +32,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "cleaner/new_name.h"
 #include "cleaner/preview_names.h"
 #include "command/diagnostics.h"
 #include "plugin/host_services.h"
@@ -47,9 +52,8 @@ struct NameArena {
 
 constexpr std::size_t ARENA_FIRST_CAPACITY = 16384;
 
-// Appends name and its terminator. Returns 0, or -1 when memory ran out.
-std::int32_t PushName(NameArena* arena, const char16_t* name) {
-  const std::size_t length = TextLength(name) + 1;
+// Makes room for length more code units. Returns 0, or -1 when memory ran out.
+std::int32_t ReserveArena(NameArena* arena, std::size_t length) {
   if (arena->used + length > arena->capacity) {
     std::size_t capacity = arena->capacity == 0 ? ARENA_FIRST_CAPACITY : arena->capacity * 2;
     while (capacity < arena->used + length) {
@@ -62,11 +66,37 @@ std::int32_t PushName(NameArena* arena, const char16_t* name) {
     arena->text = static_cast<char16_t*>(grown);
     arena->capacity = capacity;
   }
+  return 0;
+}
+
+// Appends name and its terminator. Returns 0, or -1 when memory ran out.
+std::int32_t PushName(NameArena* arena, const char16_t* name) {
+  const std::size_t length = TextLength(name) + 1;
+  if (ReserveArena(arena, length) != 0) {
+    return -1;
+  }
   for (std::size_t i = 0; i < length; ++i) {
     arena->text[arena->used + i] = name[i];
   }
   arena->used += length;
   return 0;
+}
+
+// A count in the arena: two code units, the low half first.
+constexpr std::size_t COUNT_UNITS = 2;
+
+std::int32_t PushCount(NameArena* arena, std::uint32_t count) {
+  if (ReserveArena(arena, COUNT_UNITS) != 0) {
+    return -1;
+  }
+  arena->text[arena->used] = static_cast<char16_t>(count & 0xFFFF);
+  arena->text[arena->used + 1] = static_cast<char16_t>(count >> 16);
+  arena->used += COUNT_UNITS;
+  return 0;
+}
+
+std::uint32_t CountAt(const NameArena& arena, std::size_t offset) {
+  return arena.text[offset] | (static_cast<std::uint32_t>(arena.text[offset + 1]) << 16);
 }
 
 // One directory on the current path, from the top of the walk down.
@@ -98,6 +128,9 @@ struct WalkState {
   // descent (see ReadMatches); taken is false when that scan did not read them.
   NameArena subdirectories;
   bool subdirectoriesTaken;
+  // The matches after the last stored one of that scan that needed nothing.
+  std::uint32_t unchangedAtEnd;
+  char16_t cleaned[MAX_ARG_LEN];  // the cleaned name of the match in hand
 };
 
 bool IsDotName(const char16_t* name) {
@@ -161,14 +194,23 @@ bool IsEntered(const WIN32_FIND_DATAW& found, OptionFlags options) {
          !IsDotName(FoundName(found));
 }
 
-// Reads the long and short names of every entry that matches into the arena;
-// under /S without /D also the names of the subdirectories to enter, into
-// state->subdirectories. Returns 0, or 2 after reporting a directory that
-// exists but cannot be listed, or memory that ran out (the arena then holds
-// only part of the names).
+// Whether the match has nothing to do: then it is not stored but counted.
+bool NeedsNothing(WalkState* state, const char16_t* name) {
+  return CleanName(name, state->cleaned, *state->options, state->qList, state->rList) >= 0 &&
+         NeedsNoChange(name, state->cleaned);
+}
+
+// Reads every entry that matches. One with something to do goes into the
+// arena: the number of matches with nothing to do read since the one stored
+// before it, then its long and short names; the number after the last stored
+// one is left in state->unchangedAtEnd. Under /S without /D the names of the
+// subdirectories to enter go into state->subdirectories too. Returns 0, or 2
+// after reporting a directory that exists but cannot be listed, or memory that
+// ran out (the arena then holds only part of the names).
 std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
   state->subdirectories.used = 0;
   state->subdirectoriesTaken = false;
+  state->unchangedAtEnd = 0;
   HANDLE find = OpenEnumeration(state, pathLength);
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
@@ -189,10 +231,16 @@ std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
         WildcardComparison(state->pattern, name, 1, 1) != 0) {
       continue;
     }
-    if (PushName(&state->names, name) != 0 || PushName(&state->names, FoundShortName(state->found)) != 0) {
+    if (NeedsNothing(state, name)) {
+      ++state->unchangedAtEnd;
+      continue;
+    }
+    if (PushCount(&state->names, state->unchangedAtEnd) != 0 || PushName(&state->names, name) != 0 ||
+        PushName(&state->names, FoundShortName(state->found)) != 0) {
       result = -1;
       break;
     }
+    state->unchangedAtEnd = 0;
   } while (FindNextFileW(find, &state->found));
   FindClose(find);
   state->subdirectoriesTaken = takeSubdirectories && result == 0;
@@ -212,9 +260,9 @@ std::int32_t ReportDirectory(const WalkState* state, const RenameTally& local) {
   return 0;
 }
 
-// Cleans the directory in state->path: reads its matches, hands each to the
-// rename step, adds its counts to the command's tally and reports them.
-// Returns 0, 2 or RENAME_QUIT.
+// Cleans the directory in state->path: reads its matches, hands each with
+// something to do to the rename step, adds its counts to the command's tally
+// and reports them. Returns 0, 2 or RENAME_QUIT.
 std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
   const std::size_t mark = state->names.used;
   const std::int32_t read = ReadMatches(state, pathLength);
@@ -231,6 +279,12 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
   std::int32_t result = 0;
   std::size_t offset = mark;
   while (offset < state->names.used) {
+    // The matches with nothing to do that came before this one, as the rename
+    // step would have counted them (it would have shown nothing for them).
+    const std::uint32_t unchanged = CountAt(state->names, offset);
+    offset += COUNT_UNITS;
+    local.found += unchanged;
+    local.skipped += unchanged;
     const char16_t* name = state->names.text + offset;
     offset += TextLength(name) + 1;
     const char16_t* shortName = state->names.text + offset;
@@ -245,6 +299,11 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
     if (renamed != 0) {
       result = 2;
     }
+  }
+  // Those after the last stored match, unless the walk ended before them.
+  if (result != RENAME_QUIT) {
+    local.found += state->unchangedAtEnd;
+    local.skipped += state->unchangedAtEnd;
   }
   if (preview != nullptr) {
     DestroyPreviewNames(preview);
@@ -441,6 +500,7 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
   state->names = NameArena{nullptr, 0, 0};
   state->subdirectories = NameArena{nullptr, 0, 0};
   state->subdirectoriesTaken = false;
+  state->unchangedAtEnd = 0;
   state->levels = nullptr;
   state->levelCount = 0;
   state->levelCapacity = 0;

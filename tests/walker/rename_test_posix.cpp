@@ -149,6 +149,40 @@ TEST(Prompt, QuitInASubdirectoryEndsTheWholeWalk) {
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "sub/deeper/g%20h"));
 }
 
+// Entries with nothing to do print nothing, so which of them were counted is
+// seen only in the tally: after Quit it holds those enumerated up to the Quit
+// entry, and none enumerated after it, wherever they stand.
+TEST(Prompt, QuitCountsTheEntriesWithNothingToDoUpToItsEntryOnly) {
+  testing_support::TempDir dir;
+  std::vector<std::string> files;
+  for (int i = 0; i < 40; ++i) {
+    files.push_back(i % 10 == 3 ? "x%20" + std::to_string(i) : "tidy" + std::to_string(i));
+  }
+  MakeTree(dir.path(), files);
+  // The walk sees the entries in the order the directory yields them.
+  std::vector<bool> untidyInOrder;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    untidyInOrder.push_back(entry.path().filename().string().find("%20") != std::string::npos);
+  }
+  unsigned foundUpToQuit = 0;
+  for (int untidySeen = 0; untidySeen < 2; ++foundUpToQuit) {
+    untidySeen += untidyInOrder[foundUpToQuit];
+  }
+
+  // The preview first: it leaves the directory, and so its order, as it was.
+  for (const OptionFlags preview : {OPT_NOT_REALLY, OptionFlags{0}}) {
+    const auto run = WalkInChild(dir.engine_path(), u"*", OPT_PROMPT | preview, {{"Y", {}}, {"Q", {}}});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.result, -3);
+    EXPECT_EQ(run.prompts, 2);
+    EXPECT_EQ(run.tally.found, foundUpToQuit);
+    EXPECT_EQ(run.tally.fixed, preview != 0 ? 0u : 1u);
+    EXPECT_EQ(run.tally.skipped, foundUpToQuit - run.tally.fixed);
+    EXPECT_EQ(run.tally.failed, 0u);
+    EXPECT_EQ(run.out, "") << "the quitting directory prints no report";
+  }
+}
+
 // A name taken by someone else between the probe and the rename: the rename
 // refuses to replace it, says why once, and both files keep their data.
 TEST(RenameFailure, TargetCreatedAfterTheProbeIsNeverReplaced) {

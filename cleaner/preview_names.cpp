@@ -5,16 +5,14 @@
 #include <new>
 
 #include "cleaner/char_classes.h"
+#include "cleaner/packed_text.h"
 #include "platform/win32.h"
 
 // Every name is stored once, as a record in the arena:
 //   byte 0      its state (PREVIEW_NAME_TAKEN or PREVIEW_NAME_FREED)
 //   bytes 1..2  the byte length of the key that follows, little-endian
-//   bytes 3..   the key: each UTF-16 code unit of the name (ASCII letters folded
-//               when file names ignore case) in one to three bytes, the way
-//               UTF-8 writes code points up to U+FFFF. This is unambiguous, keeps
-//               ASCII names at one byte a character, and treats surrogates as
-//               the plain code units the file system sees.
+//   bytes 3..   the key: the name packed (cleaner/packed_text.h), its ASCII
+//               letters folded when file names ignore case.
 // The arena is a list of chunks that are never moved, so a record is addressed
 // by chunk number (high 8 bits) and offset (low 24 bits). The hash table holds
 // that address and the name's hash, 8 bytes a slot.
@@ -49,25 +47,6 @@ namespace {
 
 char16_t KeyUnit(char16_t ch) { return FILE_NAMES_IGNORE_CASE ? ToUpperAscii(ch) : ch; }
 
-std::size_t EncodedBytes(char16_t unit) { return unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3; }
-
-// Writes the bytes of one code unit; returns how many.
-std::size_t EncodeUnit(char16_t unit, unsigned char* out) {
-  if (unit < 0x80) {
-    out[0] = static_cast<unsigned char>(unit);
-    return 1;
-  }
-  if (unit < 0x800) {
-    out[0] = static_cast<unsigned char>(0xC0 | (unit >> 6));
-    out[1] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
-    return 2;
-  }
-  out[0] = static_cast<unsigned char>(0xE0 | (unit >> 12));
-  out[1] = static_cast<unsigned char>(0x80 | ((unit >> 6) & 0x3F));
-  out[2] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
-  return 3;
-}
-
 // FNV-1a over the key's code units; also measures the key.
 std::uint32_t HashName(const char16_t* name, std::size_t* keyBytes) {
   std::uint32_t hash = 2166136261u;
@@ -76,7 +55,7 @@ std::uint32_t HashName(const char16_t* name, std::size_t* keyBytes) {
     const char16_t unit = KeyUnit(*name);
     hash = (hash ^ (unit & 0xFF)) * 16777619u;
     hash = (hash ^ (unit >> 8)) * 16777619u;
-    bytes += EncodedBytes(unit);
+    bytes += PackedUnitBytes(unit);
   }
   *keyBytes = bytes;
   return hash;
@@ -94,7 +73,7 @@ bool RecordHoldsName(const unsigned char* record, std::size_t keyBytes, const ch
   const unsigned char* key = record + RECORD_HEADER_BYTES;
   unsigned char encoded[3];
   for (; *name != 0; ++name) {
-    const std::size_t count = EncodeUnit(KeyUnit(*name), encoded);
+    const std::size_t count = PackUnit(KeyUnit(*name), encoded);
     if (std::memcmp(key, encoded, count) != 0) {
       return false;
     }
@@ -207,7 +186,7 @@ std::int32_t SetNameState(PreviewNames* preview, const char16_t* name, std::int3
   bytes[2] = static_cast<unsigned char>(keyBytes >> 8);
   unsigned char* key = bytes + RECORD_HEADER_BYTES;
   for (const char16_t* unit = name; *unit != 0; ++unit) {
-    key += EncodeUnit(KeyUnit(*unit), key);
+    key += PackUnit(KeyUnit(*unit), key);
   }
   // The table may have grown: look for the empty slot again.
   slot = FindSlot(preview, name, hash, keyBytes);

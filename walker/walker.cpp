@@ -33,6 +33,7 @@
 #include <new>
 
 #include "cleaner/new_name.h"
+#include "cleaner/packed_text.h"
 #include "cleaner/preview_names.h"
 #include "command/diagnostics.h"
 #include "plugin/host_services.h"
@@ -41,40 +42,57 @@
 
 namespace {
 
-// Names read from enumerations and not yet handled: each name followed by its
-// terminator. The levels of the walk use it as a stack: a level's names sit
-// above its parent's and are dropped when the level ends.
+// Subdirectory names read from enumerations and not yet entered: each name
+// followed by its terminator. The levels of the walk use it as a stack: a
+// level's names sit above its parent's and are dropped when the level ends.
 struct NameArena {
   char16_t* text;
   std::size_t used;
   std::size_t capacity;
 };
 
-constexpr std::size_t ARENA_FIRST_CAPACITY = 16384;
+// The matches of the directory being cleaned that have something to do, in
+// enumeration order. Each is a record of bytes: the number of matches with
+// nothing to do read just before it (four bytes, least significant first),
+// then its long and its short name, each packed (cleaner/packed_text.h) with
+// its terminator. Packed, a name takes about half its UTF-16 size.
+struct MatchArena {
+  unsigned char* bytes;
+  std::size_t used;
+  std::size_t capacity;
+};
 
-// Makes room for length more code units. Returns 0, or -1 when memory ran out.
-std::int32_t ReserveArena(NameArena* arena, std::size_t length) {
-  if (arena->used + length > arena->capacity) {
-    std::size_t capacity = arena->capacity == 0 ? ARENA_FIRST_CAPACITY : arena->capacity * 2;
-    while (capacity < arena->used + length) {
-      capacity *= 2;
-    }
-    void* grown = std::realloc(arena->text, capacity * sizeof(char16_t));
-    if (grown == nullptr) {
-      return -1;
-    }
-    arena->text = static_cast<char16_t*>(grown);
-    arena->capacity = capacity;
+constexpr std::size_t ARENA_FIRST_BYTES = 32768;
+constexpr std::size_t COUNT_BYTES = 4;
+
+// Makes room in *block, of *capacity elements of elementSize bytes each, for
+// needed elements. Returns 0, or -1 when memory ran out (the block is then as
+// it was).
+std::int32_t Reserve(void** block, std::size_t* capacity, std::size_t needed, std::size_t elementSize) {
+  if (needed <= *capacity) {
+    return 0;
   }
+  std::size_t grown = *capacity == 0 ? ARENA_FIRST_BYTES / elementSize : *capacity * 2;
+  while (grown < needed) {
+    grown *= 2;
+  }
+  void* moved = std::realloc(*block, grown * elementSize);
+  if (moved == nullptr) {
+    return -1;
+  }
+  *block = moved;
+  *capacity = grown;
   return 0;
 }
 
 // Appends name and its terminator. Returns 0, or -1 when memory ran out.
 std::int32_t PushName(NameArena* arena, const char16_t* name) {
   const std::size_t length = TextLength(name) + 1;
-  if (ReserveArena(arena, length) != 0) {
+  void* block = arena->text;
+  if (Reserve(&block, &arena->capacity, arena->used + length, sizeof(char16_t)) != 0) {
     return -1;
   }
+  arena->text = static_cast<char16_t*>(block);
   for (std::size_t i = 0; i < length; ++i) {
     arena->text[arena->used + i] = name[i];
   }
@@ -82,21 +100,39 @@ std::int32_t PushName(NameArena* arena, const char16_t* name) {
   return 0;
 }
 
-// A count in the arena: two code units, the low half first.
-constexpr std::size_t COUNT_UNITS = 2;
-
-std::int32_t PushCount(NameArena* arena, std::uint32_t count) {
-  if (ReserveArena(arena, COUNT_UNITS) != 0) {
+// Appends the record of one match. Returns 0, or -1 when memory ran out.
+std::int32_t PushMatch(MatchArena* arena, std::uint32_t unchangedBefore, const char16_t* name,
+                       const char16_t* shortName) {
+  const std::size_t most = COUNT_BYTES + 3 * (TextLength(name) + TextLength(shortName)) + 2;
+  void* block = arena->bytes;
+  if (Reserve(&block, &arena->capacity, arena->used + most, 1) != 0) {
     return -1;
   }
-  arena->text[arena->used] = static_cast<char16_t>(count & 0xFFFF);
-  arena->text[arena->used + 1] = static_cast<char16_t>(count >> 16);
-  arena->used += COUNT_UNITS;
+  arena->bytes = static_cast<unsigned char*>(block);
+  unsigned char* record = arena->bytes + arena->used;
+  for (std::size_t i = 0; i < COUNT_BYTES; ++i) {
+    record[i] = static_cast<unsigned char>(unchangedBefore >> (8 * i));
+  }
+  std::size_t length = COUNT_BYTES;
+  length += PackText(name, record + length);
+  length += PackText(shortName, record + length);
+  arena->used += length;
   return 0;
 }
 
-std::uint32_t CountAt(const NameArena& arena, std::size_t offset) {
-  return arena.text[offset] | (static_cast<std::uint32_t>(arena.text[offset + 1]) << 16);
+// Reads the record at *offset into the count and the two name buffers (each of
+// MAX_ARG_LEN code units) and moves *offset past it.
+std::uint32_t TakeMatch(const MatchArena& arena, std::size_t* offset, char16_t* name, char16_t* shortName) {
+  const unsigned char* record = arena.bytes + *offset;
+  std::uint32_t unchangedBefore = 0;
+  for (std::size_t i = 0; i < COUNT_BYTES; ++i) {
+    unchangedBefore |= static_cast<std::uint32_t>(record[i]) << (8 * i);
+  }
+  std::size_t length = COUNT_BYTES;
+  length += UnpackText(record + length, name);
+  length += UnpackText(record + length, shortName);
+  *offset += length;
+  return unchangedBefore;
 }
 
 // One directory on the current path, from the top of the walk down.
@@ -128,9 +164,14 @@ struct WalkState {
   // descent (see ReadMatches); taken is false when that scan did not read them.
   NameArena subdirectories;
   bool subdirectoriesTaken;
-  // The matches after the last stored one of that scan that needed nothing.
+  // The matches of the deepest directory with something to do, and the number
+  // of those after the last of them with nothing to do (see ReadMatches).
+  MatchArena matches;
   std::uint32_t unchangedAtEnd;
-  char16_t cleaned[MAX_ARG_LEN];  // the cleaned name of the match in hand
+  // The match in hand: its cleaned name while it is read, its names while it is handled.
+  char16_t cleaned[MAX_ARG_LEN];
+  char16_t name[MAX_ARG_LEN];
+  char16_t shortName[MAX_ARG_LEN];
 };
 
 bool IsDotName(const char16_t* name) {
@@ -200,14 +241,15 @@ bool NeedsNothing(WalkState* state, const char16_t* name) {
          NeedsNoChange(name, state->cleaned);
 }
 
-// Reads every entry that matches. One with something to do goes into the
-// arena: the number of matches with nothing to do read since the one stored
-// before it, then its long and short names; the number after the last stored
-// one is left in state->unchangedAtEnd. Under /S without /D the names of the
-// subdirectories to enter go into state->subdirectories too. Returns 0, or 2
-// after reporting a directory that exists but cannot be listed, or memory that
-// ran out (the arena then holds only part of the names).
+// Reads every entry that matches. One with something to do goes into
+// state->matches, with the number of matches with nothing to do read since the
+// one before it; the number after the last is left in state->unchangedAtEnd.
+// Under /S without /D the names of the subdirectories to enter go into
+// state->subdirectories too. Returns 0, or 2 after reporting a directory that
+// exists but cannot be listed, or memory that ran out (the arenas then hold
+// only part of the names).
 std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
+  state->matches.used = 0;
   state->subdirectories.used = 0;
   state->subdirectoriesTaken = false;
   state->unchangedAtEnd = 0;
@@ -235,8 +277,7 @@ std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
       ++state->unchangedAtEnd;
       continue;
     }
-    if (PushCount(&state->names, state->unchangedAtEnd) != 0 || PushName(&state->names, name) != 0 ||
-        PushName(&state->names, FoundShortName(state->found)) != 0) {
+    if (PushMatch(&state->matches, state->unchangedAtEnd, name, FoundShortName(state->found)) != 0) {
       result = -1;
       break;
     }
@@ -264,10 +305,8 @@ std::int32_t ReportDirectory(const WalkState* state, const RenameTally& local) {
 // something to do to the rename step, adds its counts to the command's tally
 // and reports them. Returns 0, 2 or RENAME_QUIT.
 std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
-  const std::size_t mark = state->names.used;
   const std::int32_t read = ReadMatches(state, pathLength);
   if (read != 0) {
-    state->names.used = mark;
     return read;
   }
 
@@ -277,21 +316,14 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
   PreviewNames* preview = (*state->options & OPT_NOT_REALLY) != 0 ? CreatePreviewNames() : nullptr;
   RenameTally local{0, 0, 0, 0};
   std::int32_t result = 0;
-  std::size_t offset = mark;
-  while (offset < state->names.used) {
-    // The matches with nothing to do that came before this one, as the rename
-    // step would have counted them (it would have shown nothing for them).
-    const std::uint32_t unchanged = CountAt(state->names, offset);
-    offset += COUNT_UNITS;
-    local.found += unchanged;
+  for (std::size_t offset = 0; offset < state->matches.used;) {
+    // The matches with nothing to do that came before this one, counted as the
+    // rename step would have counted them (it would have shown nothing for them).
+    const std::uint32_t unchanged = TakeMatch(state->matches, &offset, state->name, state->shortName);
+    local.found += unchanged + 1;
     local.skipped += unchanged;
-    const char16_t* name = state->names.text + offset;
-    offset += TextLength(name) + 1;
-    const char16_t* shortName = state->names.text + offset;
-    offset += TextLength(shortName) + 1;
-    ++local.found;
-    const std::int32_t renamed = RenameEntry(state->path, name, shortName, state->options, state->qList,
-                                             state->rList, &local, preview);
+    const std::int32_t renamed = RenameEntry(state->path, state->name, state->shortName, state->options,
+                                             state->qList, state->rList, &local, preview);
     if (renamed == RENAME_QUIT) {
       result = RENAME_QUIT;
       break;
@@ -308,7 +340,6 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
   if (preview != nullptr) {
     DestroyPreviewNames(preview);
   }
-  state->names.used = mark;
 
   // Counted also after Quit: the entries handled so far, the Quit one included.
   state->tally->found += local.found;
@@ -500,6 +531,7 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
   state->names = NameArena{nullptr, 0, 0};
   state->subdirectories = NameArena{nullptr, 0, 0};
   state->subdirectoriesTaken = false;
+  state->matches = MatchArena{nullptr, 0, 0};
   state->unchangedAtEnd = 0;
   state->levels = nullptr;
   state->levelCount = 0;
@@ -520,6 +552,7 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
     result = Walk(state, pathLength);
   }
   std::free(state->names.text);
+  std::free(state->matches.bytes);
   std::free(state->subdirectories.text);
   std::free(state->levels);
   delete state;

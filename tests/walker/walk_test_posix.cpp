@@ -193,6 +193,65 @@ TEST(WalkLinks, LinkToAnAncestorIsNotEnteredAgain) {
                          "/a/b/up/\"\n\n");
 }
 
+// The option word of a walk that follows symbolic links to directories.
+constexpr OptionFlags kFollowingLinks = OPT_RECURSE;
+
+struct LinkLoopCase {
+  const char* what;
+  const char* link;    // below the top of the walk
+  const char* target;  // what the link holds
+};
+
+// A directory reached again through a link is on the current path at some
+// level, the deepest one (the link's own directory) included: each file is
+// handled once, the notice names the link once, and the counts hold every file
+// once, with the notice shown or silenced.
+const LinkLoopCase kLinkLoopCases[] = {
+    {"the top of the walk, to itself", "self", "."},
+    {"a subdirectory, to itself", "sub/self", "."},
+    {"a subdirectory, to its parent", "sub/up", ".."},
+    {"two levels down, to the top of the walk", "sub/deeper/top", "../.."},
+};
+
+class LinkLoopCases : public testing::TestWithParam<LinkLoopCase> {};
+
+TEST_P(LinkLoopCases, FollowedLinksHandleEachFileOnceAndNameTheLoop) {
+  const LinkLoopCase& c = GetParam();
+  const std::vector<std::string> files = {"f%20x", "sub/g%20y", "sub/deeper/h%20z"};
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), {"sub/deeper/"});
+  MakeTree(dir.path(), files);
+  std::filesystem::create_directory_symlink(c.target, dir.path() / c.link);
+  const std::string notice = "Purifile plugin: Link loop, not searched again:  \"" + dir.path().string() + "/" +
+                             c.link + "/\"\n\n";
+
+  for (const OptionFlags quiet : {OptionFlags{0}, OPT_NO_ERRORS}) {
+    const auto preview = WalkInChild(dir.engine_path(), u"*", kFollowingLinks | OPT_NOT_REALLY | quiet);
+    ASSERT_TRUE(preview.finished) << c.what;
+    EXPECT_EQ(preview.result, 0) << c.what;
+    EXPECT_EQ(preview.err, quiet != 0 ? "" : notice) << c.what;
+    EXPECT_EQ(preview.tally.found, files.size()) << c.what;
+    EXPECT_EQ(preview.tally.skipped, files.size()) << c.what;
+    for (const char* file : {"f%20x\" ", "g%20y\" ", "h%20z\" "}) {
+      EXPECT_EQ(CountOf(preview.out, file), 1u) << c.what << ": " << file << "\n" << preview.out;
+    }
+    EXPECT_EQ(CountOf(preview.out, "Found 1, fixed 0, failed 0, skipped 1 in"), files.size()) << c.what;
+  }
+
+  const auto real = WalkInChild(dir.engine_path(), u"*", kFollowingLinks | OPT_NO_SUMMARY);
+  ASSERT_TRUE(real.finished) << c.what;
+  EXPECT_EQ(real.result, 0) << c.what;
+  EXPECT_EQ(real.err, notice) << c.what;
+  EXPECT_EQ(real.tally.found, files.size()) << c.what;
+  EXPECT_EQ(real.tally.fixed, files.size()) << c.what;
+  EXPECT_EQ(CountOf(real.out, "\u25BA"), files.size()) << c.what << "\n" << real.out;
+  for (const char* renamed : {"f x", "sub/g y", "sub/deeper/h z"}) {
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / renamed)) << c.what << ": " << renamed;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(WalkLinks, LinkLoopCases, testing::ValuesIn(kLinkLoopCases));
+
 TEST(WalkLinks, LinkToItsOwnDirectoryEndsTooAndNoJunctionsFollowsNoLink) {
   testing_support::TempDir dir;
   MakeTree(dir.path(), {"f%20x", "outside/", "outside/h%20z"});

@@ -1,5 +1,6 @@
 #include "cleaner/condense.h"
 
+#include <cassert>
 #include <cstddef>
 
 #include "cleaner/char_classes.h"
@@ -28,6 +29,7 @@ std::int32_t CondenseRuns(char16_t* name, OptionFlags options) {
       }
       if (runEnd > read) {
         changes += static_cast<std::int32_t>(runEnd - read) + (ch != u' ' ? 1 : 0);
+        assert(written < read);
         name[written++] = u' ';
         read = runEnd;
         continue;
@@ -38,6 +40,7 @@ std::int32_t CondenseRuns(char16_t* name, OptionFlags options) {
         ++changes;
       }
     }
+    assert(written < read);
     name[written++] = ch;
   }
   name[written] = 0;

@@ -1,5 +1,6 @@
 #include "cleaner/new_name.h"
 
+#include <cassert>
 #include <cstddef>
 
 #include "cleaner/char_classes.h"
@@ -54,7 +55,7 @@ bool ContainsSurrogate(const char16_t* text) {
   return false;
 }
 
-bool IsAsciiDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
+constexpr bool IsAsciiDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
 
 // The per-character steps: hex pairs, quotes, the /Q and /R lists, translation,
 // blanks, ampersands and parentheses, in this order. Writes at most
@@ -105,6 +106,7 @@ std::size_t CleanCharacters(const char16_t* source, char16_t* cleaned, OptionFla
       cleaned[length++] = ch;
     }
   }
+  assert(length <= NAME_CAPACITY);
   cleaned[length] = 0;
   return length;
 }
@@ -172,6 +174,44 @@ std::uint32_t TakeCounterSuffix(const char16_t* stem, std::size_t* stemLength) {
   return value <= LARGEST_CONTINUED_COUNTER ? value : 0;
 }
 
+// The code units below U+0080 that no step changes under any option but
+// condensing and the /Q list: letters, digits, '-', '_' and '.'. A blank is
+// one of them unless /B is given.
+struct PlainUnits {
+  bool plain[0x80];
+};
+
+constexpr PlainUnits MakePlainUnits() {
+  PlainUnits units{};
+  for (char16_t ch = 0; ch < 0x80; ++ch) {
+    units.plain[ch] = (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || IsAsciiDigit(ch) || ch == u'-' ||
+                      ch == u'_' || ch == u'.';
+  }
+  return units;
+}
+
+constexpr PlainUnits PLAIN_UNITS = MakePlainUnits();
+
+// Whether the name cleans to itself for want of anything the steps change: it
+// is made of plain units only and ends in neither a full stop nor a blank.
+// Most names are; this tells them in one quick pass, where the steps would take
+// many times as long. Condensing and a /Q list can change plain units, so with
+// either the steps decide.
+bool IsPlainName(const char16_t* name, std::size_t length, OptionFlags options, const char16_t* qList) {
+  if (length == 0 || qList != nullptr || (options & (OPT_CONDENSE_BLANKS | OPT_CONDENSE_PUNCT)) != 0 ||
+      name[length - 1] == u'.' || name[length - 1] == u' ') {
+    return false;
+  }
+  const bool blanksPlain = (options & OPT_BLANKS) == 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    const char16_t ch = name[i];
+    if (!(ch < 0x80 && PLAIN_UNITS.plain[ch]) && !(ch == u' ' && blanksPlain)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionFlags& options, const char16_t* qList,
@@ -180,6 +220,10 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
   const std::size_t oldLength = BoundedLength(oldName);
   if (oldLength > NAME_CAPACITY) {
     return NEW_NAME_TOO_LONG;
+  }
+  if (IsPlainName(oldName, oldLength, flags, qList)) {
+    CopyText(cleaned, oldName, oldLength);
+    return static_cast<std::int32_t>(oldLength);
   }
 
   // Entity decoding and surrogate replacement rewrite a work copy of the old
@@ -216,6 +260,7 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
     length = BoundedLength(defaultName);
     CopyText(cleaned, defaultName, length);
   }
+  assert(length <= NAME_CAPACITY && cleaned[length] == 0);
   return static_cast<std::int32_t>(length);
 }
 

@@ -1,5 +1,6 @@
 #include "cleaner/preview_names.h"
 
+#include <cassert>
 #include <cstddef>
 #include <cstring>
 #include <new>
@@ -62,6 +63,7 @@ std::uint32_t HashName(const char16_t* name, std::size_t* keyBytes) {
 }
 
 unsigned char* RecordAt(const PreviewNames* preview, std::uint32_t record) {
+  assert((record >> 24) < preview->chunkCount && (record & 0xFFFFFF) < preview->chunkBytes[record >> 24]);
   return preview->chunks[record >> 24] + (record & 0xFFFFFF);
 }
 
@@ -155,6 +157,7 @@ std::uint32_t AllocateRecord(PreviewNames* preview, std::size_t bytes) {
   if (chunk == nullptr) {
     return EMPTY_SLOT;
   }
+  assert(chunkBytes <= (1u << 24));  // every offset in the chunk fits its 24 bits
   const std::uint32_t index = preview->chunkCount++;
   preview->chunks[index] = chunk;
   preview->chunkBytes[index] = chunkBytes;

@@ -29,6 +29,7 @@
 // entries were left uncleaned and a caller must not read that as success.
 #include "walker/walker.h"
 
+#include <cassert>
 #include <cstdlib>
 #include <new>
 
@@ -116,6 +117,7 @@ std::int32_t PushMatch(MatchArena* arena, std::uint32_t unchangedBefore, const c
   std::size_t length = COUNT_BYTES;
   length += PackText(name, record + length);
   length += PackText(shortName, record + length);
+  assert(length <= most);
   arena->used += length;
   return 0;
 }
@@ -123,6 +125,7 @@ std::int32_t PushMatch(MatchArena* arena, std::uint32_t unchangedBefore, const c
 // Reads the record at *offset into the count and the two name buffers (each of
 // MAX_ARG_LEN code units) and moves *offset past it.
 std::uint32_t TakeMatch(const MatchArena& arena, std::size_t* offset, char16_t* name, char16_t* shortName) {
+  assert(*offset + COUNT_BYTES < arena.used);
   const unsigned char* record = arena.bytes + *offset;
   std::uint32_t unchangedBefore = 0;
   for (std::size_t i = 0; i < COUNT_BYTES; ++i) {
@@ -132,6 +135,7 @@ std::uint32_t TakeMatch(const MatchArena& arena, std::size_t* offset, char16_t* 
   length += UnpackText(record + length, name);
   length += UnpackText(record + length, shortName);
   *offset += length;
+  assert(*offset <= arena.used);
   return unchangedBefore;
 }
 
@@ -360,6 +364,8 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
 // reported then; its descent finds nothing here.
 std::int32_t ReadSubdirectories(WalkState* state) {
   WalkLevel* level = &state->levels[state->levelCount - 1];
+  // A level's names sit above its parent's, which stay until it ends.
+  assert(state->levelCount == 1 || state->levels[state->levelCount - 2].namesEnd <= state->names.used);
   level->namesStart = state->names.used;
   level->nextName = state->names.used;
   level->namesEnd = state->names.used;
@@ -394,6 +400,7 @@ std::int32_t ReadSubdirectories(WalkState* state) {
 
 // Adds a level for the directory whose path now stands in state->path.
 std::int32_t PushLevel(WalkState* state, std::size_t pathLength) {
+  assert(pathLength + 1 < static_cast<std::size_t>(MAX_ARG_LEN));  // room for the "*" of the search path
   if (state->levelCount == state->levelCapacity) {
     const std::size_t capacity = state->levelCapacity == 0 ? 64 : state->levelCapacity * 2;
     void* grown = std::realloc(state->levels, capacity * sizeof(WalkLevel));
@@ -428,6 +435,7 @@ bool IsOnCurrentPath(const WalkState* state, const FileIdentity& identity) {
 std::int32_t EnterNextSubdirectory(WalkState* state) {
   WalkLevel* parent = &state->levels[state->levelCount - 1];
   const std::size_t nameOffset = parent->nextName;
+  assert(nameOffset < parent->namesEnd && parent->namesEnd <= state->names.used);
   const std::size_t nameLength = TextLength(state->names.text + nameOffset);
   parent->nextName += nameLength + 1;
 
@@ -476,6 +484,7 @@ std::int32_t EnterNextSubdirectory(WalkState* state) {
 // Returns the result of the level that ended.
 std::int32_t PopLevel(WalkState* state) {
   const WalkLevel ended = state->levels[--state->levelCount];
+  assert(ended.namesStart <= ended.namesEnd && ended.namesEnd <= state->names.used);
   state->names.used = ended.namesStart;
   if (state->levelCount > 0) {
     WalkLevel* parent = &state->levels[state->levelCount - 1];

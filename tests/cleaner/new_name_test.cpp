@@ -145,6 +145,38 @@ TEST(BuildNewName, UniqueSuffix) {
   for (const Case& c : cases) Check(c);
 }
 
+// Names of ASCII letters, digits, '-', '_', '.' and blanks are the common case,
+// and CleanName may find quickly that they clean to themselves. Whatever way it
+// takes, the result must be the one the steps give: the same name after a
+// decoded pair, which the quick way never takes, cleans to the pair's letter
+// and then the name's own result.
+TEST(CleanName, PlainNamesCleanAsAfterAnyOtherCharacter) {
+  const char16_t* const names[] = {u"report_000123.txt", u"Mixed-Case.TXT", u"a b", u"a  b", u"x--y__z..w",
+                                   u"trail.", u"trail ", u"trail. .", u" lead", u"-", u"_1", u"a.b.c"};
+  const OptionFlags optionWords[] = {0,
+                                     OPT_BLANKS,
+                                     OPT_QUOTES | OPT_AMPERSANDS | OPT_PARENTHESES,
+                                     OPT_EQUALS_HEX | OPT_ENTITIES | OPT_HIGH_UNICODE,
+                                     OPT_DIRECTORIES | OPT_NO_SUFFIX,
+                                     OPT_CONDENSE_BLANKS,
+                                     OPT_CONDENSE_PUNCT,
+                                     OPT_BLANKS | OPT_CONDENSE_PUNCT};
+  const char16_t* const lists[][2] = {{nullptr, nullptr}, {u"_", u"+"}, {u"B", nullptr}, {u" ", u"~"}};
+  std::vector<char16_t> plain(MAX_ARG_LEN);
+  std::vector<char16_t> prefixed(MAX_ARG_LEN);
+  for (const char16_t* name : names) {
+    for (const OptionFlags options : optionWords) {
+      for (const auto& list : lists) {
+        const std::u16string label = std::u16string(name) + u", /Q " + (list[0] != nullptr ? list[0] : u"none");
+        ASSERT_GE(CleanName(name, plain.data(), options, list[0], list[1]), 0);
+        ASSERT_GE(CleanName((u"%41" + std::u16string(name)).c_str(), prefixed.data(), options, list[0], list[1]), 0);
+        EXPECT_EQ(std::u16string(prefixed.data()), u"A" + std::u16string(plain.data()))
+            << testing::PrintToString(label) << " options 0x" << std::hex << options;
+      }
+    }
+  }
+}
+
 // A directory path of the given length (it need not exist), ending in a separator.
 std::u16string DirectoryOfLength(std::size_t length) {
   std::u16string directory = testing_support::TempDir().engine_path();

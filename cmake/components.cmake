@@ -1,31 +1,27 @@
-# purifile_component(<name> <dir> [DEPENDS libs...])
-# One static library per subsystem, made of every .cpp in its directory that does
-# not belong to a single platform (files ending in _posix.cpp or _windows.cpp are
-# taken only on their platform). Adding a source file needs no CMake edit.
-function(purifile_component name dir)
-  cmake_parse_arguments(ARG "" "" "DEPENDS;EXCLUDE" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+# purifile_component(<name> [SOURCES files...] [POSIX files...] [WINDOWS files...]
+#                    [DEPENDS libraries...])
+# One static library per subsystem, from the sources its CMakeLists.txt names:
+# SOURCES on every platform, POSIX or WINDOWS only on that one. A new source file
+# is added to the list of its directory's CMakeLists.txt.
+function(purifile_component name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;POSIX;WINDOWS;DEPENDS" ${ARGN})
   if(WIN32)
-    list(FILTER sources EXCLUDE REGEX "_posix\\.cpp$")
+    set(platform_sources ${ARG_WINDOWS})
   else()
-    list(FILTER sources EXCLUDE REGEX "_windows\\.cpp$")
+    set(platform_sources ${ARG_POSIX})
   endif()
-  foreach(excluded IN LISTS ARG_EXCLUDE)
-    list(FILTER sources EXCLUDE REGEX "/${excluded}$")
-  endforeach()
-  add_library(${name} STATIC ${sources})
+  add_library(${name} STATIC ${ARG_SOURCES} ${platform_sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE purifile_warnings)
 endfunction()
 
-# purifile_link_engine(<target> <PRIVATE|PUBLIC> <host>)
-# Links the whole engine and a provider of the host services: the built-in host
-# (purifile_host) for the standalone program and the tests, the TakeCmd.dll
-# import library for the plug-in. The subsystems call one another both ways
-# (the driver calls the walker, the walker the diagnostics) and all of them call
-# the host, so they are linked as one group the linker searches until nothing
-# more resolves.
-function(purifile_link_engine target scope host)
-  target_link_libraries(${target} ${scope}
-    "$<LINK_GROUP:RESCAN,purifile_plugin,purifile_command,purifile_walker,purifile_cleaner,${host},purifile_platform>")
-endfunction()
+# The host services the engine calls (Printf, QueryTrueName, GetKeystroke, ...)
+# come from whichever host the final program links: the built-in host
+# (purifile_host) unless the program names another in its PURIFILE_HOST
+# property, as the plug-in does with TakeCmd.dll's import library and as the
+# programs with a fake host do. Every engine library that calls the host links
+# this interface, so the host lands on the link line after the engine libraries
+# that call it and before the platform layer that it calls.
+add_library(purifile_host_services INTERFACE)
+target_link_libraries(purifile_host_services INTERFACE
+  "$<IF:$<BOOL:$<TARGET_PROPERTY:PURIFILE_HOST>>,$<TARGET_PROPERTY:PURIFILE_HOST>,purifile_host>")

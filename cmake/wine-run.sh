@@ -1,6 +1,7 @@
 #!/bin/sh
-# Runs a Windows program under Wine with a private, quiet prefix inside the build tree.
-# The prefix lives next to the program's build directory so parallel builds never share one.
+# Runs a Windows program under Wine, quietly. The tests set WINEPREFIX to their
+# build tree's prefix, whose server cmake/wine-server.sh keeps running; a run by
+# hand uses PURIFILE_WINEPREFIX or ./.wine.
 : "${WINEPREFIX:=${PURIFILE_WINEPREFIX:-$PWD/.wine}}"
 export WINEPREFIX
 export WINEDEBUG=-all

@@ -1,15 +1,9 @@
-// The counts of one directory, or of a whole command: found, fixed, skipped,
-// failed, in that order in memory. The tally line prints failed before skipped.
+// The tally line of one directory or of a whole command (RenameTally).
 #pragma once
 
 #include <cstdint>
 
-struct RenameTally {
-  std::uint32_t found;
-  std::uint32_t fixed;
-  std::uint32_t skipped;
-  std::uint32_t failed;
-};
+#include "command/shared_types.h"
 
 // Writes "Found %s, fixed %s, failed %s, skipped %s" on standard output, each
 // number grouped by the host; no line break. Returns 0.

@@ -6,11 +6,8 @@
 // the same functions.
 #pragma once
 
+#include "command/shared_types.h"
 #include "platform/win32.h"
-
-// Capacity, in UTF-16 code units, of the argument pool and of every path and
-// name buffer. Every copy and append into such a buffer is bounded by it.
-constexpr int MAX_ARG_LEN = 16384;
 
 extern "C" {
 

@@ -17,6 +17,8 @@ packages=(
   bindfs                    # a FUSE file system without RENAME_NOREPLACE, for tests/faults
   python3                   # tests/e2e/run_scenarios.py
   time                      # /usr/bin/time -v for memory figures
+  dpkg-dev                  # dpkg-shlibdeps: the .deb's library dependencies
+  lintian                   # checks the .deb (.ci/run)
 )
 
 missing=()

@@ -9,6 +9,7 @@
 #include "cleaner/preview_names.h"
 #include "cleaner/surrogates.h"
 #include "cleaner/translation.h"
+#include "cleaner/windows_names.h"
 #include "plugin/host_services.h"
 
 namespace {
@@ -264,8 +265,10 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
   return static_cast<std::int32_t>(length);
 }
 
-bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned) {
-  return CompareIgnoringAsciiCase(oldName, cleaned) == 0;
+bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned, const OptionFlags& options) {
+  // Under /W a device name always needs a change, even one that is clean.
+  return CompareIgnoringAsciiCase(oldName, cleaned) == 0 &&
+         ((options & OPT_WINDOWS_NAMES) == 0 || !IsDeviceName(cleaned, BoundedLength(cleaned)));
 }
 
 std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, char16_t* newName,
@@ -278,31 +281,68 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
   if (directoryLength + length > NAME_CAPACITY) {
     return NEW_NAME_TOO_LONG;
   }
-  if ((options & OPT_NO_SUFFIX) != 0) {
-    CopyText(newName, cleaned, length);
-    return NEW_NAME_READY;
-  }
 
-  char16_t probePath[MAX_ARG_LEN];
-  CopyText(probePath, directory, directoryLength);
-  CopyText(probePath + directoryLength, cleaned, length);
-  if (!IsNameTaken(probePath, directoryLength, preview)) {
-    CopyText(newName, cleaned, length);
-    return NEW_NAME_READY;
-  }
-
-  // Taken: split at the last full stop, continue an existing "-NNN" counter of
-  // the stem, and try stem + "-NNN" + extension until one is free. The stem
-  // stays in the probe path; only suffix and extension are rewritten per try.
+  // The name as stem and extension, split at its last full stop (a name
+  // without one is all stem). Under /W every candidate is fitted into one
+  // name's limit by shortening its stem.
   std::size_t stemLength = length;
   while (stemLength > 0 && cleaned[stemLength - 1] != u'.') {
     --stemLength;
   }
   stemLength = stemLength > 0 ? stemLength - 1 : length;
-  const char16_t* extension = cleaned + stemLength;
-  const std::size_t extensionLength = length - stemLength;
-  std::uint32_t counter = TakeCounterSuffix(cleaned, &stemLength);
-  char16_t* suffixStart = probePath + directoryLength + stemLength;
+  const char16_t* extension = cleaned + stemLength;  // moved below for a device name
+  const bool fitToLimit = (options & OPT_WINDOWS_NAMES) != 0;
+
+  // Forms the candidate stem + suffix + extension after the directory in
+  // probePath. Returns its length, or -1 when it cannot be formed.
+  char16_t probePath[MAX_ARG_LEN];
+  CopyText(probePath, directory, directoryLength);
+  char16_t* candidate = probePath + directoryLength;
+  auto formCandidate = [&](std::size_t stemKept, const char16_t* suffix, std::size_t suffixLength) {
+    std::size_t extensionKept = length - stemLength;
+    if (fitToLimit &&
+        FitNameToLimit(cleaned, &stemKept, suffix, suffixLength, extension, &extensionKept) != 0) {
+      return static_cast<std::ptrdiff_t>(-1);
+    }
+    if (directoryLength + stemKept + suffixLength + extensionKept > NAME_CAPACITY) {
+      return static_cast<std::ptrdiff_t>(-1);
+    }
+    CopyText(candidate, cleaned, stemKept);
+    CopyText(candidate + stemKept, suffix, suffixLength);
+    CopyText(candidate + stemKept + suffixLength, extension, extensionKept);
+    return static_cast<std::ptrdiff_t>(stemKept + suffixLength + extensionKept);
+  };
+
+  const std::ptrdiff_t firstLength = formCandidate(stemLength, u"", 0);
+  if (firstLength < 0) {
+    return NEW_NAME_TOO_LONG;
+  }
+  const bool firstIsDevice = IsDeviceName(candidate, static_cast<std::size_t>(firstLength));
+  if ((options & OPT_NO_SUFFIX) != 0) {
+    CopyText(newName, candidate, static_cast<std::size_t>(firstLength));
+    return firstIsDevice ? NEW_NAME_DEVICE : NEW_NAME_READY;
+  }
+  // A name Windows takes for a device counts as taken: the command never
+  // gives an entry a name that reaches a device instead of a file.
+  if (!firstIsDevice && !IsNameTaken(probePath, directoryLength, preview)) {
+    CopyText(newName, candidate, static_cast<std::size_t>(firstLength));
+    return NEW_NAME_READY;
+  }
+
+  // Taken: continue an existing "-NNN" counter of the stem, and try
+  // stem + "-NNN" + extension until one is free. A device name is split at
+  // its first full stop instead, where Windows reads the device's name
+  // ("Con.tar.gz" becomes "Con-001.tar.gz"): a suffix before a later one
+  // would leave it a device name.
+  if (firstIsDevice) {
+    stemLength = 0;
+    while (stemLength < length && cleaned[stemLength] != u'.') {
+      ++stemLength;
+    }
+    extension = cleaned + stemLength;
+  }
+  std::size_t counterStemLength = stemLength;
+  std::uint32_t counter = TakeCounterSuffix(cleaned, &counterStemLength);
   for (;;) {
     if (counter == LARGEST_COUNTER) {
       return NEW_NAME_NO_FREE_SUFFIX;
@@ -310,13 +350,13 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
     ++counter;
     char16_t suffix[12];
     const std::size_t suffixLength = FormatCounter(counter, suffix);
-    if (directoryLength + stemLength + suffixLength + extensionLength > NAME_CAPACITY) {
+    const std::ptrdiff_t candidateLength = formCandidate(counterStemLength, suffix, suffixLength);
+    if (candidateLength < 0) {
       return NEW_NAME_TOO_LONG;
     }
-    CopyText(suffixStart, suffix, suffixLength);
-    CopyText(suffixStart + suffixLength, extension, extensionLength);
-    if (!IsNameTaken(probePath, directoryLength, preview)) {
-      CopyText(newName, probePath + directoryLength, stemLength + suffixLength + extensionLength);
+    if (!IsDeviceName(candidate, static_cast<std::size_t>(candidateLength)) &&
+        !IsNameTaken(probePath, directoryLength, preview)) {
+      CopyText(newName, candidate, static_cast<std::size_t>(candidateLength));
       return NEW_NAME_READY;
     }
   }
@@ -330,7 +370,7 @@ std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, ch
   if (length < 0) {
     return length;
   }
-  if (NeedsNoChange(oldName, cleaned)) {
+  if (NeedsNoChange(oldName, cleaned, options)) {
     return NEW_NAME_UNCHANGED;
   }
   return MakeNameUnique(directory, cleaned, newName, options, preview);

@@ -12,6 +12,7 @@ constexpr std::int32_t NEW_NAME_READY = 0;         // the new bare name is in th
 constexpr std::int32_t NEW_NAME_UNCHANGED = 1;     // nothing to do: equal to the old name but for ASCII case
 constexpr std::int32_t NEW_NAME_TOO_LONG = -2;     // directory + candidate would not fit MAX_ARG_LEN
 constexpr std::int32_t NEW_NAME_NO_FREE_SUFFIX = -3;  // every counter value is taken
+constexpr std::int32_t NEW_NAME_DEVICE = -4;  // under /N:F the name, in the buffer, is a Windows device name
 
 // Building a new name has three steps, each its own call, so that a caller can
 // tell an entry with nothing to do from the cleaning alone:
@@ -28,12 +29,15 @@ constexpr std::int32_t NEW_NAME_NO_FREE_SUFFIX = -3;  // every counter value is 
 std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionFlags& options, const char16_t* qList,
                        const char16_t* rList);
 
-// Nothing to do: the cleaned name equals the old name but for the case of ASCII letters.
-bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned);
+// Nothing to do: the cleaned name equals the old name but for the case of
+// ASCII letters; under /W it is not a Windows device name either.
+bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned, const OptionFlags& options);
 
 // The name for an entry whose cleaned name differs from its old one: the
 // cleaned name when it is free or when /N:F wants no suffix, else
-// the first free one with a counter suffix. directory ends in a path
+// the first free one with a counter suffix. A Windows device name is never
+// free; under /N:F it is handed back as NEW_NAME_DEVICE. Under /W every
+// candidate is first shortened to one name's limit on the disk. directory ends in a path
 // separator; newName is a buffer of MAX_ARG_LEN characters, written only when
 // the result is NEW_NAME_READY. preview, when given (a /N run), says which
 // names earlier entries of the same directory would have taken or freed.

@@ -62,6 +62,7 @@ constexpr SubOptionSet NEGATION_SUB_OPTIONS = {NEGATION_LETTERS, 6, u" Unknown s
 constexpr OptionRow OPTION_TABLE[] = {
     {u"/?", MATCH_WHOLE, ACTION_HELP, 0, nullptr},
     {u"/??", MATCH_WHOLE, ACTION_HELP_VERSION, 0, nullptr},
+    {u"/8", MATCH_WHOLE, ACTION_SET_BITS, OPT_UTF8, nullptr},
     {u"/A", MATCH_WHOLE, ACTION_SET_BITS, OPT_AMPERSANDS, nullptr},
     {u"/B", MATCH_WHOLE, ACTION_SET_BITS, OPT_BLANKS, nullptr},
     {u"/C", MATCH_WHOLE, ACTION_SET_BITS, OPT_PARENTHESES, nullptr},
@@ -78,6 +79,7 @@ constexpr OptionRow OPTION_TABLE[] = {
     {u"/R", MATCH_PREFIX, ACTION_R_LIST, 0, nullptr},
     {u"/S", MATCH_WHOLE, ACTION_SET_BITS, OPT_RECURSE, nullptr},
     {u"/U", MATCH_WHOLE, ACTION_SET_BITS, OPT_HIGH_UNICODE, nullptr},
+    {u"/W", MATCH_WHOLE, ACTION_SET_BITS, OPT_WINDOWS_NAMES, nullptr},
 };
 
 // The version line of /??: name, major, minor, build, always 0, platform tag.

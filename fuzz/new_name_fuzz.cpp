@@ -2,8 +2,9 @@
 // length up to the limit, very long old names, and a probe that says which
 // candidates are taken. Checked: the result is one of the known codes, the
 // buffer is written only for a new name, and a new name is never empty, fits
-// with its directory into MAX_ARG_LEN, and holds nothing the options promise
-// to remove.
+// with its directory into MAX_ARG_LEN, holds nothing the options promise
+// to remove, is never a Windows device name and, under /W, fits one name's
+// limit on the disk.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,8 +13,10 @@
 #include "cleaner/char_classes.h"
 #include "cleaner/new_name.h"
 #include "cleaner/translation.h"
+#include "cleaner/windows_names.h"
 #include "fuzz/existence_probe_fake.h"
 #include "fuzz/fuzz_input.h"
+#include "platform/name_limit.h"
 #include "plugin/host_services.h"
 
 namespace {
@@ -70,6 +73,12 @@ void CheckNewName(const std::u16string& directory, const std::u16string& oldName
   Require(CompareIgnoringAsciiCase(oldName.c_str(), newName.c_str()) != 0,
           "a new name differs from the old one by more than ASCII case");
   Require(EndsTrimmed(newName), "a new name ends in no space, full stop or no-break space");
+  Require(!IsDeviceName(newName.c_str(), newName.size()), "a new name is never a Windows device name");
+  if ((options & OPT_WINDOWS_NAMES) != 0) {
+    const char16_t* const pieces[] = {newName.c_str()};
+    const std::size_t lengths[] = {newName.size()};
+    Require(NameFitsOnDisk(pieces, lengths, 1), "under /W a new name fits one name's limit");
+  }
   bool previousWhitespace = false;
   for (const char16_t ch : newName) {
     // What translation would still change is what a file name may not hold
@@ -136,6 +145,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    rList.empty() ? nullptr : rCopy.data());
 
   Require(std::u16string(oldCopy.data()) == oldName, "the old name is never changed");
+  if (result == NEW_NAME_DEVICE) {
+    Require((options & OPT_NO_SUFFIX) != 0, "only /N:F hands back a device name");
+    Require(IsDeviceName(newName.data(), std::u16string(newName.data()).size()), "and then it is one");
+    return 0;
+  }
   if (result != NEW_NAME_READY) {
     Require(result == NEW_NAME_UNCHANGED || result == NEW_NAME_TOO_LONG || result == NEW_NAME_NO_FREE_SUFFIX,
             "known result codes only");

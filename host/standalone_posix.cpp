@@ -18,10 +18,14 @@ constexpr char16_t POSIX_USAGE_NOTE[] =
     u"\n"
     u"On this system options begin with '-' instead of '/', one option per argument:\n"
     u"  purifile [-a] [-b] [-c] [-d] [-e] [-f] [-h] [-k[:bp]] [-n[:defjps]] [-p]\n"
-    u"           [-q:list -r:list] [-s] [-u] [--] filespec...\n"
+    u"           [-q:list -r:list] [-s] [-u] [-w] [-8] [--] filespec...\n"
     u"  purifile --help | --version\n"
     u"-b is /B, -n:s is /N:S, -k:bp is /K:BP; -h decodes HTML entities (/H) and\n"
-    u"-f replaces quotes (/F). \"--\" ends the options. An argument that begins\n"
+    u"-f replaces quotes (/F). -w, --windows (/W) makes names valid on Windows:\n"
+    u"no device names such as CON or nul.txt, no name longer than 255 bytes.\n"
+    u"-8, --utf8 (/8) reads names as UTF-8 text: %C3%A9 is one e-acute, bytes\n"
+    u"that are not UTF-8 are Windows-1252, names are composed (NFC).\n"
+    u"\"--\" ends the options. An argument that begins\n"
     u"with '/' is a path, never an option.\n"
     u"Quote wildcards ('*.txt') so that purifile, not the shell, expands them:\n"
     u"with -s the pattern must reach every subdirectory.\n"
@@ -232,6 +236,10 @@ std::int32_t TranslatePosixArguments(int argc, char** argv, std::int32_t depth, 
       command->closingNote = POSIX_USAGE_NOTE;
     } else if (TextIs(text, u"--version")) {
       result = AppendQuoted(builder, u"/??", 3);
+    } else if (TextIs(text, u"--windows")) {
+      result = AppendQuoted(builder, u"/W", 2);
+    } else if (TextIs(text, u"--utf8")) {
+      result = AppendQuoted(builder, u"/8", 2);
     } else if (text[1] == u'-') {
       ErrorPrefix();
       Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Unknown option \"%s\"\r\n", text);

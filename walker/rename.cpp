@@ -57,6 +57,20 @@ std::int32_t ReportRenameFailure(const char16_t* name, DWORD code, const OptionF
   return 2;
 }
 
+// Reports an entry whose only new name is a Windows device name, under /N:F
+// where no suffix may make it a file's name, and counts it as failed.
+std::int32_t ReportDeviceName(const char16_t* name, const char16_t* newName, const OptionFlags* options,
+                              RenameTally* tally) {
+  if ((*options & OPT_NO_ERRORS) == 0) {
+    ErrorPrefix();
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Error renaming \"%s\":\r\n", name);
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE),
+            u"    The new name \"%s\" is a Windows device name, and no suffix may be added\r\n\r\n", newName);
+  }
+  ++tally->failed;
+  return 2;
+}
+
 }  // namespace
 
 std::int32_t ReadPromptAnswer() {
@@ -133,6 +147,9 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
   }
   if (built == NEW_NAME_NO_FREE_SUFFIX) {
     return ReportRenameFailure(name, ERROR_ALREADY_EXISTS, options, tally);
+  }
+  if (built == NEW_NAME_DEVICE) {
+    return ReportDeviceName(name, newName, options, tally);
   }
   char16_t oldPath[MAX_ARG_LEN];
   char16_t newPath[MAX_ARG_LEN];

@@ -242,7 +242,7 @@ bool IsEntered(const WIN32_FIND_DATAW& found, OptionFlags options) {
 // Whether the match has nothing to do: then it is not stored but counted.
 bool NeedsNothing(WalkState* state, const char16_t* name) {
   return CleanName(name, state->cleaned, *state->options, state->qList, state->rList) >= 0 &&
-         NeedsNoChange(name, state->cleaned);
+         NeedsNoChange(name, state->cleaned, *state->options);
 }
 
 // Reads every entry that matches. One with something to do goes into

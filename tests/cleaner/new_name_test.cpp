@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "cleaner/preview_names.h"
+#include "cleaner/windows_names.h"
 #include "plugin/host_services.h"
 #include "tests/support/temp_dir.h"
 
@@ -34,7 +35,7 @@ void Check(const Case& c) {
       BuildNewName(directory.engine_path().c_str(), c.oldName, newName.data(), c.options, c.qList, c.rList);
   const std::string label = testing::PrintToString(std::u16string(c.oldName));
   EXPECT_EQ(result, c.result) << label;
-  if (c.result == NEW_NAME_READY) {
+  if (c.result == NEW_NAME_READY || c.result == NEW_NAME_DEVICE) {
     EXPECT_EQ(std::u16string(newName.data()), c.newName) << label;
   } else {
     EXPECT_EQ(newName[0], u'#') << label << ": the buffer must not be written";
@@ -47,8 +48,9 @@ void Check(const Case& c) {
   const std::int32_t length = CleanName(c.oldName, cleaned.data(), c.options, c.qList, c.rList);
   ASSERT_GE(length, 0) << label;
   EXPECT_EQ(std::u16string(cleaned.data()).size(), static_cast<std::size_t>(length)) << label;
-  EXPECT_EQ(NeedsNoChange(c.oldName, cleaned.data()), c.result == NEW_NAME_UNCHANGED) << label;
-  if (c.result == NEW_NAME_READY && c.existing.empty()) {
+  EXPECT_EQ(NeedsNoChange(c.oldName, cleaned.data(), c.options), c.result == NEW_NAME_UNCHANGED) << label;
+  if (c.result == NEW_NAME_READY && c.existing.empty() && !IsDeviceName(cleaned.data(), length) &&
+      (c.options & OPT_WINDOWS_NAMES) == 0) {
     EXPECT_EQ(std::u16string(cleaned.data()), c.newName) << label;
   }
 }
@@ -174,6 +176,84 @@ TEST(CleanName, PlainNamesCleanAsAfterAnyOtherCharacter) {
             << testing::PrintToString(label) << " options 0x" << std::hex << options;
       }
     }
+  }
+}
+
+// A name Windows takes for a device is never derived: it counts as taken.
+// Under /W an existing device name is renamed too.
+TEST(BuildNewName, DeviceNamesCountAsTaken) {
+  constexpr std::int32_t DEVICE = NEW_NAME_DEVICE;
+  const Case cases[] = {
+      {u"CON%20", 0, {}, READY, u"CON-001"},
+      {u"aux%2Etxt", 0, {}, READY, u"aux-001.txt"},
+      {u"nul.", 0, {}, READY, u"nul-001"},
+      {u"Com1%2Elog", 0, {}, READY, u"Com1-001.log"},
+      {u"lpt%B9", 0, {}, READY, u"lpt\u00B9-001"},
+      {u"CONOUT$%20", 0, {}, READY, u"CONOUT$-001"},
+      {u"aux .txt%20", 0, {}, READY, u"aux -001.txt"},
+      {u"Con.tar.gz%20", 0, {}, READY, u"Con-001.tar.gz"},  // split where the device name ends
+      {u"CON%20", 0, {u"CON-001"}, READY, u"CON-002"},
+      {u"prn-7%20", 0, {}, READY, u"prn-7"},  // not a device: the suffix is part of the name
+      {u"CONSOLE%2Etxt", 0, {}, READY, u"CONSOLE.txt"},
+      {u"COM10%20", 0, {}, READY, u"COM10"},
+      {u"xCON%20", 0, {}, READY, u"xCON"},
+      {u"CON%20", OPT_NO_SUFFIX, {}, DEVICE, u"CON"},
+      {u"con", 0, {}, SAME, nullptr},  // an existing device name needs nothing without /W
+      {u"con.txt", OPT_WINDOWS_NAMES, {}, READY, u"con-001.txt"},
+      {u"NUL", OPT_WINDOWS_NAMES, {}, READY, u"NUL-001"},
+      {u"nul", OPT_WINDOWS_NAMES | OPT_NO_SUFFIX, {}, DEVICE, u"nul"},
+      {u"console", OPT_WINDOWS_NAMES, {}, SAME, nullptr},
+  };
+  for (const Case& c : cases) Check(c);
+}
+
+std::u16string Repeat(const char16_t* text, std::size_t count) {
+  std::u16string repeated;
+  for (std::size_t i = 0; i < count; ++i) repeated += text;
+  return repeated;
+}
+
+// Under /W every new name is fitted into one name's limit by shortening its
+// stem; in ASCII the limits of both systems (255 UTF-16 units, 255 bytes) agree.
+TEST(BuildNewName, WindowsNamesFitTheNameLimit) {
+  const std::u16string longStem = u"x%20" + Repeat(u"a", 260) + u".txt";  // cleans to 266 characters
+  const std::u16string fitted = u"x " + Repeat(u"a", 249) + u".txt";     // 255
+  const std::u16string endsInBlank = Repeat(u"a", 254) + u" b%20";       // cleans to 256, no extension
+  const std::u16string longExtension = u"%2E" + Repeat(u"e", 300);
+  const std::u16string unchanged = u"x " + Repeat(u"a", 260) + u".txt";
+  const std::u16string suffixed = u"x " + Repeat(u"a", 245) + u"-001.txt";  // 255
+  const std::u16string blankDropped = Repeat(u"a", 254);
+  const std::u16string extensionCut = u"." + Repeat(u"e", 254);
+  const Case cases[] = {
+      {longStem.c_str(), OPT_WINDOWS_NAMES, {}, READY, fitted.c_str()},
+      {longStem.c_str(), 0, {}, READY, unchanged.c_str()},  // without /W the rename itself fails
+      {longStem.c_str(), OPT_WINDOWS_NAMES, {fitted}, READY, suffixed.c_str()},
+      {endsInBlank.c_str(), OPT_WINDOWS_NAMES, {}, READY, blankDropped.c_str()},  // no trailing blank
+      {longExtension.c_str(), OPT_WINDOWS_NAMES, {}, READY, extensionCut.c_str()},
+      {u"short%20name.txt", OPT_WINDOWS_NAMES, {}, READY, u"short name.txt"},
+  };
+  for (const Case& c : cases) Check(c);
+}
+
+TEST(IsDeviceName, ComparesTheNameBeforeItsFirstFullStop) {
+  struct Row {
+    const char16_t* name;
+    bool device;
+  };
+  const Row rows[] = {
+      {u"CON", true},       {u"con", true},         {u"cOn.txt", true},     {u"PRN", true},
+      {u"AUX", true},       {u"NUL", true},         {u"aux .txt", true},    {u"aux  ", true},
+      {u"Con.tar.gz", true}, {u"COM0", true},       {u"com9.log", true},    {u"LPT5", true},
+      {u"COM\u00B9", true}, {u"lpt\u00B2.x", true}, {u"LPT\u00B3", true}, {u"CONIN$", true},
+      {u"conout$.txt", true}, {u"CONSOLE.txt", false}, {u"COM10", false},  {u"xCON", false},
+      {u"CO", false},       {u"COM", false},        {u"COMA", false},       {u"COM\u2074", false},
+      {u" CON", false},     {u"CON_", false},       {u"CONIN", false},      {u"", false},
+      {u"\u0421ON", false},  // a Cyrillic letter that looks like C
+      {u".CON", false},
+  };
+  for (const Row& row : rows) {
+    const std::u16string name(row.name);
+    EXPECT_EQ(IsDeviceName(name.c_str(), name.size()), row.device) << testing::PrintToString(name);
   }
 }
 

@@ -67,6 +67,12 @@ INSTANTIATE_TEST_SUITE_P(
                    OPT_AMPERSANDS | OPT_BLANKS | OPT_PARENTHESES | OPT_DIRECTORIES | OPT_EQUALS_HEX | OPT_QUOTES |
                        OPT_ENTITIES | OPT_PROMPT | OPT_RECURSE | OPT_HIGH_UNICODE,
                    nullptr, nullptr, true, ""},
+        OptionCase{"Utf8AndWindowsNames", u"/8 /w x", 0, OPT_UTF8 | OPT_WINDOWS_NAMES, nullptr, nullptr, true, ""},
+        OptionCase{"WindowsNamesUpperCase", u"x /W", 0, OPT_WINDOWS_NAMES, nullptr, nullptr, true, ""},
+        OptionCase{"Utf8WithExtraLetters", u"/8W x", 1, 0, nullptr, nullptr, false, "Unknown option \"/8W\""},
+        OptionCase{"WindowsNamesWithSeparator", u"/W:8 x", 1, 0, nullptr, nullptr, false,
+                   "Unknown option \"/W:8\""},
+        OptionCase{"OtherDigitIsUnknown", u"/9 x", 1, 0, nullptr, nullptr, false, "Unknown option \"/9\""},
         OptionCase{"RunTogether", u"/s/b x", 0, OPT_RECURSE | OPT_BLANKS, nullptr, nullptr, true, ""},
         OptionCase{"OptionsOnly", u"/s /b", 0, OPT_RECURSE | OPT_BLANKS, nullptr, nullptr, false, ""},
         OptionCase{"OptionAfterSpecification", u"*.txt /s", 0, OPT_RECURSE, nullptr, nullptr, true, ""},

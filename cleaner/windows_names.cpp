@@ -1,0 +1,110 @@
+#include "cleaner/windows_names.h"
+
+#include "cleaner/char_classes.h"
+#include "platform/name_limit.h"
+
+namespace {
+
+// The device names Windows reserves in every directory. Reviewed data: the
+// names of the system's own device namespace that a plain path reaches, with
+// the superscript digits U+00B9, U+00B2 and U+00B3 that it reads as 1, 2, 3
+// after COM and LPT.
+constexpr const char16_t* DEVICE_NAMES[] = {
+    u"CON", u"PRN", u"AUX", u"NUL", u"CONIN$", u"CONOUT$",
+};
+constexpr const char16_t* NUMBERED_DEVICE_NAMES[] = {u"COM", u"LPT"};
+
+bool IsDeviceDigit(char16_t ch) {
+  return (ch >= u'0' && ch <= u'9') || ch == 0x00B9 || ch == 0x00B2 || ch == 0x00B3;
+}
+
+// Whether the first length characters of text are word, ignoring ASCII case.
+bool EqualsIgnoringAsciiCase(const char16_t* text, std::size_t length, const char16_t* word) {
+  std::size_t i = 0;
+  for (; i < length && word[i] != 0; ++i) {
+    if (ToUpperAscii(text[i]) != word[i]) {
+      return false;
+    }
+  }
+  return i == length && word[i] == 0;
+}
+
+bool IsCharacterStart(const char16_t* text, std::size_t at) {
+  return at == 0 || !(text[at] >= 0xDC00 && text[at] <= 0xDFFF && text[at - 1] >= 0xD800 && text[at - 1] <= 0xDBFF);
+}
+
+bool Fits(const char16_t* stem, std::size_t stemLength, const char16_t* suffix, std::size_t suffixLength,
+          const char16_t* extension, std::size_t extensionLength) {
+  const char16_t* const pieces[] = {stem, suffix, extension};
+  const std::size_t lengths[] = {stemLength, suffixLength, extensionLength};
+  return NameFitsOnDisk(pieces, lengths, 3);
+}
+
+// Takes whole characters off the end of text until fits(length) holds or
+// nothing is left. Returns the length kept.
+template <typename FitsLength>
+std::size_t CutToFit(const char16_t* text, std::size_t length, FitsLength fits) {
+  while (length > 0 && !fits(length)) {
+    do {
+      --length;
+    } while (length > 0 && !IsCharacterStart(text, length));
+  }
+  return length;
+}
+
+std::size_t TrimBlanksAndStops(const char16_t* text, std::size_t length) {
+  while (length > 0 && (text[length - 1] == u' ' || text[length - 1] == u'.')) {
+    --length;
+  }
+  return length;
+}
+
+}  // namespace
+
+bool IsDeviceName(const char16_t* name, std::size_t length) {
+  std::size_t base = 0;
+  while (base < length && name[base] != u'.') {
+    ++base;
+  }
+  while (base > 0 && name[base - 1] == u' ') {
+    --base;
+  }
+  for (const char16_t* device : DEVICE_NAMES) {
+    if (EqualsIgnoringAsciiCase(name, base, device)) {
+      return true;
+    }
+  }
+  for (const char16_t* device : NUMBERED_DEVICE_NAMES) {
+    if (base == 4 && IsDeviceDigit(name[3]) && EqualsIgnoringAsciiCase(name, 3, device)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::int32_t FitNameToLimit(const char16_t* stem, std::size_t* stemLength, const char16_t* suffix,
+                           std::size_t suffixLength, const char16_t* extension, std::size_t* extensionLength) {
+  if (!Fits(stem, 0, suffix, suffixLength, extension, *extensionLength)) {
+    // No stem leaves room for this extension: it is shortened instead, and
+    // the stem goes.
+    *stemLength = 0;
+    *extensionLength = CutToFit(extension, *extensionLength, [&](std::size_t length) {
+      return Fits(stem, 0, suffix, suffixLength, extension, length);
+    });
+  } else {
+    *stemLength = CutToFit(stem, *stemLength, [&](std::size_t length) {
+      return Fits(stem, length, suffix, suffixLength, extension, *extensionLength);
+    });
+  }
+  if (suffixLength == 0) {
+    // The cut piece may now end the name: Windows would drop a trailing blank
+    // or full stop there.
+    if (*extensionLength == 0) {
+      *stemLength = TrimBlanksAndStops(stem, *stemLength);
+    } else {
+      *extensionLength = TrimBlanksAndStops(extension, *extensionLength);
+    }
+  }
+  const bool fits = Fits(stem, *stemLength, suffix, suffixLength, extension, *extensionLength);
+  return fits && *stemLength + suffixLength + *extensionLength > 0 ? 0 : -1;
+}

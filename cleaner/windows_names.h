@@ -1,0 +1,24 @@
+// What Windows refuses in a name beyond its forbidden characters: the names it
+// takes for devices, and names longer than one name's limit on the disk.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Whether Windows takes the name for a device (CON, PRN, AUX, NUL, COM0-COM9,
+// LPT0-LPT9, COM and LPT followed by a superscript 1, 2 or 3, CONIN$, CONOUT$),
+// in any ASCII letter case, alone or before an extension: the part compared is
+// the name up to its first full stop, trailing blanks removed. So "aux .txt"
+// and "Con.tar.gz" are device names; "CONSOLE.txt", "COM10" and "xCON" are not.
+bool IsDeviceName(const char16_t* name, std::size_t length);
+
+// Shortens a name of three pieces (stem, counter suffix, extension) until it
+// fits one name's limit on this system's file systems (NameFitsOnDisk), by
+// taking whole characters (a surrogate pair together) off the end of the
+// stem, so that the extension and the suffix stay. Only when no stem leaves
+// room for the extension is the extension shortened instead, and the stem
+// dropped. A shortened piece that ends the name loses trailing blanks and
+// full stops, which Windows would drop itself. Updates the two lengths and
+// returns 0, or -1 when nothing fits (the suffix alone is too long).
+std::int32_t FitNameToLimit(const char16_t* stem, std::size_t* stemLength, const char16_t* suffix,
+                            std::size_t suffixLength, const char16_t* extension, std::size_t* extensionLength);

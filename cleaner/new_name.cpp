@@ -174,9 +174,8 @@ std::uint32_t TakeCounterSuffix(const char16_t* stem, std::size_t* stemLength) {
 
 }  // namespace
 
-std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, char16_t* newName,
-                          const OptionFlags& options, const char16_t* qList, const char16_t* rList,
-                          const PreviewNames* preview) {
+std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionFlags& options, const char16_t* qList,
+                       const char16_t* rList) {
   const OptionFlags flags = options;
   const std::size_t oldLength = BoundedLength(oldName);
   if (oldLength > NAME_CAPACITY) {
@@ -204,7 +203,6 @@ std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, ch
     ReplaceSurrogates(work);  // on failure the work copy is as it was
   }
 
-  char16_t cleaned[MAX_ARG_LEN];
   std::size_t length = CleanCharacters(source, cleaned, flags, qList, rList);
   if (CondenseRuns(cleaned, flags) > 0) {
     length = BoundedLength(cleaned);
@@ -218,10 +216,16 @@ std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, ch
     length = BoundedLength(defaultName);
     CopyText(cleaned, defaultName, length);
   }
-  if (CompareIgnoringAsciiCase(oldName, cleaned) == 0) {
-    return NEW_NAME_UNCHANGED;
-  }
+  return static_cast<std::int32_t>(length);
+}
 
+bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned) {
+  return CompareIgnoringAsciiCase(oldName, cleaned) == 0;
+}
+
+std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, char16_t* newName,
+                            const OptionFlags& options, const PreviewNames* preview) {
+  const std::size_t length = BoundedLength(cleaned);
   // Every name handed back must also fit, with the directory, into a path
   // buffer: the rename step forms that path. A name that cannot is refused
   // rather than cut, since a cut name could be taken or mean something else.
@@ -229,7 +233,7 @@ std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, ch
   if (directoryLength + length > NAME_CAPACITY) {
     return NEW_NAME_TOO_LONG;
   }
-  if ((flags & OPT_NO_SUFFIX) != 0) {
+  if ((options & OPT_NO_SUFFIX) != 0) {
     CopyText(newName, cleaned, length);
     return NEW_NAME_READY;
   }
@@ -271,4 +275,18 @@ std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, ch
       return NEW_NAME_READY;
     }
   }
+}
+
+std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, char16_t* newName,
+                          const OptionFlags& options, const char16_t* qList, const char16_t* rList,
+                          const PreviewNames* preview) {
+  char16_t cleaned[MAX_ARG_LEN];
+  const std::int32_t length = CleanName(oldName, cleaned, options, qList, rList);
+  if (length < 0) {
+    return length;
+  }
+  if (NeedsNoChange(oldName, cleaned)) {
+    return NEW_NAME_UNCHANGED;
+  }
+  return MakeNameUnique(directory, cleaned, newName, options, preview);
 }

@@ -39,6 +39,18 @@ void Check(const Case& c) {
   } else {
     EXPECT_EQ(newName[0], u'#') << label << ": the buffer must not be written";
   }
+
+  // The walk decides "nothing to do" from the cleaning alone, without a probe:
+  // it must agree with the builder, and a name free in an empty directory is
+  // the cleaned name itself.
+  std::vector<char16_t> cleaned(MAX_ARG_LEN, u'#');
+  const std::int32_t length = CleanName(c.oldName, cleaned.data(), c.options, c.qList, c.rList);
+  ASSERT_GE(length, 0) << label;
+  EXPECT_EQ(std::u16string(cleaned.data()).size(), static_cast<std::size_t>(length)) << label;
+  EXPECT_EQ(NeedsNoChange(c.oldName, cleaned.data()), c.result == NEW_NAME_UNCHANGED) << label;
+  if (c.result == NEW_NAME_READY && c.existing.empty()) {
+    EXPECT_EQ(std::u16string(cleaned.data()), c.newName) << label;
+  }
 }
 
 constexpr std::int32_t READY = NEW_NAME_READY;
@@ -166,6 +178,7 @@ TEST(BuildNewName, NamesThatCannotFitAPathAreRefused) {
   std::vector<char16_t> endless(MAX_ARG_LEN + 1, u'%');
   endless[MAX_ARG_LEN] = 0;
   EXPECT_EQ(BuildNewName(fits.c_str(), endless.data(), newName.data(), none, nullptr, nullptr), NEW_NAME_TOO_LONG);
+  EXPECT_EQ(CleanName(endless.data(), newName.data(), none, nullptr, nullptr), NEW_NAME_TOO_LONG);
 }
 
 TEST(BuildNewName, PreviewNamesComeBeforeTheFileSystem) {

@@ -2,59 +2,112 @@
 // '[...]' one character of a set: single characters and ranges such as a-z,
 // the whole set negated by a leading '!' or '^', and a ']' right after the
 // opening bracket (or its negation) taken as a member. A '[' without a closing
-// bracket is an ordinary character. A pattern that ends in ".*" also matches a
-// name with no more characters where its '.' stands, so "*.*" means every
-// name, dotted or not, as it always has in this shell.
+// bracket is an ordinary character. A character is a code point: a surrogate
+// pair counts as one, so "?" matches an emoji, and ranges compare code points.
+// What else holds depends on the rules (host/wildcards.h): letter case,
+// backslash escapes, and "*.*" for names without a dot.
 //
-// ASCII letters match without regard to case; every other code unit must be
-// equal. A name found by another shell may hold brackets of its own
-// ("report[1].txt"): when the pattern does not match with its brackets read as
-// sets, it is tried once more with them read as plain characters, so such a
-// name, passed as it stands, still matches itself.
+// A name found by another program may hold brackets (or, on POSIX,
+// backslashes) of its own ("report[1].txt"): when the pattern does not match
+// with those read as wildcards, it is tried once more with them read as plain
+// characters, so such a name, passed as it stands, still matches itself.
+//
+// The matcher works on the UTF-16 names the walk already holds, rather than
+// handing UTF-8 to fnmatch(3): fnmatch's '?' and ranges follow the locale
+// (one byte in the C locale, collation order in some others), and a name that
+// is not UTF-8 would be matched by different rules than its neighbours.
+#include "host/wildcards.h"
+
+#include <cstddef>
+
 #include "host/ascii_case.h"
 #include "plugin/host_services.h"
+
+const WildcardRules POSIX_WILDCARDS{true, true, false};
+const WildcardRules WINDOWS_WILDCARDS{false, false, true};
 
 namespace {
 
 constexpr int MATCH = 0;
 constexpr int NO_MATCH = 1;
 
-bool SameIgnoringCase(char16_t left, char16_t right) { return UpperAscii(left) == UpperAscii(right); }
+// How one pass reads the pattern.
+struct Reading {
+  const WildcardRules* rules;
+  bool wildcardSyntax;  // brackets open sets and backslashes escape; else both are plain
+};
 
-bool InRangeIgnoringCase(char16_t ch, char16_t low, char16_t high) {
-  const auto inRange = [low, high](char16_t candidate) { return candidate >= low && candidate <= high; };
-  return inRange(ch) || inRange(UpperAscii(ch)) || inRange(LowerAscii(ch));
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// The character at text, and in *units the code units it takes.
+char32_t ReadCharacter(const char16_t* text, std::size_t* units) {
+  if (IsHighSurrogate(text[0]) && IsLowSurrogate(text[1])) {
+    *units = 2;
+    return 0x10000 + ((static_cast<char32_t>(text[0]) - 0xD800) << 10) + (static_cast<char32_t>(text[1]) - 0xDC00);
+  }
+  *units = 1;
+  return text[0];
+}
+
+bool IsEscape(const char16_t* pattern, const Reading& reading) {
+  return reading.wildcardSyntax && reading.rules->backslashEscapes && pattern[0] == u'\\' && pattern[1] != u'\0';
+}
+
+// The character a pattern element stands for at pattern, plain or escaped;
+// *units receives the code units the element takes.
+char32_t ReadPatternCharacter(const char16_t* pattern, const Reading& reading, std::size_t* units) {
+  if (IsEscape(pattern, reading)) {
+    const char32_t ch = ReadCharacter(pattern + 1, units);
+    ++*units;
+    return ch;
+  }
+  return ReadCharacter(pattern, units);
+}
+
+char32_t UpperAscii32(char32_t ch) { return ch < 0x80 ? UpperAscii(static_cast<char16_t>(ch)) : ch; }
+char32_t LowerAscii32(char32_t ch) { return ch < 0x80 ? LowerAscii(static_cast<char16_t>(ch)) : ch; }
+
+bool SameCharacter(char32_t patternChar, char32_t nameChar, const WildcardRules& rules) {
+  return rules.caseSensitive ? patternChar == nameChar : UpperAscii32(patternChar) == UpperAscii32(nameChar);
+}
+
+bool InRange(char32_t ch, char32_t low, char32_t high, const WildcardRules& rules) {
+  const auto inRange = [low, high](char32_t candidate) { return candidate >= low && candidate <= high; };
+  return inRange(ch) || (!rules.caseSensitive && (inRange(UpperAscii32(ch)) || inRange(LowerAscii32(ch))));
+}
+
+// The first member of the set opening at pattern[0], past its negation.
+const char16_t* SetMembers(const char16_t* pattern) {
+  const char16_t* cursor = pattern + 1;
+  return *cursor == u'!' || *cursor == u'^' ? cursor + 1 : cursor;
 }
 
 // The bracket that closes the set opening at pattern[0], or null when none does.
-const char16_t* SetEnd(const char16_t* pattern) {
-  const char16_t* cursor = pattern + 1;
-  if (*cursor == u'!' || *cursor == u'^') {
-    ++cursor;
-  }
+const char16_t* SetEnd(const char16_t* pattern, const Reading& reading) {
+  const char16_t* cursor = SetMembers(pattern);
   if (*cursor == u']') {
     ++cursor;
   }
   while (*cursor != u'\0' && *cursor != u']') {
-    ++cursor;
+    cursor += IsEscape(cursor, reading) ? 2 : 1;
   }
   return *cursor == u']' ? cursor : nullptr;
 }
 
-bool InSet(const char16_t* pattern, const char16_t* end, char16_t ch) {
-  const char16_t* cursor = pattern + 1;
-  const bool negated = *cursor == u'!' || *cursor == u'^';
-  if (negated) {
-    ++cursor;
-  }
+bool InSet(const char16_t* pattern, const char16_t* end, char32_t ch, const Reading& reading) {
+  const bool negated = SetMembers(pattern) != pattern + 1;
   bool member = false;
-  while (cursor < end) {
-    if (cursor + 2 < end && cursor[1] == u'-') {
-      member = member || InRangeIgnoringCase(ch, cursor[0], cursor[2]);
-      cursor += 3;
+  for (const char16_t* cursor = SetMembers(pattern); cursor < end;) {
+    std::size_t units = 0;
+    const char32_t first = ReadPatternCharacter(cursor, reading, &units);
+    cursor += units;
+    if (cursor[0] == u'-' && cursor + 1 < end) {
+      const char32_t last = ReadPatternCharacter(cursor + 1, reading, &units);
+      cursor += 1 + units;
+      member = member || InRange(ch, first, last, *reading.rules);
     } else {
-      member = member || SameIgnoringCase(ch, *cursor);
-      ++cursor;
+      member = member || SameCharacter(first, ch, *reading.rules);
     }
   }
   return member != negated;
@@ -62,15 +115,21 @@ bool InSet(const char16_t* pattern, const char16_t* end, char16_t ch) {
 
 // Whether the pattern element at pattern (not a '*') matches ch; next receives
 // the position after the element.
-bool ElementMatches(const char16_t* pattern, char16_t ch, bool bracketSets, const char16_t** next) {
-  if (*pattern == u'[' && bracketSets) {
-    if (const char16_t* end = SetEnd(pattern)) {
+bool ElementMatches(const char16_t* pattern, char32_t ch, const Reading& reading, const char16_t** next) {
+  if (*pattern == u'[' && reading.wildcardSyntax) {
+    if (const char16_t* end = SetEnd(pattern, reading)) {
       *next = end + 1;
-      return InSet(pattern, end, ch);
+      return InSet(pattern, end, ch, reading);
     }
   }
-  *next = pattern + 1;
-  return *pattern == u'?' || SameIgnoringCase(*pattern, ch);
+  if (*pattern == u'?') {
+    *next = pattern + 1;
+    return true;
+  }
+  std::size_t units = 0;
+  const char32_t patternChar = ReadPatternCharacter(pattern, reading, &units);
+  *next = pattern + units;
+  return SameCharacter(patternChar, ch, *reading.rules);
 }
 
 bool OnlyStars(const char16_t* pattern) {
@@ -83,7 +142,7 @@ bool OnlyStars(const char16_t* pattern) {
 // Matches from left to right, remembering the last '*' seen: on a mismatch the
 // star takes one more character and matching resumes after it. This is linear
 // in practice and never recurses.
-bool Matches(const char16_t* pattern, const char16_t* name, bool bracketSets) {
+bool Matches(const char16_t* pattern, const char16_t* name, const Reading& reading) {
   const char16_t* afterStar = nullptr;
   const char16_t* starName = nullptr;
   while (*name != u'\0') {
@@ -95,23 +154,29 @@ bool Matches(const char16_t* pattern, const char16_t* name, bool bracketSets) {
       starName = name;
       continue;
     }
+    std::size_t units = 0;
+    const char32_t ch = ReadCharacter(name, &units);
     const char16_t* next = nullptr;
-    if (*pattern != u'\0' && ElementMatches(pattern, *name, bracketSets, &next)) {
+    if (*pattern != u'\0' && ElementMatches(pattern, ch, reading, &next)) {
       pattern = next;
-      ++name;
+      name += units;
     } else if (afterStar != nullptr) {
+      ReadCharacter(starName, &units);
+      starName += units;
       pattern = afterStar;
-      name = ++starName;
+      name = starName;
     } else {
       return false;
     }
   }
-  return OnlyStars(pattern) || (pattern[0] == u'.' && OnlyStars(pattern + 1) && pattern[1] == u'*');
+  return OnlyStars(pattern) ||
+         (reading.rules->dotStarMatchesUndotted && pattern[0] == u'.' && pattern[1] == u'*' && OnlyStars(pattern + 1));
 }
 
-bool HasBracket(const char16_t* pattern) {
+// Whether the pattern reads differently when brackets and backslashes are plain.
+bool HasPlainReading(const char16_t* pattern, const WildcardRules& rules) {
   for (; *pattern != u'\0'; ++pattern) {
-    if (*pattern == u'[') {
+    if (*pattern == u'[' || (rules.backslashEscapes && *pattern == u'\\')) {
       return true;
     }
   }
@@ -120,6 +185,11 @@ bool HasBracket(const char16_t* pattern) {
 
 }  // namespace
 
+bool MatchesWildcard(const char16_t* pattern, const char16_t* name, const WildcardRules& rules) {
+  return Matches(pattern, name, Reading{&rules, true}) ||
+         (HasPlainReading(pattern, rules) && Matches(pattern, name, Reading{&rules, false}));
+}
+
 extern "C" {
 
 // The two flags are accepted for the host's interface and not needed.
@@ -127,10 +197,7 @@ int WildcardComparison(const char16_t* pattern, const char16_t* name, int, int) 
   if (pattern == nullptr || name == nullptr) {
     return NO_MATCH;
   }
-  if (Matches(pattern, name, true)) {
-    return MATCH;
-  }
-  return HasBracket(pattern) && Matches(pattern, name, false) ? MATCH : NO_MATCH;
+  return MatchesWildcard(pattern, name, hostWildcardRules) ? MATCH : NO_MATCH;
 }
 
 }  // extern "C"

@@ -20,7 +20,8 @@
 //    a second enumeration after the renames finds them under their new names.
 //  - Under /S a directory that is already on the current path, reached again
 //    through a symbolic link or junction, is not entered again: identities
-//    (volume and file index) are compared, not names.
+//    (volume and file index) are compared, not names. Whether links are
+//    entered at all is the system's habit (walker/links.h).
 //
 // A directory that does not exist (any more) is one without matches: "File
 // not found", and the walk's result stays 0. One that exists but cannot be
@@ -38,6 +39,7 @@
 #include "cleaner/preview_names.h"
 #include "command/diagnostics.h"
 #include "plugin/host_services.h"
+#include "walker/links.h"
 #include "walker/path_text.h"
 #include "walker/rename.h"
 
@@ -230,11 +232,12 @@ HANDLE OpenEnumeration(WalkState* state, std::size_t pathLength) {
 }
 
 // Whether /S enters the directory entry in found: not "." or "..", not a
-// link under /N:J, not hidden under /N:D.
+// link unless this system's habit and the options say so (walker/links.h),
+// not hidden under /N:D.
 bool IsEntered(const WIN32_FIND_DATAW& found, OptionFlags options) {
   const DWORD attributes = found.dwFileAttributes;
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-         ((options & OPT_NO_JUNCTIONS) == 0 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) &&
+         ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 || EntersLinks(options)) &&
          ((options & OPT_NO_HIDDEN_DIRS) == 0 || (attributes & FILE_ATTRIBUTE_HIDDEN) == 0) &&
          !IsDotName(FoundName(found));
 }

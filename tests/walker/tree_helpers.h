@@ -41,7 +41,8 @@ inline std::vector<std::string> ListTree(const std::filesystem::path& root) {
   std::vector<std::string> names;
   for (auto it = std::filesystem::recursive_directory_iterator(root); it != std::filesystem::recursive_directory_iterator();
        ++it) {
-    std::string name = Utf8Text(std::filesystem::relative(it->path(), root));
+    // Lexically: relative() would resolve a link to where it points.
+    std::string name = Utf8Text(it->path().lexically_relative(root));
     if (it->is_directory() && !it->is_symlink()) {
       name += '/';
     }

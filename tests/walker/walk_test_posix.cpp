@@ -40,13 +40,13 @@ TEST(WalkOutput, DirectoryWithoutMatchesGetsFileNotFoundUnlessSilenced) {
   MakeTree(dir.path(), {"keep.txt", "sub/", "sub/x%20y.log"});
   const std::string root = dir.path().string() + "/";
 
-  const auto loud = WalkInChild(dir.engine_path(), u"*.LOG", OPT_RECURSE);
+  const auto loud = WalkInChild(dir.engine_path(), u"*.log", OPT_RECURSE);
   EXPECT_EQ(loud.result, 0);
-  EXPECT_EQ(loud.err, "Purifile plugin: File not found:  \"" + root + "*.LOG\"\n\n");
+  EXPECT_EQ(loud.err, "Purifile plugin: File not found:  \"" + root + "*.log\"\n\n");
   EXPECT_EQ(CountOf(loud.out, "Found 1, fixed 1"), 1u);
 
   MakeTree(dir.path(), {"sub/z%20z.log"});
-  const auto quiet = WalkInChild(dir.engine_path(), u"*.LOG", OPT_RECURSE | OPT_NO_ERRORS | OPT_NO_SUMMARY);
+  const auto quiet = WalkInChild(dir.engine_path(), u"*.log", OPT_RECURSE | OPT_NO_ERRORS | OPT_NO_SUMMARY);
   EXPECT_EQ(quiet.result, 0);
   EXPECT_EQ(quiet.err, "");
   EXPECT_EQ(quiet.out, "\"" + root + "sub/z%20z.log\" \u2500\u25BA \"" + root + "sub/z z.log\"\n");
@@ -176,14 +176,14 @@ TEST(WalkDepth, DirectoriesPastTheLongestPathAreReportedAsFailures) {
   EXPECT_EQ(silent.err, "");
 }
 
-// A link back to an ancestor must not make the walk go round for ever; a link
-// elsewhere is followed like any directory.
+// With links followed, a link back to an ancestor must not make the walk go
+// round for ever; a link elsewhere is followed like any directory.
 TEST(WalkLinks, LinkToAnAncestorIsNotEnteredAgain) {
   testing_support::TempDir dir;
   MakeTree(dir.path(), {"a/", "a/f%20x", "a/b/", "a/b/g%20y", "outside/", "outside/h%20z"});
   std::filesystem::create_directory_symlink("..", dir.path() / "a/b/up");  // back to a/
   std::filesystem::create_directory_symlink("../outside", dir.path() / "a/elsewhere");
-  const auto run = WalkInChild(dir.engine_path() + u"a/", u"*", OPT_RECURSE | OPT_NO_SUMMARY);
+  const auto run = WalkInChild(dir.engine_path() + u"a/", u"*", OPT_RECURSE | OPT_FOLLOW_LINKS | OPT_NO_SUMMARY);
   ASSERT_TRUE(run.finished);
   EXPECT_EQ(run.result, 0);
   EXPECT_EQ(run.tally.found, 3u);
@@ -194,7 +194,7 @@ TEST(WalkLinks, LinkToAnAncestorIsNotEnteredAgain) {
 }
 
 // The option word of a walk that follows symbolic links to directories.
-constexpr OptionFlags kFollowingLinks = OPT_RECURSE;
+constexpr OptionFlags kFollowingLinks = OPT_RECURSE | OPT_FOLLOW_LINKS;
 
 struct LinkLoopCase {
   const char* what;
@@ -252,23 +252,59 @@ TEST_P(LinkLoopCases, FollowedLinksHandleEachFileOnceAndNameTheLoop) {
 
 INSTANTIATE_TEST_SUITE_P(WalkLinks, LinkLoopCases, testing::ValuesIn(kLinkLoopCases));
 
-TEST(WalkLinks, LinkToItsOwnDirectoryEndsTooAndNoJunctionsFollowsNoLink) {
+TEST(WalkLinks, LinkToItsOwnDirectoryEndsTooAndNoJunctionsWinsOverFollowing) {
   testing_support::TempDir dir;
   MakeTree(dir.path(), {"f%20x", "outside/", "outside/h%20z"});
   std::filesystem::create_directory_symlink(".", dir.path() / "self");
   std::filesystem::create_directory_symlink("outside", dir.path() / "there");
 
-  const auto skipping = WalkInChild(dir.engine_path(), u"*", OPT_RECURSE | OPT_NO_JUNCTIONS | OPT_NO_SUMMARY);
+  const auto skipping =
+      WalkInChild(dir.engine_path(), u"*", OPT_RECURSE | OPT_FOLLOW_LINKS | OPT_NO_JUNCTIONS | OPT_NO_SUMMARY);
   ASSERT_TRUE(skipping.finished);
   EXPECT_EQ(skipping.err, "");
   EXPECT_EQ(skipping.tally.fixed, 2u) << "f%20x and outside/h%20z, not through the link";
 
   MakeTree(dir.path(), {"outside/k%20l"});
-  const auto following = WalkInChild(dir.engine_path(), u"*", OPT_RECURSE | OPT_NO_SUMMARY | OPT_NO_ERRORS);
+  const auto following =
+      WalkInChild(dir.engine_path(), u"*", OPT_RECURSE | OPT_FOLLOW_LINKS | OPT_NO_SUMMARY | OPT_NO_ERRORS);
   ASSERT_TRUE(following.finished);
   EXPECT_EQ(following.result, 0);
   EXPECT_EQ(following.tally.fixed, 1u) << "k%20l, once: through outside/ or there/, whichever comes first";
   EXPECT_EQ(following.err, "") << "/N:E silences the loop notice";
+}
+
+// As chmod -R and find do, the walk does not enter symbolic links unless asked:
+// nothing outside the tree is renamed, and a directory linked from inside the
+// tree is walked once. The links themselves are still matched (directories
+// under /D) and renamed, without being entered.
+TEST(WalkLinks, LinksAreNotEnteredUnlessFollowed) {
+  struct Case {
+    const char* what;
+    OptionFlags options;
+    std::vector<std::string> after;
+    std::uint32_t found;
+  };
+  const Case cases[] = {
+      {"files", OPT_RECURSE | OPT_NO_SUMMARY | OPT_NO_ERRORS,
+       {"outside/", "outside/precious%20file", "tree/", "tree/away", "tree/l%20ink", "tree/real/", "tree/real/a b"},
+       1},
+      {"directories", OPT_RECURSE | OPT_DIRECTORIES | OPT_NO_SUMMARY | OPT_NO_ERRORS,
+       {"outside/", "outside/precious%20file", "tree/", "tree/away", "tree/l ink", "tree/real/", "tree/real/a%20b"},
+       3},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.what);
+    testing_support::TempDir dir;
+    MakeTree(dir.path(), {"outside/", "outside/precious%20file", "tree/", "tree/real/", "tree/real/a%20b"});
+    std::filesystem::create_directory_symlink("../outside", dir.path() / "tree/away");
+    std::filesystem::create_directory_symlink("real", dir.path() / "tree/l%20ink");
+    const auto run = WalkInChild(dir.engine_path() + u"tree/", u"*", row.options);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.tally.found, row.found);
+    EXPECT_EQ(ListTree(dir.path()), row.after);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+// The host's wildcard matching: one matcher, two sets of rules. WildcardComparison
+// uses the rules of the system it runs on (wildcard_rules_posix.cpp and
+// wildcard_rules_windows.cpp).
+#pragma once
+
+struct WildcardRules {
+  // Letters match their own case only; otherwise the ASCII letters match
+  // either case (every other character must be equal in both rule sets).
+  bool caseSensitive;
+  // A backslash makes the character after it plain, in a set too.
+  bool backslashEscapes;
+  // A pattern that ends in ".*" also matches a name that ends where its '.'
+  // stands, so that "*.*" is every name.
+  bool dotStarMatchesUndotted;
+};
+
+// The POSIX shell's: case-sensitive, backslash escapes, "*.*" wants a dot.
+extern const WildcardRules POSIX_WILDCARDS;
+// The Windows command shell's, whose patterns arrive upper-cased.
+extern const WildcardRules WINDOWS_WILDCARDS;
+// The rules of this system.
+extern const WildcardRules& hostWildcardRules;
+
+// Whether name matches pattern under rules. Both are zero-terminated UTF-16.
+bool MatchesWildcard(const char16_t* pattern, const char16_t* name, const WildcardRules& rules);

@@ -5,6 +5,7 @@
 #include "cleaner/preview_names.h"
 #include "command/diagnostics.h"
 #include "plugin/host_services.h"
+#include "walker/key_read.h"
 #include "walker/path_text.h"
 
 namespace {
@@ -62,10 +63,9 @@ std::int32_t ReportRenameFailure(const char16_t* name, DWORD code, const OptionF
 std::int32_t ReadPromptAnswer() {
   for (;;) {
     int key = 0;
-    try {
-      key = GetKeystroke(KEYSTROKE_FLAGS);
-    } catch (...) {
-      // No key can be read (end of input, no console): stop as for Quit.
+    if (ReadHostKey(KEYSTROKE_FLAGS, &key) != 0) {
+      // No key can be read (end of input, no console, a fault in the host's
+      // key read): stop as for Quit, without echo.
       return RENAME_QUIT;
     }
     switch (key) {

@@ -28,8 +28,9 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
 // structured exception, counts as Quit, without echo.
 std::int32_t ReadPromptAnswer();
 
-// Retries with the "\\?\" long-path prefix: 0 renamed, 1 not applicable or failed,
-// -1 an argument absent or the new path empty.
+// Retries with the "\\?\" long-path prefix on the old path and, when it is a
+// drive path, on the new one: 0 renamed, 1 not applicable or failed, -1 an
+// argument absent or the new path empty.
 std::int32_t RenameByLongPath(const char16_t* oldPath, const char16_t* newPath);
 
 // Retries with the entry's 8.3 short name: 0 renamed, 1 an argument empty or the

@@ -70,14 +70,29 @@ std::int32_t FormPrefixedPath(char16_t* buffer, const char16_t* prefix, const ch
   return AppendText(buffer, &length, prefix) == 0 && AppendText(buffer, &length, path) == 0 ? 0 : -1;
 }
 
+namespace {
+
+// The long-path form of a drive or UNC path in buffer, or nullptr when it does
+// not fit. A UNC path keeps its server and share after "\\?\UNC\", without
+// its own two leading separators.
+const char16_t* LongPathForm(const char16_t* path, char16_t* buffer) {
+  const std::int32_t formed = IsDrivePath(path) ? FormPrefixedPath(buffer, LONG_PATH_PREFIX, path)
+                                                : FormPrefixedPath(buffer, LONG_UNC_PREFIX, path + 2);
+  return formed == 0 ? buffer : nullptr;
+}
+
+}  // namespace
+
 const char16_t* FileSystemPath(const char16_t* path, char16_t* buffer) {
-  const bool drive = IsDrivePath(path);
-  if ((!drive && !IsUncPath(path)) || !HasRewrittenComponent(path)) {
+  if ((!IsDrivePath(path) && !IsUncPath(path)) || !HasRewrittenComponent(path)) {
     return path;
   }
-  // A UNC path keeps its server and share after "\\?\UNC\", without its own
-  // two leading separators.
-  const std::int32_t formed = drive ? FormPrefixedPath(buffer, LONG_PATH_PREFIX, path)
-                                    : FormPrefixedPath(buffer, LONG_UNC_PREFIX, path + 2);
-  return formed == 0 ? buffer : nullptr;
+  return LongPathForm(path, buffer);
+}
+
+const char16_t* SearchedPath(const char16_t* path, char16_t* buffer) {
+  if ((IsDrivePath(path) || IsUncPath(path)) && TextLength(path) > PLAIN_PATH_LIMIT) {
+    return LongPathForm(path, buffer);
+  }
+  return FileSystemPath(path, buffer);
 }

@@ -26,6 +26,16 @@ std::int32_t AppendText(char16_t* buffer, std::size_t* length, const char16_t* t
 // returned as they are.
 const char16_t* FileSystemPath(const char16_t* path, char16_t* buffer);
 
+// The longest path, without its terminator, that a Windows without long-path
+// support takes in the plain form.
+constexpr std::size_t PLAIN_PATH_LIMIT = 259;
+
+// FileSystemPath for the paths the walk searches and opens: the long-path
+// form also when the path is longer than PLAIN_PATH_LIMIT. A rename that fails
+// is retried in the long-path form; a directory that cannot be searched would
+// only be taken for one that is not there.
+const char16_t* SearchedPath(const char16_t* path, char16_t* buffer);
+
 // Forms prefix and path in buffer (MAX_ARG_LEN characters). Returns 0, or -1
 // when they do not fit.
 std::int32_t FormPrefixedPath(char16_t* buffer, const char16_t* prefix, const char16_t* path);

@@ -85,7 +85,7 @@ struct WalkState {
   // after it for the length of one FindFirstFileW call.
   char16_t path[MAX_ARG_LEN];
   // The long-path form of path, or of the search path, where the file system
-  // is handed that (see FileSystemPath).
+  // is handed that (see SearchedPath).
   char16_t fileSystemPath[MAX_ARG_LEN];
   WIN32_FIND_DATAW found;
   NameArena names;
@@ -146,11 +146,12 @@ std::int32_t ReportUnreadable(const WalkState* state, DWORD code) {
 }
 
 // Opens an enumeration of every entry of the directory in state->path: the
-// directory found, also when Win32 path rules would take "dir." for "dir".
+// directory found, also when Win32 path rules would take "dir." for "dir", and
+// also when its path is too long for the plain form.
 HANDLE OpenEnumeration(WalkState* state, std::size_t pathLength) {
   state->path[pathLength] = u'*';
   state->path[pathLength + 1] = u'\0';
-  const char16_t* searchPath = FileSystemPath(state->path, state->fileSystemPath);
+  const char16_t* searchPath = SearchedPath(state->path, state->fileSystemPath);
   HANDLE find = INVALID_HANDLE_VALUE;
   if (searchPath == nullptr) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
@@ -163,7 +164,7 @@ HANDLE OpenEnumeration(WalkState* state, std::size_t pathLength) {
 
 // The identity of the directory in state->path; 0 when it cannot be had.
 int GetDirectoryIdentity(WalkState* state, FileIdentity* identity) {
-  const char16_t* path = FileSystemPath(state->path, state->fileSystemPath);
+  const char16_t* path = SearchedPath(state->path, state->fileSystemPath);
   return path != nullptr && GetFileIdentity(path, identity) != 0 ? 1 : 0;
 }
 

@@ -43,6 +43,19 @@ TEST(FileSystemPath, LongPathFormWhereWin32WouldRewriteAComponent) {
   }
 }
 
+TEST(SearchedPath, LongPathFormAlsoBeyondThePlainLimit) {
+  const std::u16string atLimit = u"C:\\" + std::u16string(PLAIN_PATH_LIMIT - 3, u'd');
+  const std::u16string beyond = atLimit + u"\\*";
+  const std::u16string unc = u"\\\\server\\share\\" + std::u16string(PLAIN_PATH_LIMIT, u'd');
+  const std::u16string posix = u"/" + std::u16string(PLAIN_PATH_LIMIT, u'd');
+  char16_t buffer[MAX_ARG_LEN];
+  EXPECT_EQ(SearchedPath(atLimit.c_str(), buffer), atLimit.c_str());
+  EXPECT_EQ(std::u16string(SearchedPath(beyond.c_str(), buffer)), u"\\\\?\\" + beyond);
+  EXPECT_EQ(std::u16string(SearchedPath(unc.c_str(), buffer)), u"\\\\?\\UNC\\" + unc.substr(2));
+  EXPECT_EQ(SearchedPath(posix.c_str(), buffer), posix.c_str());
+  EXPECT_EQ(std::u16string(SearchedPath(u"C:\\dir.\\*", buffer)), u"\\\\?\\C:\\dir.\\*");
+}
+
 TEST(FileSystemPath, LongPathFormThatDoesNotFitIsRefused) {
   std::u16string path = u"C:\\";
   path.append(MAX_ARG_LEN - 5, u'x');

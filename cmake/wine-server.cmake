@@ -21,8 +21,8 @@ function(purifile_serve_wine_tests)
   get_property(tests DIRECTORY PROPERTY TESTS)
   list(REMOVE_ITEM tests wine_server_start wine_server_stop)
   if(tests)
-    set_tests_properties(${tests} PROPERTIES
-      FIXTURES_REQUIRED wine_server
-      ENVIRONMENT_MODIFICATION "WINEPREFIX=set:${PURIFILE_WINEPREFIX}")
+    # Appended, so that fixtures of a test's own (a tree it needs) stay.
+    set_property(TEST ${tests} APPEND PROPERTY FIXTURES_REQUIRED wine_server)
+    set_property(TEST ${tests} APPEND PROPERTY ENVIRONMENT_MODIFICATION "WINEPREFIX=set:${PURIFILE_WINEPREFIX}")
   endif()
 endfunction()

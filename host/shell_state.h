@@ -19,4 +19,21 @@ std::int32_t SetBatchState(std::int32_t level, const char16_t* batchFile, std::i
 // Non-zero values make %_transient and %_pipe expand to 1. Returns 0.
 std::int32_t SetShellState(std::int32_t transient, std::int32_t pipe);
 
+// How the stand-in TakeCmd.dll's GetKeystroke answers from now on: it reads
+// keys, or fails the way a shell built with another toolchain may fail: a
+// structured exception with the given code (0xE06D7363 is a Microsoft C++
+// throw), a write to memory without access (the access violation a null
+// pointer causes), or a C++ throw of this toolchain.
+// The standalone program has no such call. Returns 0.
+std::int32_t SetKeystrokeFault(std::int32_t fault, std::uint32_t code);
+
+}  // extern "C"
+
+constexpr std::int32_t KEYSTROKE_READS_KEYS = 0;
+constexpr std::int32_t KEYSTROKE_RAISES_CODE = 1;
+constexpr std::int32_t KEYSTROKE_WRITES_WITHOUT_ACCESS = 2;
+constexpr std::int32_t KEYSTROKE_THROWS = 3;
+
+extern "C" {
+
 }  // extern "C"

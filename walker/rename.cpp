@@ -5,6 +5,7 @@
 #include "cleaner/preview_names.h"
 #include "command/diagnostics.h"
 #include "plugin/host_services.h"
+#include "walker/key_read.h"
 #include "walker/path_text.h"
 
 namespace {
@@ -39,14 +40,6 @@ std::int32_t WriteToConsole(const char16_t* text) {
   return WriteToConsole(pieces, 1);
 }
 
-// A Windows drive path, "X:\" and more: the only kind the "\\?\" prefix can be
-// put in front of. The prefix and the test are Windows forms; on systems whose
-// paths start with a separator they never apply.
-bool IsDrivePath(const char16_t* path) {
-  const char16_t drive = static_cast<char16_t>(path[0] | 0x20);
-  return drive >= u'a' && drive <= u'z' && path[1] == u':' && path[2] == u'\\';
-}
-
 // Reports a rename that failed with the first attempt's error code, and counts it.
 std::int32_t ReportRenameFailure(const char16_t* name, DWORD code, const OptionFlags* options,
                                  RenameTally* tally) {
@@ -76,10 +69,9 @@ std::int32_t ReportDeviceName(const char16_t* name, const char16_t* newName, con
 std::int32_t ReadPromptAnswer() {
   for (;;) {
     int key = 0;
-    try {
-      key = GetKeystroke(KEYSTROKE_FLAGS);
-    } catch (...) {
-      // No key can be read (end of input, no console): stop as for Quit.
+    if (ReadHostKey(KEYSTROKE_FLAGS, &key) != 0) {
+      // No key can be read (end of input, no console, a fault in the host's
+      // key read): stop as for Quit, without echo.
       return RENAME_QUIT;
     }
     switch (key) {
@@ -109,12 +101,17 @@ std::int32_t RenameByLongPath(const char16_t* oldPath, const char16_t* newPath) 
   if (!IsDrivePath(oldPath) || oldPath[3] == u'\0') {
     return 1;
   }
+  // The target gets the prefix too: without it a target longer than MAX_PATH
+  // fails on a system without long-path support, which is the very case
+  // this retry exists for.
   char16_t source[MAX_ARG_LEN];
-  std::size_t length = 0;
-  if (AppendText(source, &length, u"\\\\?\\") != 0 || AppendText(source, &length, oldPath) != 0) {
+  char16_t target[MAX_ARG_LEN];
+  if (FormPrefixedPath(source, u"\\\\?\\", oldPath) != 0 ||
+      (IsDrivePath(newPath) ? FormPrefixedPath(target, u"\\\\?\\", newPath)
+                            : FormPrefixedPath(target, u"", newPath)) != 0) {
     return 1;
   }
-  return MoveFileW(source, newPath) ? 0 : 1;
+  return MoveFileW(source, target) ? 0 : 1;
 }
 
 std::int32_t RenameByShortName(const char16_t* directory, const char16_t* shortName, const char16_t* newPath) {
@@ -192,7 +189,17 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
     return 0;
   }
 
-  if (MoveFileW(oldPath, newPath)) {
+  // The paths shown stay as they are; the file system is handed the
+  // long-path form of one that Win32 path rules would rewrite, since the
+  // plain "bar " would rename its twin "bar".
+  char16_t sourceBuffer[MAX_ARG_LEN];
+  char16_t targetBuffer[MAX_ARG_LEN];
+  const char16_t* source = FileSystemPath(oldPath, sourceBuffer);
+  const char16_t* target = FileSystemPath(newPath, targetBuffer);
+  if (source == nullptr || target == nullptr) {
+    return ReportRenameFailure(name, ERROR_FILENAME_EXCED_RANGE, options, tally);
+  }
+  if (MoveFileW(source, target)) {
     ++tally->fixed;
     return 0;
   }
@@ -204,7 +211,7 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
     return 0;
   }
   if (shortName != nullptr && shortName[0] != u'\0' && CompareIgnoringAsciiCase(shortName, name) != 0 &&
-      RenameByShortName(directory, shortName, newPath) == 0) {
+      RenameByShortName(directory, shortName, target) == 0) {
     ++tally->fixed;
     return 0;
   }

@@ -24,11 +24,13 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
                          RenameTally* tally, PreviewNames* preview = nullptr);
 
 // One key of the Yes/No/All/Quit prompt: 0 No, 1 Yes, 2 All, -3 Quit. Other
-// keys are swallowed; a key read that throws counts as Quit, without echo.
+// keys are swallowed; a key read that fails in any way, a C++ throw or a
+// structured exception, counts as Quit, without echo.
 std::int32_t ReadPromptAnswer();
 
-// Retries with the "\\?\" long-path prefix: 0 renamed, 1 not applicable or failed,
-// -1 an argument absent or the new path empty.
+// Retries with the "\\?\" long-path prefix on the old path and, when it is a
+// drive path, on the new one: 0 renamed, 1 not applicable or failed, -1 an
+// argument absent or the new path empty.
 std::int32_t RenameByLongPath(const char16_t* oldPath, const char16_t* newPath);
 
 // Retries with the entry's 8.3 short name: 0 renamed, 1 an argument empty or the

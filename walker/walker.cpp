@@ -156,6 +156,9 @@ struct WalkState {
   // The path of the deepest level; the search path is formed by putting "*"
   // after it for the length of one FindFirstFileW call.
   char16_t path[MAX_ARG_LEN];
+  // The long-path form of path, or of the search path, where the file system
+  // is handed that (see SearchedPath).
+  char16_t fileSystemPath[MAX_ARG_LEN];
   WIN32_FIND_DATAW found;
   NameArena names;
   WalkLevel* levels;
@@ -222,13 +225,27 @@ std::int32_t ReportUnreadable(const WalkState* state, DWORD code) {
   return 2;
 }
 
-// Opens an enumeration of every entry of the directory in state->path.
+// Opens an enumeration of every entry of the directory in state->path: the
+// directory found, also when Win32 path rules would take "dir." for "dir", and
+// also when its path is too long for the plain form.
 HANDLE OpenEnumeration(WalkState* state, std::size_t pathLength) {
   state->path[pathLength] = u'*';
   state->path[pathLength + 1] = u'\0';
-  HANDLE find = FindFirstFileW(state->path, &state->found);
+  const char16_t* searchPath = SearchedPath(state->path, state->fileSystemPath);
+  HANDLE find = INVALID_HANDLE_VALUE;
+  if (searchPath == nullptr) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  } else {
+    find = FindFirstFileW(searchPath, &state->found);
+  }
   state->path[pathLength] = u'\0';
   return find;
+}
+
+// The identity of the directory in state->path; 0 when it cannot be had.
+int GetDirectoryIdentity(WalkState* state, FileIdentity* identity) {
+  const char16_t* path = SearchedPath(state->path, state->fileSystemPath);
+  return path != nullptr && GetFileIdentity(path, identity) != 0 ? 1 : 0;
 }
 
 // Whether /S enters the directory entry in found: not "." or "..", not a
@@ -417,7 +434,7 @@ std::int32_t PushLevel(WalkState* state, std::size_t pathLength) {
   *level = WalkLevel{pathLength, state->names.used, state->names.used, state->names.used, {0, 0}, false, 0};
   // Identities matter only for the loop test of deeper levels.
   if ((*state->options & OPT_RECURSE) != 0) {
-    level->identityKnown = GetFileIdentity(state->path, &level->identity) != 0;
+    level->identityKnown = GetDirectoryIdentity(state, &level->identity) != 0;
   }
   return 0;
 }
@@ -457,7 +474,7 @@ std::int32_t EnterNextSubdirectory(WalkState* state) {
   state->path[pathLength] = u'\0';
 
   FileIdentity identity{0, 0};
-  if (GetFileIdentity(state->path, &identity) != 0 && IsOnCurrentPath(state, identity)) {
+  if (GetDirectoryIdentity(state, &identity) != 0 && IsOnCurrentPath(state, identity)) {
     // A link back to a directory being walked: entering it would repeat that
     // directory's walk without end.
     // Not a failure: the directory is being walked already.

@@ -1,5 +1,7 @@
 #include "command/driver.h"
 
+#include <string>
+
 #include "command/arguments.h"
 #include "command/diagnostics.h"
 #include "command/tally.h"
@@ -55,9 +57,10 @@ constexpr SubOptionLetter NEGATION_LETTERS[] = {
 };
 
 // The two messages differ on purpose (a leading blank and no colon for /N);
-// scripts that read standard error see exactly these texts.
-constexpr SubOptionSet CONDENSE_SUB_OPTIONS = {CONDENSE_LETTERS, 2, u"Unknown suboption: /K:%c\r\n"};
-constexpr SubOptionSet NEGATION_SUB_OPTIONS = {NEGATION_LETTERS, 6, u" Unknown suboption /N:%c\r\n"};
+// scripts that read standard error see exactly these texts. %s is the option
+// as typed up to its letter ("/K", "-k"), %c the letter as typed.
+constexpr SubOptionSet CONDENSE_SUB_OPTIONS = {CONDENSE_LETTERS, 2, u"Unknown suboption: %s:%c\r\n"};
+constexpr SubOptionSet NEGATION_SUB_OPTIONS = {NEGATION_LETTERS, 6, u" Unknown suboption %s:%c\r\n"};
 
 constexpr OptionRow OPTION_TABLE[] = {
     {u"/?", MATCH_WHOLE, ACTION_HELP, 0, nullptr},
@@ -88,11 +91,7 @@ constexpr char16_t VERSION_FORMAT[] = u"\r\n\t\t\t\t%s version %u.%u.%u.%u (%s)\
 // ---- Small text helpers over zero-terminated UTF-16. ----
 
 std::int32_t TextLength(const char16_t* text) {
-  std::int32_t length = 0;
-  while (text[length] != 0) {
-    ++length;
-  }
-  return length;
+  return static_cast<std::int32_t>(std::char_traits<char16_t>::length(text));
 }
 
 bool TextEquals(const char16_t* left, const char16_t* right) {
@@ -131,11 +130,12 @@ void ReportNamed(const char16_t* format, const char16_t* name) {
   Qprintf(GetStdHandle(STD_ERROR_HANDLE), format, name);
 }
 
-// Sets the bit of every letter of rest. Returns 0, or 1 after reporting the
-// first letter that is not in the set (bits already set stay set, but the
-// command ends before anything uses them).
-std::int32_t ApplySubOptions(const SubOptionSet& set, const char16_t* rest, OptionFlags* flags) {
-  for (; *rest != 0; ++rest) {
+// Sets the bit of every letter of the option's rest. Returns 0, or 1 after
+// reporting the first letter that is not in the set, as typed (bits already set
+// stay set, but the command ends before anything uses them).
+std::int32_t ApplySubOptions(const SubOptionSet& set, const char16_t* option, const char16_t* typed,
+                             OptionFlags* flags) {
+  for (const char16_t* rest = OptionRest(option); *rest != 0; ++rest) {
     std::int32_t found = -1;
     for (std::int32_t i = 0; i < set.letterCount && found < 0; ++i) {
       if (set.letters[i].letter == *rest) {
@@ -143,8 +143,9 @@ std::int32_t ApplySubOptions(const SubOptionSet& set, const char16_t* rest, Opti
       }
     }
     if (found < 0) {
+      const char16_t name[] = {typed[0], typed[1], 0};
       ErrorPrefix();
-      Qprintf(GetStdHandle(STD_ERROR_HANDLE), set.unknownFormat, static_cast<int>(*rest));
+      Qprintf(GetStdHandle(STD_ERROR_HANDLE), set.unknownFormat, name, static_cast<int>(typed[rest - option]));
       return 1;
     }
     *flags |= set.letters[found].bit;
@@ -154,7 +155,8 @@ std::int32_t ApplySubOptions(const SubOptionSet& set, const char16_t* rest, Opti
 
 // Applies one option row to the argument. Returns 0, 1 (bad sub-option) or
 // OPTIONS_HELP_WRITTEN.
-std::int32_t ApplyOptionRow(const OptionRow& row, const char16_t* argument, CommandOptions* options) {
+std::int32_t ApplyOptionRow(const OptionRow& row, const char16_t* argument, const char16_t* typed,
+                            CommandOptions* options) {
   switch (row.action) {
     case ACTION_HELP:
       QPuts(HELP_TEXT);
@@ -168,7 +170,7 @@ std::int32_t ApplyOptionRow(const OptionRow& row, const char16_t* argument, Comm
       options->flags |= row.bits;
       return 0;
     case ACTION_SUB_OPTIONS:
-      return ApplySubOptions(*row.subOptions, OptionRest(argument), &options->flags);
+      return ApplySubOptions(*row.subOptions, argument, typed, &options->flags);
     case ACTION_Q_LIST:
     case ACTION_R_LIST: {
       const char16_t* rest = OptionRest(argument);
@@ -296,70 +298,36 @@ std::int32_t SplitTrueName(const char16_t* trueName, char16_t* directory, char16
   return 0;
 }
 
-std::int32_t ParseOptions(CommandOptions* options) {
-  for (std::int32_t j = 0; j < argumentTable.count; ++j) {
-    const char16_t* argument = argumentTable.starts[j];
-    if (argumentTable.lengths[j] == 0) {
-      continue;
-    }
-    const OptionRow* row = nullptr;
-    for (const OptionRow& candidate : OPTION_TABLE) {
-      if (RowFits(candidate, argument)) {
-        row = &candidate;
-        break;
-      }
-    }
-    if (row != nullptr) {
-      const std::int32_t result = ApplyOptionRow(*row, argument, options);
-      if (result != 0) {
-        return result;
-      }
-    } else if (argument[0] == u'/') {
-      ReportNamed(u"Unknown option \"%s\"\r\n", argument);
-      return 1;
-    } else {
-      options->sawFileSpec = true;
+const OptionRow* FindOptionRow(const char16_t* option) {
+  for (const OptionRow& row : OPTION_TABLE) {
+    if (RowFits(row, option)) {
+      return &row;
     }
   }
-  return 0;
+  return nullptr;
 }
 
-extern "C" int purifile(const char16_t* tail) {
-  if (tail == nullptr) {
+std::int32_t ApplyOption(const char16_t* option, const char16_t* typed, CommandOptions* options) {
+  const OptionRow* row = FindOptionRow(option);
+  if (row == nullptr) {
+    ReportNamed(u"Unknown option \"%s\"\r\n", typed);
     return 1;
   }
-  CommandOptions options{0, nullptr, nullptr, false};
+  return ApplyOptionRow(*row, option, typed, options);
+}
+
+bool FitsOptionTable(const char16_t* option) { return FindOptionRow(option) != nullptr; }
+
+std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, CommandOptions* options) {
   RenameTally grandTally{0, 0, 0, 0};
   std::int32_t result = 0;
-
-  SplitArguments(tail);
-  if (argumentTable.count <= 0) {
-    Report(u"Missing filespec\r\n");
-    return -1;
-  }
-  const std::int32_t parsed = ParseOptions(&options);
-  if (parsed == OPTIONS_HELP_WRITTEN) {
-    return 0;
-  }
-  if (parsed != 0) {
-    return parsed;
-  }
-  if (!options.sawFileSpec) {
-    Report(u"Missing filespec\r\n");
-    return -1;
-  }
-
-  for (std::int32_t j = 0; j < argumentTable.count; ++j) {
-    const char16_t* argument = argumentTable.starts[j];
-    if (argumentTable.lengths[j] == 0 || argument[0] == u'/') {
-      continue;
-    }
-    if (ResolveFileSpec(argument, options.flags) != 0) {
+  for (std::int32_t j = 0; j < count; ++j) {
+    if (ResolveFileSpec(specs[j], options->flags) != 0) {
       result = 2;
       continue;
     }
-    const std::int32_t walked = WalkDirectory(driverBuffers.directory, driverBuffers.pattern, &options.flags,
-                                              options.qList, options.rList, &grandTally);
+    const std::int32_t walked = WalkDirectory(driverBuffers.directory, driverBuffers.pattern, &options->flags,
+                                              options->qList, options->rList, &grandTally);
     if (walked == -3) {
       return 3;
     }
@@ -370,10 +338,54 @@ extern "C" int purifile(const char16_t* tail) {
 
   // The prompt's answer All may have cleared a bit meanwhile, so the word is
   // read again here; /S and /N:S are never cleared.
-  if ((options.flags & OPT_RECURSE) != 0 && (options.flags & OPT_NO_SUMMARY) == 0) {
+  if ((options->flags & OPT_RECURSE) != 0 && (options->flags & OPT_NO_SUMMARY) == 0) {
     QPuts(u"GRAND TOTAL: ");
     PrintTally(grandTally);
     CrLf();
   }
   return result;
+}
+
+namespace {
+
+// The file specifications of the current argument table, in order.
+const char16_t* tailFileSpecs[MAX_ARGUMENTS];
+
+}  // namespace
+
+// The plug-in's command: the tail split as the shell's own commands split
+// theirs, every argument that begins with a solidus an option.
+extern "C" int purifile(const char16_t* tail) {
+  if (tail == nullptr) {
+    return 1;
+  }
+  SplitArguments(tail);
+  if (argumentTable.count <= 0) {
+    Report(u"Missing filespec\r\n");
+    return -1;
+  }
+  CommandOptions options{0, nullptr, nullptr};
+  std::int32_t specCount = 0;
+  for (std::int32_t j = 0; j < argumentTable.count; ++j) {
+    const char16_t* argument = argumentTable.starts[j];
+    if (argumentTable.lengths[j] == 0) {
+      continue;
+    }
+    if (argument[0] != u'/') {
+      tailFileSpecs[specCount++] = argument;
+      continue;
+    }
+    const std::int32_t applied = ApplyOption(argument, argument, &options);
+    if (applied == OPTIONS_HELP_WRITTEN) {
+      return 0;
+    }
+    if (applied != 0) {
+      return applied;
+    }
+  }
+  if (specCount == 0) {
+    Report(u"Missing filespec\r\n");
+    return -1;
+  }
+  return WalkFileSpecs(tailFileSpecs, specCount, &options);
 }

@@ -12,21 +12,33 @@ extern "C" int purifile(const char16_t* tail);
 // not fit in MAX_ARG_LEN characters, leaving the path unchanged.
 std::int32_t AppendWildcard(char16_t* path);
 
-// What the first pass over the split arguments gathers.
+// What the first pass over the arguments gathers. The lists point into the
+// caller's storage (the argument table for the plug-in, the standalone
+// program's own copy of its arguments), which outlives the command.
 struct CommandOptions {
   OptionFlags flags;
-  const char16_t* qList;  // into the argument table, or null
-  const char16_t* rList;  // into the argument table, or null
-  bool sawFileSpec;
+  const char16_t* qList;  // or null
+  const char16_t* rList;  // or null
 };
 
-// ParseOptions wrote the help text for /? or /??: the command ends with 0.
+// ApplyOption wrote the help text for /? or /??: the command ends with 0.
 constexpr std::int32_t OPTIONS_HELP_WRITTEN = -2;
 
-// The first pass over the current argument table: folds every option into
-// options. Returns 0 to go on with the file specifications, 1 after reporting an
-// unknown option or sub-option, or OPTIONS_HELP_WRITTEN.
-std::int32_t ParseOptions(CommandOptions* options);
+// The option table, shared by every form of the command. option is one option
+// in the table's own form, a solidus and upper case ("/N:S"); typed is the same
+// option as the user wrote it ("/n:s", "-n:s"), of the same length, and is
+// what a message names. Folds the option into options and returns 0; returns 1
+// after reporting an unknown option or sub-option, or OPTIONS_HELP_WRITTEN.
+std::int32_t ApplyOption(const char16_t* option, const char16_t* typed, CommandOptions* options);
+
+// Whether option (in the table's form) fits a row of the option table, valid
+// sub-options or not: "/N", "/N:Q" and "/Q:AB" do, "/X" and "/HOME" do not.
+bool FitsOptionTable(const char16_t* option);
+
+// The second pass, shared by every form: resolves each file specification
+// exactly as given, walks it, and writes the grand total under /S unless /N:S.
+// Returns 0, 2 when a specification failed, or 3 after the answer Quit.
+std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, CommandOptions* options);
 
 // Cuts a true name after its last path separator (or after a drive colon that
 // no separator precedes) into directory and pattern, both MAX_ARG_LEN buffers.

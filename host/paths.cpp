@@ -1,5 +1,4 @@
 // QueryTrueName, QueryIsDirectory and QueryIsFileOrDirectory.
-#include "host/typed_specs.h"
 #include "plugin/host_services.h"
 
 extern "C" {
@@ -14,7 +13,7 @@ int QueryTrueName(const char16_t* fileSpec, char16_t* trueName) {
   if (fileSpec == nullptr || fileSpec[0] == u'\0') {
     return -1;
   }
-  const DWORD length = GetFullPathNameW(TypedFileSpec(fileSpec), MAX_ARG_LEN, trueName, nullptr);
+  const DWORD length = GetFullPathNameW(fileSpec, MAX_ARG_LEN, trueName, nullptr);
   if (length == 0 || length >= MAX_ARG_LEN) {
     trueName[0] = u'\0';
     return -1;

@@ -1,25 +1,62 @@
-// The standalone program: its command line turned into the command tail that
-// the command function takes, as the shell would hand it to the plug-in.
+// The standalone program: its own command line parsed in its platform's habit,
+// and the options and the exact file specifications handed to the command's
+// shared option table and walk. Nothing is upper-cased and nothing passes
+// through the plug-in's command tail.
 #pragma once
 
 #include <cstdint>
 
 #include "command/arguments.h"
-#include "plugin/host_services.h"
+#include "command/driver.h"
 
-// Room for as many arguments as the splitter keeps, each quoted and followed by
-// a blank. A longer tail would overflow the splitter's pool in any case.
-constexpr std::int32_t STANDALONE_TAIL_CAPACITY = MAX_ARG_LEN + 3 * MAX_ARGUMENTS + 1;
-
-struct StandaloneCommand {
-  char16_t tail[STANDALONE_TAIL_CAPACITY];
-  // Written on standard output after the command when it is not null: the
-  // platform's own usage notes after the help text.
-  const char16_t* closingNote;
+// The program's arguments, parsed: the options folded into the word, and the
+// file specifications exactly as typed.
+struct StandaloneCommandLine {
+  CommandOptions options;
+  std::int32_t specCount;
+  const char16_t* specs[MAX_ARGUMENTS];
+  // Every argument as typed, and each option also in the option table's form,
+  // which the /Q and /R lists point into for the whole command.
+  std::int32_t poolUsed;
+  char16_t pool[2 * MAX_ARG_LEN];
 };
 
-// Fills command from the program's arguments. Returns 0, or 1 after reporting
-// a command line that cannot be passed on whole (the command must not run on
-// part of what the user asked for).
-std::int32_t PrepareStandaloneCommand(int argc, char** argv, StandaloneCommand* command);
+constexpr std::int32_t STANDALONE_POOL = 2 * MAX_ARG_LEN;
 
+// The help or version was written: the program ends with 0.
+constexpr std::int32_t STANDALONE_ANSWERED = -2;
+
+// Parses argv into line. Returns 0 to run the command, STANDALONE_ANSWERED, or
+// 1 after reporting a command line that is refused before anything is touched.
+std::int32_t ParseStandaloneArguments(int argc, char** argv, StandaloneCommandLine* line);
+
+// The whole program: parses into line, checks, runs the command, and returns
+// its result as the exit status (0 done, 1 bad input, 2 a failure, 3 quit, -1
+// no filespec, 255 on POSIX).
+std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* line);
+
+// ---- Shared by both programs' parsers (standalone_arguments.cpp). ----
+
+// ErrorPrefix, then format with name for its %s.
+void ReportNamed(const char16_t* format, const char16_t* name);
+bool TextIs(const char16_t* text, const char16_t* expected);
+// Reports a command line longer than the command takes. Returns 1.
+std::int32_t ReportTooLong();
+// 0 while taken arguments fit what the command keeps; else 1 after a report.
+std::int32_t CheckRoomForArgument(std::int32_t taken);
+// Room for units code units in line's pool, or null after a report.
+char16_t* TakeFromPool(StandaloneCommandLine* line, std::int32_t units);
+// prefix and text as one new string of the pool, or null after a report.
+const char16_t* Joined(StandaloneCommandLine* line, const char16_t* prefix, const char16_t* text);
+// prefix and rest in the option table's form: ASCII letters upper-cased, as
+// the plug-in's splitter stores them (the /Q and /R lists are compared in
+// upper case too). Null after a report.
+const char16_t* TableForm(StandaloneCommandLine* line, const char16_t* prefix, const char16_t* rest);
+// A copy of text with its first character replaced by mark ("/n:s" as "-n:s").
+const char16_t* WithMark(StandaloneCommandLine* line, char16_t mark, const char16_t* text);
+// text is a file specification that begins with the other platform's option
+// mark. When it is one component that has the form of an option of the table
+// ("/n", "/q:ab", "-n") and no such entry exists, the user meant the option:
+// reports it with ownForm, the spelling to use here, and returns 1. Else 0.
+std::int32_t CheckNotAnOptionOfTheOtherForm(StandaloneCommandLine* line, const char16_t* text,
+                                            const char16_t* ownForm);

@@ -1,270 +1,318 @@
-// POSIX only: the standalone program's argument vector, translated into the
-// command tail that the shell would hand the plug-in on Windows.
-#include "host/standalone_posix.h"
-
-#include <unistd.h>
-
+// POSIX only: the standalone program's command line, in this platform's habit.
+//
+//   - "-x..." is the option /X... of the option table: the letter and what
+//     follows it in any case (-n:s, -ns, -n=s, -N:S, -q:ab), one option per
+//     argument; "-L" enters symbolic links to directories under -s;
+//   - "--name" and "--name=value" are the long options of LONG_OPTIONS;
+//   - "--" ends the options; "-" alone is a file specification;
+//   - every other argument is a file specification, matched exactly as typed.
+// An argument in the Windows form of an option ("/n", "/q:ab") that names no
+// existing entry is refused: run as a path, it would have turned a preview
+// into a real run.
 #include <cstring>
+#include <string>
 
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
-#include "host/typed_specs.h"
+#include "host/standalone.h"
+#include "plugin/entry_points.h"
 
 namespace {
 
-// Written after the help text for --help: the same options in this platform's
-// habit, and the shell's part in expanding wildcards.
-constexpr char16_t POSIX_USAGE_NOTE[] =
+constexpr char16_t POSIX_HELP[] =
+    u"Usage: purifile [OPTION]... FILESPEC...\n"
+    u"Rename files (with -d, directories) whose names hold troublesome characters.\n"
+    u"Each new name is derived from the old one; every rename is shown.\n"
     u"\n"
-    u"On this system options begin with '-' instead of '/', one option per argument:\n"
-    u"  purifile [-a] [-b] [-c] [-d] [-e] [-f] [-h] [-k[:bp]] [-n[:defjps]] [-p]\n"
-    u"           [-q:list -r:list] [-s] [-u] [-w] [-8] [--] filespec...\n"
-    u"  purifile --help | --version\n"
-    u"-b is /B, -n:s is /N:S, -k:bp is /K:BP; -h decodes HTML entities (/H) and\n"
-    u"-f replaces quotes (/F). -w, --windows (/W) makes names valid on Windows:\n"
-    u"no device names such as CON or nul.txt, no name longer than 255 bytes.\n"
-    u"-8, --utf8 (/8) reads names as UTF-8 text: %C3%A9 is one e-acute, bytes\n"
-    u"that are not UTF-8 are Windows-1252, names are composed (NFC).\n"
-    u"\"--\" ends the options. An argument that begins\n"
-    u"with '/' is a path, never an option.\n"
+    u"  -a, --ampersands        replace ampersands with underscores\n"
+    u"  -b, --blanks            replace blanks with underscores\n"
+    u"  -c, --parentheses       replace parentheses with underscores\n"
+    u"  -d, --directories       rename directories, not files\n"
+    u"  -e, --equals-hex        decode =XX hex pairs\n"
+    u"  -f, --quotes            replace quotes, apostrophes and graves with underscores\n"
+    u"  -h, --entities          decode HTML entities (help is --help)\n"
+    u"  -k, --condense          condense runs of blanks and of punctuation\n"
+    u"  -k:b, --condense=b      condense runs of blanks only\n"
+    u"  -k:p, --condense=p      condense runs of one punctuation mark only\n"
+    u"  -n, --dry-run           show every rename, perform none\n"
+    u"  -n:LETTERS              leave out, one letter each (-n:se):\n"
+    u"      d, --no-hidden-dirs   do not descend into hidden directories\n"
+    u"      e, --no-errors        no \"File not found\" and no rename errors shown\n"
+    u"      f, --no-suffix        never add a -001 suffix (a taken name fails)\n"
+    u"      j, --no-links         do not descend into links to directories\n"
+    u"      p, --no-percent       do not decode %XX pairs\n"
+    u"      s, --no-summary       no tally lines and no grand total\n"
+    u"  -p, --prompt            ask before each rename: Yes, No, All, Quit\n"
+    u"  -q:LIST, --replace=LIST       characters to replace\n"
+    u"  -r:LIST, --replace-with=LIST  their replacements, by position\n"
+    u"  -s, --recursive         recurse into subdirectories\n"
+    u"  -L, --follow            with -s, enter symbolic links to directories\n"
+    u"  -u, --high-unicode      replace characters beyond U+FFFF with underscores\n"
+    u"  -w, --windows           names valid on Windows: no device names (CON,\n"
+    u"                          nul.txt ...), none longer than 255 bytes\n"
+    u"  -8, --utf8              names are UTF-8 text: %C3%A9 is one e-acute, bytes\n"
+    u"                          not UTF-8 are Windows-1252, names composed (NFC)\n"
+    u"  -?, --help              show this help and exit\n"
+    u"      --version           show the version and exit\n"
+    u"  --                      end of options\n"
+    u"\n"
     u"Quote wildcards ('*.txt') so that purifile, not the shell, expands them:\n"
-    u"with -s the pattern must reach every subdirectory.\n"
+    u"with -s the pattern must reach every subdirectory. A FILESPEC is matched\n"
+    u"exactly as typed. On Windows the same options are written /A, /N:S ...\n"
+    u"\n"
     u"Exit status: 0 done, 1 bad option, 2 a rename failed or a filespec could\n"
     u"not be resolved, 3 quit at a prompt, 255 no filespec (nothing renamed).\n";
 
-// One argument converted from the UTF-8 argument vector, and the same
-// argument in the form it is passed on. Static: each is MAX_ARG_LEN wide.
-char16_t argumentText[MAX_ARG_LEN];
-char16_t passedForm[MAX_ARG_LEN];
-
-struct TailBuilder {
-  StandaloneCommand* command;
-  std::int32_t length;     // code units written to the tail
-  std::int32_t arguments;  // arguments the tail holds
+// What a long option stands for: an option of the table (its value, if any,
+// follows a colon), or one of this program's own.
+enum LongKind : std::int32_t {
+  LONG_FLAG,         // the table option, no value allowed
+  LONG_VALUE,        // the table option and ":value"; the value is required
+  LONG_MAYBE_VALUE,  // the table option alone, or with ":value"
+  LONG_FOLLOW,
+  LONG_HELP,
+  LONG_VERSION,
 };
 
-std::int32_t ReportTooLong() {
-  ErrorPrefix();
-  Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Command line too long: the arguments hold %d characters at most\r\n",
-          MAX_ARG_LEN - 1);
-  return 1;
-}
+struct LongOption {
+  const char16_t* name;
+  const char16_t* option;  // in the option table's form
+  LongKind kind;
+  const char16_t* typedPrefix;  // a value's option as messages name it
+};
 
-// Appends text, or returns 1 when it would not fit.
-std::int32_t AppendToTail(TailBuilder& builder, const char16_t* text, std::int32_t count) {
-  if (builder.length + count > STANDALONE_TAIL_CAPACITY - 1) {
-    return 1;
-  }
-  for (std::int32_t i = 0; i < count; ++i) {
-    builder.command->tail[builder.length++] = text[i];
-  }
-  builder.command->tail[builder.length] = 0;
-  return 0;
-}
+constexpr LongOption LONG_OPTIONS[] = {
+    {u"ampersands", u"/A", LONG_FLAG, nullptr},
+    {u"blanks", u"/B", LONG_FLAG, nullptr},
+    {u"parentheses", u"/C", LONG_FLAG, nullptr},
+    {u"directories", u"/D", LONG_FLAG, nullptr},
+    {u"equals-hex", u"/E", LONG_FLAG, nullptr},
+    {u"quotes", u"/F", LONG_FLAG, nullptr},
+    {u"entities", u"/H", LONG_FLAG, nullptr},
+    {u"condense", u"/K", LONG_MAYBE_VALUE, u"-k:"},
+    {u"dry-run", u"/N", LONG_FLAG, nullptr},
+    {u"no-hidden-dirs", u"/N:D", LONG_FLAG, nullptr},
+    {u"no-errors", u"/N:E", LONG_FLAG, nullptr},
+    {u"no-suffix", u"/N:F", LONG_FLAG, nullptr},
+    {u"no-links", u"/N:J", LONG_FLAG, nullptr},
+    {u"no-percent", u"/N:P", LONG_FLAG, nullptr},
+    {u"no-summary", u"/N:S", LONG_FLAG, nullptr},
+    {u"prompt", u"/P", LONG_FLAG, nullptr},
+    {u"replace", u"/Q", LONG_VALUE, u"-q:"},
+    {u"replace-with", u"/R", LONG_VALUE, u"-r:"},
+    {u"recursive", u"/S", LONG_FLAG, nullptr},
+    {u"high-unicode", u"/U", LONG_FLAG, nullptr},
+    {u"windows", u"/W", LONG_FLAG, nullptr},
+    {u"utf8", u"/8", LONG_FLAG, nullptr},
+    {u"follow", nullptr, LONG_FOLLOW, nullptr},
+    {u"help", nullptr, LONG_HELP, nullptr},
+    {u"version", nullptr, LONG_VERSION, nullptr},
+};
 
-// The command keeps MAX_ARGUMENTS arguments and drops the rest silently, so
-// one more is refused here, before anything runs. Returns 0 or 1 (reported).
-std::int32_t CheckRoomForArgument(const TailBuilder& builder) {
-  if (builder.arguments < MAX_ARGUMENTS) {
-    return 0;
-  }
-  ErrorPrefix();
-  Qprintf(GetStdHandle(STD_ERROR_HANDLE),
-          u"Too many arguments: the most is %d; quote wildcards so that purifile expands them\r\n",
-          MAX_ARGUMENTS);
-  return 1;
-}
-
-// Appends one argument in quotation marks, so that blanks inside it and
-// solidi anywhere in it never cut it, and a blank after it. Quotation marks
-// inside text must already be gone: the splitter would take them for its own.
-std::int32_t AppendQuoted(TailBuilder& builder, const char16_t* text, std::int32_t count) {
-  if (CheckRoomForArgument(builder) != 0) {
-    return 1;
-  }
-  ++builder.arguments;
-  if (AppendToTail(builder, u"\"", 1) != 0 || AppendToTail(builder, text, count) != 0 ||
-      AppendToTail(builder, u"\" ", 2) != 0) {
-    return ReportTooLong();
-  }
-  return 0;
-}
-
-// The UTF-8 bytes of one argument as UTF-16 in argumentText (bytes that are not
-// UTF-8 travel as the platform's escape code units). Returns the length, or -1
-// when it does not fit.
-std::int32_t ConvertArgument(const char* bytes) {
+// One argument's UTF-8 bytes as UTF-16 in the pool (bytes that are not UTF-8
+// travel as the platform's escape code units), or null after a report. The
+// arguments as typed hold MAX_ARG_LEN - 1 characters in all, terminators
+// included, as the plug-in's command tail does.
+const char16_t* ConvertArgument(StandaloneCommandLine* line, const char* bytes, std::int32_t* typedUnits) {
   const std::size_t byteCount = std::strlen(bytes);
-  if (byteCount == 0) {
-    argumentText[0] = 0;
+  const std::int32_t room = MAX_ARG_LEN - 1 - *typedUnits;
+  if (byteCount + 1 > static_cast<std::size_t>(room > 0 ? room : 0) || line->poolUsed + room > STANDALONE_POOL) {
+    ReportTooLong();
+    return nullptr;
+  }
+  char16_t* text = line->pool + line->poolUsed;
+  const int length =
+      byteCount == 0 ? 0 : MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(byteCount), text, room - 1);
+  if (byteCount > 0 && length <= 0) {
+    ReportTooLong();
+    return nullptr;
+  }
+  text[length] = 0;
+  line->poolUsed += length + 1;
+  *typedUnits += length + 1;
+  return text;
+}
+
+void WriteVersion() { Printf(u"purifile %d.%d.%d\n", PLUGIN_MAJOR_VERSION, PLUGIN_MINOR_VERSION, PLUGIN_BUILD); }
+
+// Applies the option in the table's form, typed being what a message names.
+std::int32_t ApplyTableOption(StandaloneCommandLine* line, const char16_t* option, const char16_t* typed) {
+  if (option == nullptr || typed == nullptr) {
+    return 1;
+  }
+  return ApplyOption(option, typed, &line->options);
+}
+
+// "--name", "--name=value", or "--name value" for an option that needs one.
+// *index moves past a value taken from the next argument.
+std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, int argc, char** argv, int* index,
+                             std::int32_t* typedUnits) {
+  const char16_t* name = text + 2;
+  const char16_t* equals = name;
+  while (*equals != 0 && *equals != u'=') {
+    ++equals;
+  }
+  const std::size_t nameLength = static_cast<std::size_t>(equals - name);
+  const LongOption* found = nullptr;
+  for (const LongOption& candidate : LONG_OPTIONS) {
+    if (std::char_traits<char16_t>::length(candidate.name) == nameLength &&
+        std::char_traits<char16_t>::compare(candidate.name, name, nameLength) == 0) {
+      found = &candidate;
+    }
+  }
+  if (found == nullptr) {
+    ReportNamed(u"Unknown option \"%s\"\r\n", text);
+    return 1;
+  }
+  const char16_t* value = *equals == u'=' ? equals + 1 : nullptr;
+  if (value == nullptr && found->kind == LONG_VALUE && *index + 1 < argc) {
+    ++*index;
+    value = ConvertArgument(line, argv[*index], typedUnits);
+    if (value == nullptr) {
+      return 1;
+    }
+  }
+  if (value != nullptr && found->kind != LONG_VALUE && found->kind != LONG_MAYBE_VALUE) {
+    ReportNamed(u"Option \"--%s\" takes no value\r\n", found->name);
+    return 1;
+  }
+  if (value == nullptr && found->kind == LONG_VALUE) {
+    ReportNamed(u"Option \"--%s\" needs a list\r\n", found->name);
+    return 1;
+  }
+  switch (found->kind) {
+    case LONG_FOLLOW:
+      line->options.flags |= OPT_FOLLOW_LINKS;
+      return 0;
+    case LONG_HELP:
+      QPuts(POSIX_HELP);
+      return STANDALONE_ANSWERED;
+    case LONG_VERSION:
+      WriteVersion();
+      return STANDALONE_ANSWERED;
+    default:
+      break;
+  }
+  if (value == nullptr) {
+    return ApplyTableOption(line, found->option, found->option);
+  }
+  // Named in messages by its short form: "--condense=bz" as "-k:bz".
+  const char16_t tablePrefix[] = {found->option[0], found->option[1], u':', 0};
+  return ApplyTableOption(line, TableForm(line, tablePrefix, value), Joined(line, found->typedPrefix, value));
+}
+
+// "-x...": an option of the table, or this program's -L, -? and -??.
+std::int32_t ApplyShortOption(StandaloneCommandLine* line, const char16_t* text) {
+  if (TextIs(text, u"-L")) {
+    line->options.flags |= OPT_FOLLOW_LINKS;
     return 0;
   }
-  if (byteCount >= static_cast<std::size_t>(MAX_ARG_LEN)) {
-    return -1;
+  if (TextIs(text, u"-?")) {
+    QPuts(POSIX_HELP);
+    return STANDALONE_ANSWERED;
   }
-  const int length = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(byteCount), argumentText,
-                                         MAX_ARG_LEN - 1);
-  if (length <= 0) {
-    return -1;
+  if (TextIs(text, u"-??")) {
+    WriteVersion();
+    return STANDALONE_ANSWERED;
   }
-  argumentText[length] = 0;
-  return length;
+  return ApplyTableOption(line, TableForm(line, u"/", text + 1), text);
 }
 
-// "-x..." becomes "/x...". Quotation marks are dropped, as the splitter would
-// drop them anyway.
-std::int32_t AppendOption(TailBuilder& builder, const char16_t* text, std::int32_t length) {
-  passedForm[0] = u'/';
-  std::int32_t out = 1;
-  for (std::int32_t i = 1; i < length; ++i) {
-    if (text[i] != u'"') {
-      passedForm[out++] = text[i];
-    }
-  }
-  return AppendQuoted(builder, passedForm, out);
-}
-
-// Appends count code units of text to passedForm at out; -1 when they do not fit.
-std::int32_t AppendToForm(std::int32_t out, const char16_t* text, std::int32_t count) {
-  if (out + count > MAX_ARG_LEN - 1) {
-    return -1;
-  }
-  for (std::int32_t i = 0; i < count; ++i) {
-    passedForm[out + i] = text[i];
-  }
-  return out + count;
-}
-
-// A file specification in the form passed on:
-//   - an absolute path goes relative to the current directory, because an
-//     argument that begins with a solidus is an option to the command;
-//   - a quotation mark (which the splitter removes) and trailing whitespace
-//     (which it trims) become '?', the wildcard that matches them again.
-// The form is registered so that its upper-cased argument resolves to it.
-std::int32_t AppendFileSpec(TailBuilder& builder, const char16_t* text, std::int32_t length, std::int32_t depth) {
-  if (CheckRoomForArgument(builder) != 0) {
+std::int32_t AddFileSpec(StandaloneCommandLine* line, const char16_t* text) {
+  // "/n" or "/q:ab" where no such entry exists: the user meant an option.
+  if (text[0] == u'/' && CheckNotAnOptionOfTheOtherForm(line, text, WithMark(line, u'-', text)) != 0) {
     return 1;
   }
-  if (depth < 0 && text[0] != u'/') {
-    // Without a current directory a relative specification names nothing. It
-    // must not be taken from anywhere else: "*" taken from the root would
-    // rename entries the user never meant.
-    ErrorPrefix();
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Cannot resolve \"%s\": there is no current directory\r\n", text);
-    return 1;
-  }
-  std::int32_t out = 0;
-  std::int32_t from = 0;
-  if (text[0] == u'/') {
-    while (from < length && text[from] == u'/') {
-      ++from;
-    }
-    for (std::int32_t level = 0; level < depth && out >= 0; ++level) {
-      out = AppendToForm(out, u"../", 3);
-    }
-    if (out >= 0 && from == length) {
-      out = AppendToForm(out, u".", 1);  // the root itself
-    }
-  }
-  if (out >= 0) {
-    out = AppendToForm(out, text + from, length - from);
-  }
-  if (out < 0) {
-    return ReportTooLong();
-  }
-  for (std::int32_t i = 0; i < out; ++i) {
-    if (passedForm[i] == u'"') {
-      passedForm[i] = u'?';
-    }
-  }
-  for (std::int32_t i = out - 1; i >= 0 && IsWhitespace(passedForm[i]); --i) {
-    passedForm[i] = u'?';
-  }
-  passedForm[out] = 0;
-  if (RegisterTypedFileSpec(passedForm) != 0) {
-    return ReportTooLong();
-  }
-  return AppendQuoted(builder, passedForm, out);
+  line->specs[line->specCount++] = text;
+  return 0;
 }
 
-bool TextIs(const char16_t* text, const char16_t* expected) {
-  std::int32_t i = 0;
-  while (text[i] != 0 && text[i] == expected[i]) {
-    ++i;
+// Nothing is renamed without a current directory to start relative paths
+// from: "*" taken from anywhere else would rename entries the user never meant.
+std::int32_t CheckCurrentDirectory(const StandaloneCommandLine& line) {
+  char16_t here[2];
+  if (GetFullPathNameW(u".", 0, here, nullptr) != 0) {
+    return 0;
   }
-  return text[i] == expected[i];
-}
-
-// The number of components of the current directory's full path, as the host
-// forms full paths, or -1 when there is none (it was removed, or its path is
-// longer than the host can form).
-std::int32_t CurrentDirectoryDepth() {
-  DWORD length = GetFullPathNameW(u".", MAX_ARG_LEN, argumentText, nullptr);
-  if (length == 0 || length >= static_cast<DWORD>(MAX_ARG_LEN)) {
-    return -1;
-  }
-  std::int32_t depth = 0;
-  for (DWORD i = 0; i < length; ++i) {
-    if (argumentText[i] != u'/' && (i == 0 || argumentText[i - 1] == u'/')) {
-      ++depth;
-    }
-  }
-  return depth;
-}
-
-}  // namespace
-
-std::int32_t TranslatePosixArguments(int argc, char** argv, std::int32_t depth, StandaloneCommand* command) {
-  TailBuilder builder{command, 0, 0};
-  command->tail[0] = 0;
-  command->closingNote = nullptr;
-  ForgetTypedFileSpecs();
-  bool optionsEnded = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::int32_t length = ConvertArgument(argv[i]);
-    if (length < 0) {
-      return ReportTooLong();
-    }
-    const char16_t* text = argumentText;
-    std::int32_t result = 0;
-    if (optionsEnded || length < 2 || text[0] != u'-') {
-      result = AppendFileSpec(builder, text, length, depth);
-    } else if (TextIs(text, u"--")) {
-      optionsEnded = true;
-    } else if (TextIs(text, u"--help")) {
-      result = AppendQuoted(builder, u"/?", 2);
-      command->closingNote = POSIX_USAGE_NOTE;
-    } else if (TextIs(text, u"--version")) {
-      result = AppendQuoted(builder, u"/??", 3);
-    } else if (TextIs(text, u"--windows")) {
-      result = AppendQuoted(builder, u"/W", 2);
-    } else if (TextIs(text, u"--utf8")) {
-      result = AppendQuoted(builder, u"/8", 2);
-    } else if (text[1] == u'-') {
-      ErrorPrefix();
-      Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Unknown option \"%s\"\r\n", text);
-      result = 1;
-    } else {
-      result = AppendOption(builder, text, length);
-    }
-    if (result != 0) {
+  for (std::int32_t i = 0; i < line.specCount; ++i) {
+    if (line.specs[i][0] != u'/') {
+      ReportNamed(u"Cannot resolve \"%s\": there is no current directory\r\n", line.specs[i]);
       return 1;
     }
   }
   return 0;
 }
 
-std::int32_t PrepareStandaloneCommand(int argc, char** argv, StandaloneCommand* command) {
-  const std::int32_t depth = CurrentDirectoryDepth();
-  if (TranslatePosixArguments(argc, argv, depth, command) != 0) {
-    return 1;
+// -p asks at the terminal: without one nothing could be answered, so the
+// command ends at once, as the answer Quit would end it.
+std::int32_t CheckPromptCanBeAnswered(const StandaloneCommandLine& line) {
+  if ((line.options.flags & OPT_PROMPT) == 0) {
+    return 0;
   }
-  // Without a current directory every specification passed is absolute,
-  // written relative to the root: make the root the current directory.
-  if (depth < 0 && chdir("/") != 0) {
-    ErrorPrefix();
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"No current directory, and the root cannot be entered\r\n");
-    return 1;
+  const HANDLE terminal = CreateFileW(u"CONIN$", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (terminal != INVALID_HANDLE_VALUE) {
+    CloseHandle(terminal);
+    return 0;
+  }
+  ErrorPrefix();
+  Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"No terminal to answer the prompts of -p: nothing renamed (Quit)\r\n");
+  return 3;
+}
+
+}  // namespace
+
+std::int32_t ParseStandaloneArguments(int argc, char** argv, StandaloneCommandLine* line) {
+  line->options = CommandOptions{0, nullptr, nullptr};
+  line->specCount = 0;
+  line->poolUsed = 0;
+  std::int32_t typedUnits = 0;
+  std::int32_t taken = 0;  // arguments kept, as the plug-in's command keeps at most MAX_ARGUMENTS
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const char16_t* text = ConvertArgument(line, argv[i], &typedUnits);
+    if (text == nullptr) {
+      return 1;
+    }
+    const bool isOption = !optionsEnded && text[0] == u'-' && text[1] != 0;
+    if (isOption && TextIs(text, u"--")) {
+      optionsEnded = true;
+      continue;
+    }
+    if (CheckRoomForArgument(++taken) != 0) {
+      return 1;
+    }
+    std::int32_t result = 0;
+    if (!isOption) {
+      result = AddFileSpec(line, text);
+    } else if (text[1] == u'-') {
+      result = ApplyLongOption(line, text, argc, argv, &i, &typedUnits);
+    } else {
+      result = ApplyShortOption(line, text);
+    }
+    if (result != 0) {
+      return result == OPTIONS_HELP_WRITTEN ? STANDALONE_ANSWERED : result;
+    }
   }
   return 0;
+}
+
+std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* line) {
+  const std::int32_t parsed = ParseStandaloneArguments(argc, argv, line);
+  if (parsed != 0) {
+    return parsed == STANDALONE_ANSWERED ? 0 : parsed;
+  }
+  if (line->specCount == 0) {
+    ErrorPrefix();
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Missing filespec\r\n");
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Try \"purifile --help\" for more information.\r\n");
+    return -1;
+  }
+  if (CheckCurrentDirectory(*line) != 0) {
+    return 1;
+  }
+  const std::int32_t unanswerable = CheckPromptCanBeAnswered(*line);
+  if (unanswerable != 0) {
+    return unanswerable;
+  }
+  return WalkFileSpecs(line->specs, line->specCount, &line->options);
 }

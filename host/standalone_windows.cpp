@@ -1,50 +1,118 @@
-// Windows only: the standalone program passes its command line on as the
-// command tail, options with "/" exactly as the shell passes them to the plug-in.
+// Windows only: the standalone program's command line, in this platform's
+// habit. The arguments are split as every Windows program splits its command
+// line (CommandLineToArgvW), then:
+//   - an argument that begins with '/' holds options of the option table, a
+//     further '/' starting the next one (/S/D is /S and /D), as the shell's
+//     commands take them; letters in any case;
+//   - every other argument is a file specification, matched exactly as typed.
+// An argument in the POSIX form of an option ("-n") that names no existing
+// entry is refused: taken as a name, it would have turned a preview into a
+// real run.
+#include <string>
+
+#include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
 #include "host/standalone.h"
 
 namespace {
 
-bool IsBlankOrTab(char16_t ch) { return ch == u' ' || ch == u'\t'; }
+// Copies one argument into the pool. The arguments hold MAX_ARG_LEN - 1
+// characters in all, terminators included, as the plug-in's command tail does.
+const char16_t* StoreArgument(StandaloneCommandLine* line, const char16_t* argument, std::int32_t* typedUnits) {
+  const std::int32_t length = static_cast<std::int32_t>(std::char_traits<char16_t>::length(argument));
+  if (*typedUnits + length + 1 > MAX_ARG_LEN - 1) {
+    ReportTooLong();
+    return nullptr;
+  }
+  *typedUnits += length + 1;
+  return Joined(line, u"", argument);
+}
 
-// The command line after the program's name, which Windows writes either in
-// quotation marks or up to the first blank or tab.
-const char16_t* SkipProgramName(const char16_t* line) {
-  if (*line == u'"') {
-    ++line;
-    while (*line != 0 && *line != u'"') {
-      ++line;
+// A colon after a letter and before "//" (C://, HTTP://): the rest of the
+// argument is an address, and its solidi start no options.
+bool OpensSlashGuard(const char16_t* text, std::int32_t at) {
+  return at > 0 && IsLetter(text[at - 1]) && text[at + 1] == u'/' && text[at + 2] == u'/';
+}
+
+// Applies every option of one argument that begins with '/'.
+std::int32_t ApplyOptionArgument(StandaloneCommandLine* line, const char16_t* argument) {
+  const std::int32_t length = static_cast<std::int32_t>(std::char_traits<char16_t>::length(argument));
+  std::int32_t start = 0;
+  bool guarded = false;
+  for (std::int32_t at = 1; at <= length; ++at) {
+    const char16_t ch = argument[at];
+    if (ch == u':' && OpensSlashGuard(argument, at)) {
+      guarded = true;
     }
-    if (*line == u'"') {
-      ++line;
+    if (ch != 0 && (ch != u'/' || guarded || at - start < 2)) {
+      continue;
     }
-  } else {
-    while (*line != 0 && !IsBlankOrTab(*line)) {
-      ++line;
+    char16_t* typed = TakeFromPool(line, at - start + 1);
+    const char16_t* option = nullptr;
+    if (typed != nullptr) {
+      std::char_traits<char16_t>::copy(typed, argument + start, static_cast<std::size_t>(at - start));
+      typed[at - start] = 0;
+      option = TableForm(line, u"", typed);
     }
+    if (option == nullptr) {
+      return 1;
+    }
+    const std::int32_t applied = ApplyOption(option, typed, &line->options);
+    if (applied != 0) {
+      return applied;
+    }
+    start = at;
   }
-  while (IsBlankOrTab(*line)) {
-    ++line;
+  return 0;
+}
+
+std::int32_t AddFileSpec(StandaloneCommandLine* line, const char16_t* text) {
+  if (text[0] == u'-' && text[1] != 0 &&
+      CheckNotAnOptionOfTheOtherForm(line, text, TableForm(line, u"/", text + 1)) != 0) {
+    return 1;
   }
-  return line;
+  line->specs[line->specCount++] = text;
+  return 0;
 }
 
 }  // namespace
 
-std::int32_t PrepareStandaloneCommand(int, char**, StandaloneCommand* command) {
-  const char16_t* rest = SkipProgramName(reinterpret_cast<const char16_t*>(::GetCommandLineW()));
-  command->closingNote = nullptr;
-  std::int32_t length = 0;
-  while (rest[length] != 0) {
-    if (length == STANDALONE_TAIL_CAPACITY - 1) {
-      ErrorPrefix();
-      Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Command line too long: more than %d characters\r\n",
-              STANDALONE_TAIL_CAPACITY - 1);
-      return 1;
-    }
-    command->tail[length] = rest[length];
-    ++length;
+std::int32_t ParseStandaloneArguments(int, char**, StandaloneCommandLine* line) {
+  line->options = CommandOptions{0, nullptr, nullptr};
+  line->specCount = 0;
+  line->poolUsed = 0;
+  int count = 0;
+  char16_t** arguments = CommandLineToArgvW(reinterpret_cast<const char16_t*>(::GetCommandLineW()), &count);
+  if (arguments == nullptr) {
+    return 0;
   }
-  command->tail[length] = 0;
-  return 0;
+  std::int32_t typedUnits = 0;
+  std::int32_t result = 0;
+  for (int i = 1; i < count && result == 0; ++i) {
+    const char16_t* text = StoreArgument(line, arguments[i], &typedUnits);
+    if (text == nullptr || CheckRoomForArgument(i) != 0) {
+      result = 1;
+    } else if (text[0] == 0) {
+      continue;  // an empty argument, as the shell's splitter drops it
+    } else if (text[0] == u'/') {
+      result = ApplyOptionArgument(line, text);
+    } else {
+      result = AddFileSpec(line, text);
+    }
+  }
+  LocalFree(arguments);
+  return result == OPTIONS_HELP_WRITTEN ? STANDALONE_ANSWERED : result;
+}
+
+std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* line) {
+  const std::int32_t parsed = ParseStandaloneArguments(argc, argv, line);
+  if (parsed != 0) {
+    return parsed == STANDALONE_ANSWERED ? 0 : parsed;
+  }
+  if (line->specCount == 0) {
+    ErrorPrefix();
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Missing filespec\r\n");
+    return -1;
+  }
+  return WalkFileSpecs(line->specs, line->specCount, &line->options);
 }

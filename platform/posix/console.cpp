@@ -269,24 +269,6 @@ BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, voi
   return TRUE;
 }
 
-BOOL ReadFile(HANDLE file, void* bytes, DWORD length, DWORD* read, void* /*overlapped*/) {
-  if (read != nullptr) *read = 0;
-  PosixHandle* posixHandle = AsHandle(file);
-  if (posixHandle == nullptr) return FALSE;
-  FlushStandardOutput();
-  for (;;) {
-    const ssize_t count = ::read(posixHandle->fd, bytes, length);
-    if (count >= 0) {
-      if (read != nullptr) *read = static_cast<DWORD>(count);
-      return TRUE;
-    }
-    if (errno != EINTR) {
-      SetLastErrorFromErrno(errno);
-      return FALSE;
-    }
-  }
-}
-
 // There are no windows: the caption and the text go to the terminal, or to
 // standard error when there is none, and the box is taken as answered OK.
 int MessageBoxW(HWND /*owner*/, LPCWSTR text, LPCWSTR caption, UINT /*type*/) {

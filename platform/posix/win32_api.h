@@ -80,10 +80,8 @@ constexpr DWORD ERROR_TOO_MANY_LINKS = 1142;
 constexpr DWORD ERROR_NOT_ENOUGH_QUOTA = 1816;
 constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 
-constexpr DWORD FORMAT_MESSAGE_ALLOCATE_BUFFER = 0x100;
 constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x200;
-constexpr DWORD FORMAT_MESSAGE_FROM_STRING = 0x400;
-constexpr DWORD FORMAT_MESSAGE_FROM_HMODULE = 0x800;
+constexpr DWORD FORMAT_MESSAGE_FROM_STRING = 0x400;  // refused: only the system's own texts are known
 constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0xFF;
 
@@ -168,7 +166,6 @@ BOOL CloseHandle(HANDLE handle);
 BOOL GetConsoleMode(HANDLE handle, DWORD* mode);
 BOOL WriteConsoleW(HANDLE console, const void* text, DWORD length, DWORD* written, void* reserved);
 BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, void* overlapped);
-BOOL ReadFile(HANDLE file, void* bytes, DWORD length, DWORD* read, void* overlapped);
 
 // Caption and text on the terminal (standard error without one); IDOK.
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);

@@ -11,6 +11,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// CommandLineToArgvW: the standalone program splits its own command line.
+#include <shellapi.h>
 // _getwch: one key from the console, without echo.
 #include <conio.h>
 
@@ -84,4 +86,10 @@ inline const char16_t* FoundName(const WIN32_FIND_DATAW& found) {
 }
 inline const char16_t* FoundShortName(const WIN32_FIND_DATAW& found) {
   return reinterpret_cast<const char16_t*>(found.cAlternateFileName);
+}
+
+// The program's command line split into arguments, as Windows programs split
+// it; released with LocalFree.
+inline char16_t** CommandLineToArgvW(const char16_t* commandLine, int* count) {
+  return reinterpret_cast<char16_t**>(::CommandLineToArgvW(platform_detail::W(commandLine), count));
 }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "command/arguments.h"
-#include "host/typed_specs.h"
+#include <vector>
 #include "plugin/host_services.h"
 #include "tests/support/temp_dir.h"
 
@@ -35,10 +35,21 @@ class OptionTable : public ::testing::TestWithParam<OptionCase> {};
 TEST_P(OptionTable, FoldsEveryOptionIntoTheWord) {
   const OptionCase& c = GetParam();
   SplitArguments(c.tail);
-  CommandOptions options{0, nullptr, nullptr, false};
+  CommandOptions options{0, nullptr, nullptr};
+  bool sawFileSpec = false;
   ::testing::internal::CaptureStderr();
   ::testing::internal::CaptureStdout();
-  const std::int32_t result = ParseOptions(&options);
+  // The plug-in's first pass: every argument that begins with a solidus is an option.
+  std::int32_t result = 0;
+  for (std::int32_t j = 0; j < argumentTable.count && result == 0; ++j) {
+    const char16_t* argument = argumentTable.starts[j];
+    if (argumentTable.lengths[j] == 0) continue;
+    if (argument[0] == u'/') {
+      result = ApplyOption(argument, argument, &options);
+    } else {
+      sawFileSpec = true;
+    }
+  }
   ::testing::internal::GetCapturedStdout();
   const std::string error = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(result, c.result);
@@ -54,7 +65,39 @@ TEST_P(OptionTable, FoldsEveryOptionIntoTheWord) {
   EXPECT_EQ(options.flags, c.flags) << std::hex << options.flags;
   EXPECT_EQ(OrAbsent(options.qList), OrAbsent(c.qList));
   EXPECT_EQ(OrAbsent(options.rList), OrAbsent(c.rList));
-  EXPECT_EQ(options.sawFileSpec, c.sawFileSpec);
+  EXPECT_EQ(sawFileSpec, c.sawFileSpec);
+}
+
+// Messages name an option as the user typed it, in any form; the option
+// itself is read in the table's form.
+TEST(Driver, MessagesNameTheOptionAsTyped) {
+  struct {
+    const char16_t* option;
+    const char16_t* typed;
+    const char* error;
+  } const cases[] = {
+      {u"/X", u"-x", "Unknown option \"-x\""},
+      {u"/K:BZ", u"-k:bz", "Unknown suboption: -k:z"},
+      {u"/NQ", u"-nq", " Unknown suboption -n:q"},
+      {u"/N:SQ", u"/n:sq", " Unknown suboption /n:q"},
+      {u"/K:BZ", u"/K:BZ", "Unknown suboption: /K:Z"},
+  };
+  for (const auto& c : cases) {
+    CommandOptions options{0, nullptr, nullptr};
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(ApplyOption(c.option, c.typed, &options), 1);
+    const std::string error = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(error.substr(0, error.find_last_not_of("\r\n") + 1), std::string("Purifile plugin: ") + c.error);
+  }
+}
+
+TEST(Driver, FitsOptionTableKnowsTheOptionForms) {
+  for (const char16_t* option : {u"/N", u"/N:S", u"/NQ", u"/Q:AB", u"/?", u"/??", u"/K", u"/S", u"/R"}) {
+    EXPECT_TRUE(FitsOptionTable(option));
+  }
+  for (const char16_t* option : {u"/X", u"/SB", u"/HOME", u"/", u"/???"}) {
+    EXPECT_FALSE(FitsOptionTable(option));
+  }
 }
 
 constexpr OptionFlags BOTH_CONDENSE = OPT_CONDENSE_BLANKS | OPT_CONDENSE_PUNCT;
@@ -219,14 +262,36 @@ CommandRun RunCommand(const std::u16string& tail) {
   return CommandRun{result, "", ::testing::internal::GetCapturedStderr()};
 }
 
-// A file specification for the tail: relative, because an argument that begins
-// with a solidus is an option, and registered as typed, because the splitter
-// upper-cases it and a case-sensitive file system needs the spelling back.
-std::u16string Spec(const std::filesystem::path& path) {
-  const std::u16string typed = std::filesystem::proximate(path).u16string();
-  RegisterTypedFileSpec(typed.c_str());
-  return u"\"" + typed + u"\"";
+// The shared second pass with the options in the table's form and the file
+// specifications exactly as given, as the standalone programs hand them over.
+CommandRun RunWithSpecs(const std::vector<std::u16string>& options, const std::vector<std::u16string>& specs) {
+  CommandOptions folded{0, nullptr, nullptr};
+  ::testing::internal::CaptureStderr();
+  std::int32_t result = 0;
+  for (const std::u16string& option : options) {
+    if (result == 0) result = ApplyOption(option.c_str(), option.c_str(), &folded);
+  }
+  std::vector<const char16_t*> specPointers;
+  for (const std::u16string& spec : specs) specPointers.push_back(spec.c_str());
+  if (result == 0) result = WalkFileSpecs(specPointers.data(), static_cast<std::int32_t>(specs.size()), &folded);
+  return CommandRun{result, "", ::testing::internal::GetCapturedStderr()};
 }
+
+std::u16string Spec(const std::filesystem::path& path) { return path.u16string(); }
+
+// Runs in the given directory for its lifetime, then returns to the earlier one.
+class WorkingDirectory {
+ public:
+  explicit WorkingDirectory(const std::filesystem::path& path) : earlier_(std::filesystem::current_path()) {
+    std::filesystem::current_path(path);
+  }
+  ~WorkingDirectory() { std::filesystem::current_path(earlier_); }
+  WorkingDirectory(const WorkingDirectory&) = delete;
+  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+ private:
+  std::filesystem::path earlier_;
+};
 
 TEST(Driver, NullTailReturnsOneAndWritesNothing) {
   ::testing::internal::CaptureStderr();
@@ -252,8 +317,9 @@ TEST(Driver, SplitterOverflowIsAMissingFileSpecification) {
 TEST(Driver, BadOptionTouchesNoFile) {
   testing_support::TempDir dir;
   std::ofstream(dir.path() / "a%20b.txt").put('x');
+  const WorkingDirectory inside(dir.path());
   for (const char16_t* options : {u"/b /x ", u"/k:bz ", u"/nq "}) {
-    const CommandRun run = RunCommand(options + Spec(dir.path() / "*"));
+    const CommandRun run = RunCommand(options + std::u16string(u"*"));
     EXPECT_EQ(run.result, 1) << run.err;
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "a%20b.txt"));
   }
@@ -262,9 +328,10 @@ TEST(Driver, BadOptionTouchesNoFile) {
 TEST(Driver, HelpAnswersWithoutTouchingFiles) {
   testing_support::TempDir dir;
   std::ofstream(dir.path() / "a%20b.txt").put('x');
+  const WorkingDirectory inside(dir.path());
   for (const char16_t* help : {u"/? ", u"/?? "}) {
     ::testing::internal::CaptureStdout();
-    const CommandRun run = RunCommand(help + Spec(dir.path() / "*"));
+    const CommandRun run = RunCommand(help + std::u16string(u"*"));
     ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.err, "");
@@ -272,15 +339,14 @@ TEST(Driver, HelpAnswersWithoutTouchingFiles) {
   }
 }
 
-TEST(Driver, RenamesEveryFileSpecificationWhereverOptionsStand) {
+TEST(Driver, WalksEveryFileSpecificationExactlyAsGiven) {
   testing_support::TempDir dir;
   std::filesystem::create_directory(dir.path() / "one");
   std::filesystem::create_directory(dir.path() / "two");
   std::ofstream(dir.path() / "one" / "a%20b.txt").put('x');
   std::ofstream(dir.path() / "two" / "c d.txt").put('x');
   ::testing::internal::CaptureStdout();
-  const CommandRun run =
-      RunCommand(Spec(dir.path() / "one" / "*.txt") + u" " + Spec(dir.path() / "two") + u" /b /n:s");
+  const CommandRun run = RunWithSpecs({u"/B", u"/N:S"}, {Spec(dir.path() / "one" / "*.txt"), Spec(dir.path() / "two")});
   ::testing::internal::GetCapturedStdout();
   EXPECT_EQ(run.result, 0) << run.err;
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "one" / "a_b.txt"));
@@ -293,27 +359,13 @@ TEST(Driver, DirectoryIsRenamedItselfOnlyWithD) {
   std::ofstream(dir.path() / "x%20y" / "p%20q").put('x');
 
   ::testing::internal::CaptureStdout();
-  RunCommand(Spec(dir.path() / "x%20y"));
+  RunWithSpecs({}, {Spec(dir.path() / "x%20y")});
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "x%20y" / "p q"));
 
-  RunCommand(u"/d " + Spec(dir.path() / "x%20y"));
+  RunWithSpecs({u"/D"}, {Spec(dir.path() / "x%20y")});
   ::testing::internal::GetCapturedStdout();
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "x y" / "p q"));
 }
-
-// Runs in the given directory for its lifetime, then returns to the earlier one.
-class WorkingDirectory {
- public:
-  explicit WorkingDirectory(const std::filesystem::path& path) : earlier_(std::filesystem::current_path()) {
-    std::filesystem::current_path(path);
-  }
-  ~WorkingDirectory() { std::filesystem::current_path(earlier_); }
-  WorkingDirectory(const WorkingDirectory&) = delete;
-  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
- private:
-  std::filesystem::path earlier_;
-};
 
 TEST(Driver, UnresolvableSpecificationIsReportedAndNeverWalksTheEarlierDirectory) {
   testing_support::TempDir dir;
@@ -325,10 +377,10 @@ TEST(Driver, UnresolvableSpecificationIsReportedAndNeverWalksTheEarlierDirectory
   ASSERT_GT(directoryLength, 24u) << "the whole tail must still fit the argument pool";
   const std::u16string unresolvable(MAX_ARG_LEN - 1 - directoryLength, u'n');
   ::testing::internal::CaptureStdout();
-  const CommandRun run = RunCommand(Spec("x%20y.txt") + u" " + unresolvable + u" " + Spec("p%20q.txt"));
+  const CommandRun run = RunWithSpecs({}, {u"x%20y.txt", unresolvable, u"p%20q.txt"});
   ::testing::internal::GetCapturedStdout();
   EXPECT_EQ(run.result, 2);
-  EXPECT_NE(run.err.find("Cannot resolve \"NNNN"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("Cannot resolve \"nnnn"), std::string::npos) << run.err;
   // A second walk of the first specification's directory and pattern would
   // find the file renamed already and report it not found.
   EXPECT_EQ(run.err.find("File not found"), std::string::npos) << run.err;

@@ -43,6 +43,7 @@ class Scenario:
         self.out_has = []     # texts that must appear, in this order, each within a line
         self.err_has = []
         self.after = None     # expected tree listing, or None: unchanged
+        self.terminal = True  # POSIX: a controlling terminal for prompts
 
 
 def split_arguments(text):
@@ -101,6 +102,8 @@ def parse_scenarios(path):
                 current.keys = value.strip()
             elif key == "exit":
                 current.exit = int(value)
+            elif key == "no-terminal":
+                current.terminal = False
             elif key == "only":
                 current.only = value.strip()
             else:
@@ -282,7 +285,11 @@ def run_scenario(form, scenario, keep):
         before = list_tree(root)
         command = form.command(scenario, root)
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            if form.mode == "posix":
+            if form.mode == "posix" and not scenario.terminal:
+                completed = subprocess.run(command, cwd=root, env=form.environment(), stdin=subprocess.DEVNULL,
+                                           stdout=out, stderr=err, start_new_session=True, timeout=TIMEOUT_SECONDS)
+                status = completed.returncode
+            elif form.mode == "posix":
                 status, _ = run_with_terminal(command, root, form.environment(), scenario.keys, out, err)
             else:
                 completed = subprocess.run(command, cwd=root, env=form.environment(),
@@ -376,7 +383,8 @@ def main():
     form.prepare()
     platform = "posix" if options.mode == "posix" else "windows"
     scenarios = [s for s in parse_scenarios(options.scenarios)
-                 if options.filter in s.name and s.only in (None, platform)
+                 if options.filter in s.name
+                 and (s.only in (None, platform) or (s.only == "exe" and options.mode == "wine-exe"))
                  and (s.run is not None or options.mode == "posix")]
     if not scenarios:
         raise SystemExit("no scenario to run")

@@ -4,7 +4,6 @@
 #include <fstream>
 #include <string>
 
-#include "host/typed_specs.h"
 #include "plugin/host_services.h"
 #include "tests/support/capture.h"
 #include "tests/support/temp_dir.h"
@@ -18,15 +17,6 @@ std::u16string TrueName(const std::u16string& spec) {
   QueryTrueName(spec.c_str(), buffer.data());
   return std::u16string(buffer.c_str());
 }
-
-class TypedSpecs : public testing::Test {
- protected:
-  void SetUp() override { ForgetTypedFileSpecs(); }
-  void TearDown() override { ForgetTypedFileSpecs(); }
-
-  TempDir temp_;
-  std::u16string dir_ = temp_.engine_path();
-};
 
 TEST(QueryTrueName, FullPathFromTheCurrentDirectory) {
   const std::u16string current = std::filesystem::current_path().u16string();
@@ -46,47 +36,14 @@ TEST(QueryTrueName, EmptyWhenNoPathCanBeFormed) {
   EXPECT_EQ(buffer[0], u'\0');
 }
 
-TEST_F(TypedSpecs, UpperCasedSpecResolvesAsTyped) {
-  EXPECT_EQ(RegisterTypedFileSpec((dir_ + u"MixedCase.txt").c_str()), 0);
-  EXPECT_EQ(RegisterTypedFileSpec((dir_ + u"caf\u00e9.txt").c_str()), 0);
-  std::u16string upperDir = dir_;
-  for (char16_t& ch : upperDir) {
-    if (ch >= u'a' && ch <= u'z') {
-      ch = static_cast<char16_t>(ch - u'a' + u'A');
-    }
+// The specification is resolved exactly as given: letter case, quotation
+// marks and trailing blanks are part of the name.
+TEST(QueryTrueName, ExactlyAsGiven) {
+  TempDir temp;
+  const std::u16string dir = temp.engine_path();
+  for (const std::u16string name : {u"MixedCase.txt", u"say \"hi\".txt", u"k%20 ", u"caf\u00e9.TXT"}) {
+    EXPECT_EQ(TrueName(dir + name), dir + name);
   }
-  EXPECT_EQ(TrueName(upperDir + u"MIXEDCASE.TXT"), dir_ + u"MixedCase.txt");
-  // Only ASCII letters are upper-cased, so only that spelling leads back.
-  EXPECT_EQ(TrueName(upperDir + u"CAF\u00e9.TXT"), dir_ + u"caf\u00e9.txt");
-  EXPECT_EQ(TrueName(upperDir + u"CAF\u00c9.TXT"), upperDir + u"CAF\u00c9.TXT");
-  // A spelling that was never registered is taken as it stands.
-  EXPECT_EQ(TrueName(dir_ + u"Other.txt"), dir_ + u"Other.txt");
-}
-
-TEST_F(TypedSpecs, SpellingsThatUpperCaseAlikeAreTakenInOrder) {
-  RegisterTypedFileSpec(u"a.txt");
-  RegisterTypedFileSpec(u"b.txt");
-  RegisterTypedFileSpec(u"A.txt");
-  EXPECT_EQ(std::u16string(TypedFileSpec(u"A.TXT")), u"a.txt");
-  EXPECT_EQ(std::u16string(TypedFileSpec(u"A.TXT")), u"A.txt");
-  EXPECT_EQ(std::u16string(TypedFileSpec(u"A.TXT")), u"a.txt");
-  EXPECT_EQ(std::u16string(TypedFileSpec(u"B.TXT")), u"b.txt");
-  ForgetTypedFileSpecs();
-  EXPECT_EQ(std::u16string(TypedFileSpec(u"A.TXT")), u"A.TXT");
-}
-
-TEST_F(TypedSpecs, RegistryLimits) {
-  for (int i = 0; i < 1024; ++i) {
-    ASSERT_EQ(RegisterTypedFileSpec(u"x"), 0) << i;
-  }
-  EXPECT_EQ(RegisterTypedFileSpec(u"y"), 1);
-  EXPECT_EQ(std::u16string(TypedFileSpec(u"Y")), u"Y");
-
-  ForgetTypedFileSpecs();
-  const std::u16string longest(MAX_ARG_LEN - 1, u'p');
-  EXPECT_EQ(RegisterTypedFileSpec(longest.c_str()), 0);
-  EXPECT_EQ(RegisterTypedFileSpec(u""), 1);
-  EXPECT_EQ(RegisterTypedFileSpec(nullptr), 1);
 }
 
 TEST(QueryIsDirectory, TellsDirectoriesFilesAndNothing) {

@@ -1,0 +1,94 @@
+// What both standalone programs do with their arguments alike: the pool that
+// holds them, the option table's form of an option, and the refusal of an
+// option written in the other platform's form.
+#include <string>
+
+#include "cleaner/char_classes.h"
+#include "command/diagnostics.h"
+#include "host/standalone.h"
+
+void ReportNamed(const char16_t* format, const char16_t* name) {
+  ErrorPrefix();
+  Qprintf(GetStdHandle(STD_ERROR_HANDLE), format, name);
+}
+
+bool TextIs(const char16_t* text, const char16_t* expected) {
+  return std::char_traits<char16_t>::compare(text, expected, std::char_traits<char16_t>::length(expected) + 1) ==
+         0;
+}
+
+std::int32_t ReportTooLong() {
+  ErrorPrefix();
+  Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Command line too long: the arguments hold %d characters at most\r\n",
+          MAX_ARG_LEN - 1);
+  return 1;
+}
+
+std::int32_t CheckRoomForArgument(std::int32_t taken) {
+  if (taken <= MAX_ARGUMENTS) {
+    return 0;
+  }
+  ErrorPrefix();
+  Qprintf(GetStdHandle(STD_ERROR_HANDLE),
+          u"Too many arguments: the most is %d; quote wildcards so that purifile expands them\r\n", MAX_ARGUMENTS);
+  return 1;
+}
+
+char16_t* TakeFromPool(StandaloneCommandLine* line, std::int32_t units) {
+  if (line->poolUsed + units > STANDALONE_POOL) {
+    ReportTooLong();
+    return nullptr;
+  }
+  char16_t* taken = line->pool + line->poolUsed;
+  line->poolUsed += units;
+  return taken;
+}
+
+const char16_t* Joined(StandaloneCommandLine* line, const char16_t* prefix, const char16_t* text) {
+  const std::size_t prefixLength = std::char_traits<char16_t>::length(prefix);
+  const std::size_t length = std::char_traits<char16_t>::length(text);
+  char16_t* joined = TakeFromPool(line, static_cast<std::int32_t>(prefixLength + length + 1));
+  if (joined != nullptr) {
+    std::char_traits<char16_t>::copy(joined, prefix, prefixLength);
+    std::char_traits<char16_t>::copy(joined + prefixLength, text, length + 1);
+  }
+  return joined;
+}
+
+const char16_t* TableForm(StandaloneCommandLine* line, const char16_t* prefix, const char16_t* rest) {
+  char16_t* form = const_cast<char16_t*>(Joined(line, prefix, rest));
+  if (form != nullptr) {
+    for (char16_t* ch = form; *ch != 0; ++ch) {
+      *ch = ToUpperAscii(*ch);
+    }
+  }
+  return form;
+}
+
+const char16_t* WithMark(StandaloneCommandLine* line, char16_t mark, const char16_t* text) {
+  char16_t* copy = const_cast<char16_t*>(Joined(line, u"", text));
+  if (copy != nullptr) {
+    copy[0] = mark;
+  }
+  return copy;
+}
+
+std::int32_t CheckNotAnOptionOfTheOtherForm(StandaloneCommandLine* line, const char16_t* text,
+                                            const char16_t* ownForm) {
+  for (const char16_t* ch = text + 1; *ch != 0; ++ch) {
+    if (IsPathSeparator(*ch)) {
+      return 0;  // a path of several components
+    }
+  }
+  const char16_t* option = TableForm(line, u"/", text + 1);
+  if (option == nullptr || ownForm == nullptr) {
+    return 1;
+  }
+  if (!FitsOptionTable(option) || GetFileAttributesW(text) != INVALID_FILE_ATTRIBUTES) {
+    return 0;
+  }
+  ErrorPrefix();
+  Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Option \"%s\" is written \"%s\" here (no file \"%s\" exists)\r\n", text,
+          ownForm, text);
+  return 1;
+}

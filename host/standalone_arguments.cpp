@@ -6,6 +6,7 @@
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
 #include "host/standalone.h"
+#include "plugin/host_services.h"
 
 void ReportNamed(const char16_t* format, const char16_t* name) {
   ErrorPrefix();

@@ -16,6 +16,7 @@
 #include "command/diagnostics.h"
 #include "host/standalone.h"
 #include "plugin/entry_points.h"
+#include "plugin/host_services.h"
 
 namespace {
 

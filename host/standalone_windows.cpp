@@ -13,6 +13,7 @@
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
 #include "host/standalone.h"
+#include "plugin/host_services.h"
 
 namespace {
 

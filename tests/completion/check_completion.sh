@@ -9,7 +9,7 @@ program=$1
 completion=$2
 status=0
 
-help_options=$("$program" --help | grep -oE '(^|[][ |(])--?[a-zA-Z0-9][a-zA-Z0-9-]*' |
+help_options=$("$program" --help | grep -oE '(^|[][ |(])(-[a-zA-Z0-9]|--[a-zA-Z][a-zA-Z0-9-]*)\b' |
   sed -E 's/^[][ |(]//' | sort -u)
 
 # shellcheck source=/dev/null
@@ -22,7 +22,7 @@ complete_line() {  # the words of a command line, the last one being typed
 }
 
 complete_line purifile -
-offered=$(printf '%s\n' "${COMPREPLY[@]}" | sed 's/:$//' | sort -u)
+offered=$(printf '%s\n' "${COMPREPLY[@]}" | sed 's/[:=]$//' | sort -u)
 missing=$(comm -23 <(echo "$help_options") <(echo "$offered"))
 if [ -n "$missing" ]; then
   echo "--help lists options that the completion does not offer:" $missing

@@ -24,4 +24,13 @@ TEST(QueryTrueName, LinksAreNotFollowed) {
   EXPECT_EQ(std::u16string(trueName.c_str()), temp.engine_path() + u"real/a.txt");
 }
 
+// A trailing blank is part of a POSIX name: "k%20 " never names "k%20".
+TEST(QueryTrueName, TrailingBlanksStay) {
+  testing_support::TempDir temp;
+  const std::u16string spec = temp.engine_path() + u"k%20 ";
+  std::u16string trueName(MAX_ARG_LEN, u'#');
+  QueryTrueName(spec.c_str(), trueName.data());
+  EXPECT_EQ(std::u16string(trueName.c_str()), spec);
+}
+
 }  // namespace

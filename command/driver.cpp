@@ -62,6 +62,7 @@ constexpr SubOptionSet NEGATION_SUB_OPTIONS = {NEGATION_LETTERS, 6, u" Unknown s
 constexpr OptionRow OPTION_TABLE[] = {
     {u"/?", MATCH_WHOLE, ACTION_HELP, 0, nullptr},
     {u"/??", MATCH_WHOLE, ACTION_HELP_VERSION, 0, nullptr},
+    {u"/8", MATCH_WHOLE, ACTION_SET_BITS, OPT_UTF8, nullptr},
     {u"/A", MATCH_WHOLE, ACTION_SET_BITS, OPT_AMPERSANDS, nullptr},
     {u"/B", MATCH_WHOLE, ACTION_SET_BITS, OPT_BLANKS, nullptr},
     {u"/C", MATCH_WHOLE, ACTION_SET_BITS, OPT_PARENTHESES, nullptr},

@@ -26,3 +26,4 @@ constexpr OptionFlags OPT_NO_HIDDEN_DIRS = 0x08000;   // /N:D  do not descend in
 constexpr OptionFlags OPT_CONDENSE_BLANKS = 0x10000;  // /K:B (or /K)  condense runs of whitespace
 constexpr OptionFlags OPT_CONDENSE_PUNCT = 0x20000;   // /K:P (or /K)  condense runs of one punctuation mark
 constexpr OptionFlags OPT_QUOTES = 0x40000;           // /F    quotes, apostrophes, graves become '_'
+constexpr OptionFlags OPT_UTF8 = 0x80000;             // /8    names are UTF-8 text: sequences, bytes, NFC

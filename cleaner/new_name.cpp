@@ -65,6 +65,11 @@ bool IsAsciiDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
 bool ReadUndecodedBytes(char16_t* name) {
   bool changed = false;
   for (; *name != 0; ++name) {
+    // A low surrogate after a high one is half of a character, not a byte.
+    if (*name >= 0xD800 && *name <= 0xDBFF && name[1] >= 0xDC00 && name[1] <= 0xDFFF) {
+      ++name;
+      continue;
+    }
     const int byte = UndecodedNameByte(*name);
     if (byte < 0) {
       continue;

@@ -20,6 +20,8 @@ packages=(
   time                      # /usr/bin/time -v for memory figures
   dpkg-dev                  # dpkg-shlibdeps: the .deb's library dependencies
   lintian                   # checks the .deb (.ci/run)
+  ntfs-3g                   # mkntfs and ntfs-3g -o windows_names, for tests/naughty_names
+  exfatprogs exfat-fuse     # mkfs.exfat and mount.exfat-fuse, for tests/naughty_names
 )
 
 missing=()

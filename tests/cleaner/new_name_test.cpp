@@ -187,6 +187,7 @@ TEST(BuildNewName, Utf8NamesAreComposed) {
       {u"cafe\u0301.txt", 0, {}, SAME, nullptr},
       {u"cafe%CC%81.txt", UTF8, {}, READY, u"caf\u00E9.txt"},
       {u"caf\u00E9.txt", UTF8, {}, SAME, nullptr},
+      {u"\U0001D489\U0001F600", UTF8, {}, SAME, nullptr},  // pairs, whatever their low halves
       {u"\u212B", UTF8, {}, READY, u"\u00C5"},                  // a singleton: the angstrom sign
       {u"\u1100\u1161\u11A8", UTF8, {}, READY, u"\uAC01"},       // Hangul jamo
       {u"a\u0323\u0307", UTF8, {}, READY, u"\u1EA1\u0307"},       // marks in canonical order

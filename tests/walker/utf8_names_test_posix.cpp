@@ -46,6 +46,7 @@ TEST(Utf8Names, BytesThatAreNotUtf8AreReadAsWindows1252) {
       {"caf\xE9.txt", OPT_HIGH_UNICODE, "caf_.txt"},          // without /8 the byte is a surrogate
       {"caf\xE9.txt", 0, "caf\xE9.txt"},                      // and otherwise left alone
       {"cafe\xCC\x81", OPT_UTF8, "caf\xC3\xA9"},
+      {"\xF0\x9D\x92\x89\xE9", OPT_UTF8, "\xF0\x9D\x92\x89\xC3\xA9"},  // U+1D489 is text, 0xE9 a byte
   };
   for (const ByteNameCase& c : cases) {
     testing_support::TempDir dir;

@@ -5,10 +5,11 @@ Makes one file per string of tests/data/blns/blns.json, each in a numbered
 directory of its own (so that names differing only in letter case, NULL and
 null, never meet on a file system that ignores case), and copies the files
 onto an NTFS image mounted by ntfs-3g with Windows' naming rules
-(-o windows_names) and onto an exFAT image mounted by exfat-fuse through a
-loop device, three times: the names untouched, after `purifile -s '*'` (the
+(-o windows_names) and onto an exFAT image mounted by exfat-fuse, each through
+a loop device, three times: the names untouched, after `purifile -s '*'` (the
 defaults), and after `purifile -s -w -8 '*'`. Counts the names each file
-system refuses each time; with -w -8 none may be refused, no file may be lost
+system refuses each time (a name on which the file system's driver dies
+counts as refused; the copy goes on onto a fresh image); with -w -8 none may be refused, no file may be lost
 or changed, and a second run must rename nothing.
 
 Strings a POSIX file system cannot hold at all are made so: '/' is written as
@@ -23,6 +24,7 @@ exfat-fuse: where any is missing or mounting is refused, the test is skipped
 """
 
 import argparse
+import errno
 import json
 import os
 import shutil
@@ -77,14 +79,20 @@ def files_of(root):
     return found
 
 
-def copy_onto(source_root, mount):
-    """Copies every file; returns the names refused. A name counts as refused
-    when creating or writing it fails, or when it cannot be read back under
-    the same name with the same content (the file system changed or lost it)."""
+DEAD_MOUNT = (errno.ENOTCONN, errno.ECONNABORTED)
+
+
+def copy_onto(source_root, image):
+    """Copies every file; returns the names refused and the names the file
+    system's driver died on. A name counts as refused when creating or writing
+    it fails, or when it cannot be read back under the same name with the same
+    content. When the driver dies, the name counts as refused and the copy
+    goes on onto a fresh image, so that later names are judged on their own."""
     refused = []
+    killers = []
     for directory, files in files_of(source_root).items():
-        target_dir = os.path.join(mount.encode(), directory)
         for name, content in files:
+            target_dir = os.path.join(image.mount.encode(), directory)
             target = os.path.join(target_dir, name)
             try:
                 os.makedirs(target_dir, exist_ok=True)
@@ -92,11 +100,17 @@ def copy_onto(source_root, mount):
                     f.write(content)
                 with open(target, "rb") as f:
                     arrived = f.read() == content and name in os.listdir(target_dir)
-            except OSError:
+            except OSError as error:
                 arrived = False
+                if error.errno in DEAD_MOUNT:
+                    killers.append(name)
+                    image.close()
+                    reason = image.format_and_mount()
+                    if reason is not None:
+                        fail(f"{image.kind} image not mounted again: {reason}")
             if not arrived:
                 refused.append(name)
-    return refused
+    return refused, killers
 
 
 def run(command, **kwargs):
@@ -137,6 +151,7 @@ class Image:
         run(["umount", self.mount])
         if self.loop:
             run(["losetup", "--detach", self.loop])
+            self.loop = None
 
 
 def purify(program, root, options):
@@ -193,7 +208,7 @@ def main():
                     reason = image.format_and_mount()
                     if reason is not None:
                         skip(f"{kind} image not mounted: {reason}")
-                    counts[(label, kind)] = copy_onto(root.encode(), image.mount)
+                    counts[(label, kind)] = copy_onto(root.encode(), image)
                 finally:
                     image.close()
 
@@ -201,15 +216,16 @@ def main():
         first = files_of(final.encode())
         again = purify(args.program, final, ["-s", "-w", "-8"])
         print(f"{len(strings)} strings, {len(names)} names made")
-        for (label, kind), refused in counts.items():
-            print(f"{kind:6} {label:10} refused {len(refused)}")
+        for (label, kind), (refused, killers) in counts.items():
+            print(f"{kind:6} {label:10} refused {len(refused)}, the driver died on {len(killers)}")
             if args.report:
                 for name in refused:
-                    print("    ", name)
+                    print("    ", "died:" if name in killers else "", name)
         problems = []
         for kind in ("ntfs", "exfat"):
-            if counts[("-w -8", kind)]:
-                problems.append(f"{kind} refused {len(counts[('-w -8', kind)])} names after -w -8")
+            refused = counts[("-w -8", kind)][0]
+            if refused:
+                problems.append(f"{kind} refused {len(refused)} names after -w -8")
         if again.returncode != 0 or files_of(final.encode()) != first or ARROW in again.stdout:
             problems.append(f"a second run renamed something (exit {again.returncode})")
         if problems:

@@ -1,6 +1,6 @@
 // Throughput of BuildNewName with the existence probe answered from memory
 // (bench/fake_host.cpp): typical names with no option and with /B /K /H /U /E
-// together, and one name of 2,000 characters.
+// together, names of today's text with /8, and one name of 2,000 characters.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -33,14 +33,28 @@ const char16_t* const DirtyPieces[] = {
     u"\u0093", u"\u0094", u"\u0096", u"\U0001F600", u"&amp;", u"=3D",
 };
 
+// Pieces of names that are UTF-8 text: percent-encoded UTF-8 (an accent, a
+// typographic apostrophe, an emoji), a decomposed accent, precomposed letters,
+// an invalid sequence, and the dirty pieces above.
+const char16_t* const TextPieces[] = {
+    u"%C3%A9", u"%E2%80%99", u"%F0%9F%98%80", u"e\u0301", u"\u00E9", u"\u00FC\u00DF", u"%C3%28",
+    u"%20",    u" ",         u"'",            u"\u0093", u"\U0001F600", u"&amp;",
+};
+
+template <std::size_t N>
+const char16_t* Pick(Sequence& random, const char16_t* const (&pieces)[N]) {
+  return pieces[random.Next(N)];
+}
+
 // 10 to 60 characters: words of letters and digits joined by '-' or '_', an
-// extension; every third name is dirty.
-std::u16string TypicalName(Sequence& random, bool dirty) {
+// extension; every third name is dirty, made of the given pieces too.
+template <std::size_t N>
+std::u16string TypicalName(Sequence& random, bool dirty, const char16_t* const (&pieces)[N]) {
   const std::uint32_t target = 10 + random.Next(51);
   std::u16string name;
   while (name.size() + 4 < target) {
     if (dirty && random.Next(3) == 0) {
-      name += DirtyPieces[random.Next(sizeof DirtyPieces / sizeof DirtyPieces[0])];
+      name += Pick(random, pieces);
       continue;
     }
     const std::uint32_t word = 2 + random.Next(7);
@@ -53,11 +67,12 @@ std::u16string TypicalName(Sequence& random, bool dirty) {
   return name + u".txt";
 }
 
-std::vector<std::u16string> TypicalNames() {
+template <std::size_t N>
+std::vector<std::u16string> TypicalNames(const char16_t* const (&pieces)[N]) {
   Sequence random;
   std::vector<std::u16string> names;
   for (std::size_t i = 0; i < NAME_POOL; ++i) {
-    names.push_back(TypicalName(random, i % 3 == 0));
+    names.push_back(TypicalName(random, i % 3 == 0, pieces));
   }
   return names;
 }
@@ -75,14 +90,19 @@ void BuildNames(benchmark::State& state, const std::vector<std::u16string>& name
   state.SetItemsProcessed(state.iterations());
 }
 
-void TypicalNamesNoOption(benchmark::State& state) { BuildNames(state, TypicalNames(), 0); }
-void TypicalNamesAllOptions(benchmark::State& state) { BuildNames(state, TypicalNames(), ALL_OPTIONS); }
+void TypicalNamesNoOption(benchmark::State& state) { BuildNames(state, TypicalNames(DirtyPieces), 0); }
+void TypicalNamesAllOptions(benchmark::State& state) { BuildNames(state, TypicalNames(DirtyPieces), ALL_OPTIONS); }
+void TypicalNamesUtf8(benchmark::State& state) { BuildNames(state, TypicalNames(DirtyPieces), OPT_UTF8); }
+void Utf8TextNamesUtf8(benchmark::State& state) { BuildNames(state, TypicalNames(TextPieces), OPT_UTF8); }
+void Utf8TextNamesUtf8AllOptions(benchmark::State& state) {
+  BuildNames(state, TypicalNames(TextPieces), OPT_UTF8 | ALL_OPTIONS);
+}
 
 std::vector<std::u16string> LongName() {
   Sequence random;
   std::u16string name;
   while (name.size() < 1996) {
-    name += TypicalName(random, true);
+    name += TypicalName(random, true, DirtyPieces);
   }
   name.resize(1996);
   return {name + u".txt"};
@@ -90,12 +110,17 @@ std::vector<std::u16string> LongName() {
 
 void LongNameNoOption(benchmark::State& state) { BuildNames(state, LongName(), 0); }
 void LongNameAllOptions(benchmark::State& state) { BuildNames(state, LongName(), ALL_OPTIONS); }
+void LongNameUtf8AllOptions(benchmark::State& state) { BuildNames(state, LongName(), OPT_UTF8 | ALL_OPTIONS); }
 
 }  // namespace
 
 BENCHMARK(TypicalNamesNoOption);
 BENCHMARK(TypicalNamesAllOptions);
+BENCHMARK(TypicalNamesUtf8);
+BENCHMARK(Utf8TextNamesUtf8);
+BENCHMARK(Utf8TextNamesUtf8AllOptions);
 BENCHMARK(LongNameNoOption);
 BENCHMARK(LongNameAllOptions);
+BENCHMARK(LongNameUtf8AllOptions);
 
 BENCHMARK_MAIN();

@@ -6,10 +6,12 @@
 #include "cleaner/char_classes.h"
 #include "cleaner/condense.h"
 #include "cleaner/entities.h"
+#include "cleaner/hex_pairs.h"
 #include "cleaner/preview_names.h"
 #include "cleaner/surrogates.h"
 #include "cleaner/translation.h"
 #include "cleaner/windows_names.h"
+#include "platform/win32.h"
 #include "plugin/host_services.h"
 
 namespace {
@@ -58,58 +60,156 @@ bool ContainsSurrogate(const char16_t* text) {
 
 constexpr bool IsAsciiDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
 
-// The per-character steps: hex pairs, quotes, the /Q and /R lists, translation,
-// blanks, ampersands and parentheses, in this order. Writes at most
-// NAME_CAPACITY characters (the rest are dropped) and returns the length.
-std::size_t CleanCharacters(const char16_t* source, char16_t* cleaned, OptionFlags options,
-                            const char16_t* qList, const char16_t* rList) {
-  const bool percentPairs = (options & OPT_NO_PERCENT) == 0;
-  const bool equalsPairs = (options & OPT_EQUALS_HEX) != 0;
-  const std::size_t rLength = rList != nullptr ? BoundedLength(rList) : 0;
-  std::size_t length = 0;
-  for (std::size_t i = 0; source[i] != 0; ++i) {
-    char16_t ch = source[i];
+// Under /8 on POSIX: every code unit of the old name that stands for a byte
+// the file system's text was not valid UTF-8 in becomes the Windows-1252
+// character of that byte (an undefined byte an underscore). Returns whether
+// any did; the name is rewritten in place.
+bool ReadUndecodedBytes(char16_t* name) {
+  bool changed = false;
+  for (; *name != 0; ++name) {
+    // A low surrogate after a high one is half of a character, not a byte.
+    if (*name >= 0xD800 && *name <= 0xDBFF && name[1] >= 0xDC00 && name[1] <= 0xDFFF) {
+      ++name;
+      continue;
+    }
+    const int byte = UndecodedNameByte(*name);
+    if (byte < 0) {
+      continue;
+    }
+    char16_t ch = static_cast<char16_t>(byte);
+    if (byte < 0xA0) {
+      ch = Cp1252Table[byte - 0x80];
+      if (ch < 0xA0) {
+        ch = u'_';  // one of the five bytes Windows-1252 leaves undefined
+      }
+    }
+    *name = ch;
+    changed = true;
+  }
+  return changed;
+}
 
-    // A pair needs two digits with a value ('0'-'9', 'A'-'F', 'a'-'f'). A
-    // character the system merely classifies as a hex digit (a full-width
-    // digit, say) has no agreed value, so the marker and it stay as they are.
-    if ((ch == u'%' && percentPairs) || (ch == u'=' && equalsPairs)) {
-      const std::int32_t high = HexDigitValue(source[i + 1]);
-      const std::int32_t low = high < 0 ? -1 : HexDigitValue(source[i + 2]);
-      if (low >= 0) {
-        ch = static_cast<char16_t>(high * 16 + low);
-        i += 2;
+// What the per-character steps after the hex pairs need to know.
+struct CharacterSteps {
+  OptionFlags options;
+  const char16_t* qList;  // null: no list, and no list step at all
+  const char16_t* rList;
+  std::size_t rLength;
+};
+
+// Quotes, the /Q and /R lists, translation, blanks, ampersands and
+// parentheses, in this order, for one code unit. 0 means it is dropped.
+char16_t ApplyCharacterSteps(char16_t ch, const CharacterSteps& steps) {
+  const OptionFlags options = steps.options;
+  if ((options & OPT_QUOTES) != 0 && (ch == u'"' || ch == u'\'' || ch == u'`')) {
+    ch = u'_';
+  }
+  if (steps.qList != nullptr && ch != 0) {
+    const char16_t upper = ToUpperAscii(ch);
+    for (std::size_t position = 0; steps.qList[position] != 0; ++position) {
+      if (steps.qList[position] == upper) {
+        ch = position < steps.rLength ? steps.rList[position] : 0;
+        break;
       }
-    }
-    if ((options & OPT_QUOTES) != 0 && (ch == u'"' || ch == u'\'' || ch == u'`')) {
-      ch = u'_';
-    }
-    if (qList != nullptr && ch != 0) {
-      const char16_t upper = ToUpperAscii(ch);
-      for (std::size_t position = 0; qList[position] != 0; ++position) {
-        if (qList[position] == upper) {
-          ch = position < rLength ? rList[position] : 0;
-          break;
-        }
-      }
-    }
-    ch = TranslateChar(ch);
-    if ((options & OPT_BLANKS) != 0 && IsWhitespace(ch)) {
-      ch = u'_';
-    }
-    if ((options & OPT_AMPERSANDS) != 0 && ch == u'&') {
-      ch = u'_';
-    }
-    if ((options & OPT_PARENTHESES) != 0 && (ch == u'(' || ch == u')')) {
-      ch = u'_';
-    }
-    if (ch != 0 && length < NAME_CAPACITY) {
-      cleaned[length++] = ch;
     }
   }
-  assert(length <= NAME_CAPACITY);
-  cleaned[length] = 0;
-  return length;
+  ch = TranslateChar(ch);
+  if ((options & OPT_BLANKS) != 0 && IsWhitespace(ch)) {
+    ch = u'_';
+  }
+  if ((options & OPT_AMPERSANDS) != 0 && ch == u'&') {
+    ch = u'_';
+  }
+  if ((options & OPT_PARENTHESES) != 0 && (ch == u'(' || ch == u')')) {
+    ch = u'_';
+  }
+  return ch;
+}
+
+// No code unit below this one composes with a neighbour, so a name without one
+// is already in Normalization Form C.
+constexpr char16_t FIRST_COMPOSING_UNIT = 0x0300;
+
+// The cleaned name, at most NAME_CAPACITY characters (the rest are dropped).
+struct CleanedText {
+  char16_t* text;
+  std::size_t length;
+  bool mayCompose;  // holds a unit from FIRST_COMPOSING_UNIT on
+
+  void Append(char16_t ch) {
+    if (ch != 0 && length < NAME_CAPACITY) {
+      text[length++] = ch;
+      mayCompose = mayCompose || ch >= FIRST_COMPOSING_UNIT;
+    }
+  }
+};
+
+// The per-character steps: hex pairs, then ApplyCharacterSteps. Under /8 a run
+// of pairs that spells a UTF-8 sequence gives its character; a character
+// outside the BMP gives two code units, each taken through the steps, or one
+// underscore under /U (the surrogates of the old name are gone by now).
+CleanedText CleanCharacters(const char16_t* source, char16_t* cleaned, const CharacterSteps& steps) {
+  const OptionFlags options = steps.options;
+  const bool utf8 = (options & OPT_UTF8) != 0;
+  CleanedText out{cleaned, 0, false};
+  for (std::size_t i = 0; source[i] != 0; ++i) {
+    char16_t ch = source[i];
+    const std::int32_t pairByte = HexPairByte(source + i, options);
+    if (pairByte >= 0) {
+      char32_t code = static_cast<char32_t>(pairByte);
+      std::size_t runLength = utf8 && pairByte >= 0x80 ? ReadUtf8Pairs(source + i, options, &code) : 0;
+      if (runLength == 0) {
+        code = static_cast<char32_t>(pairByte);
+        runLength = HEX_PAIR_LENGTH;
+      }
+      i += runLength - 1;  // a decoded character is never taken for a marker again
+      if (code > 0xFFFF && (options & OPT_HIGH_UNICODE) != 0) {
+        ch = u'_';
+      } else if (code > 0xFFFF) {
+        code -= 0x10000;
+        out.Append(ApplyCharacterSteps(static_cast<char16_t>(0xD800 + (code >> 10)), steps));
+        ch = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+      } else {
+        ch = static_cast<char16_t>(code);
+      }
+    }
+    out.Append(ApplyCharacterSteps(ch, steps));
+  }
+  assert(out.length <= NAME_CAPACITY);
+  cleaned[out.length] = 0;
+  return out;
+}
+
+// Under /8: the cleaned name in Normalization Form C, through the system's
+// NormalizeString; scratch is a buffer of MAX_ARG_LEN. Composition can bring
+// back a character the steps change (U+1FEF becomes a grave accent), so a
+// name that composition changed passes the steps after the lists once more;
+// they change nothing they made themselves. When the system cannot compose the
+// name (a lone surrogate, a result too long), it stays as it was.
+void ComposeName(CleanedText* name, char16_t* scratch, OptionFlags options) {
+  if (!name->mayCompose) {
+    return;
+  }
+  const int composed = NormalizeString(NormalizationC, name->text, static_cast<int>(name->length), scratch,
+                                       static_cast<int>(NAME_CAPACITY));
+  if (composed <= 0) {
+    return;
+  }
+  const auto composedLength = static_cast<std::size_t>(composed);
+  bool same = composedLength == name->length;
+  for (std::size_t i = 0; same && i < composedLength; ++i) {
+    same = scratch[i] == name->text[i];
+  }
+  if (same) {
+    return;
+  }
+  const CharacterSteps afterLists{options, nullptr, nullptr, 0};
+  CleanedText recleaned{name->text, 0, false};
+  for (std::size_t i = 0; i < composedLength; ++i) {
+    recleaned.Append(ApplyCharacterSteps(scratch[i], afterLists));
+  }
+  name->text[recleaned.length] = 0;
+  name->length = recleaned.length;
 }
 
 // Whether a candidate is taken: first what the preview run recorded for this
@@ -231,11 +331,19 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
   // name; a name that needs neither is read where it is.
   char16_t work[MAX_ARG_LEN];
   const char16_t* source = oldName;
+  // Under /8 the old name's bytes are read as text first (on POSIX only does a
+  // name carry undecoded bytes, always as surrogates).
+  if ((flags & OPT_UTF8) != 0 && ContainsSurrogate(oldName)) {
+    CopyText(work, oldName, oldLength);
+    source = ReadUndecodedBytes(work) ? work : oldName;
+  }
   const bool decodeEntities =
       (flags & OPT_ENTITIES) != 0 && Contains(oldName, u'&') && Contains(oldName, u';');
   if (decodeEntities) {
-    CopyText(work, oldName, oldLength);
-    source = work;
+    if (source != work) {
+      CopyText(work, oldName, oldLength);
+      source = work;
+    }
     DecodeEntities(work);  // on failure the work copy is as it was
   }
   // A name without surrogates is left as it is by ReplaceSurrogates, so only a
@@ -248,7 +356,12 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
     ReplaceSurrogates(work);  // on failure the work copy is as it was
   }
 
-  std::size_t length = CleanCharacters(source, cleaned, flags, qList, rList);
+  const CharacterSteps steps{flags, qList, rList, rList != nullptr ? BoundedLength(rList) : 0};
+  CleanedText text = CleanCharacters(source, cleaned, steps);
+  if ((flags & OPT_UTF8) != 0) {
+    ComposeName(&text, work, flags);  // the work copy is read no more
+  }
+  std::size_t length = text.length;
   if (CondenseRuns(cleaned, flags) > 0) {
     length = BoundedLength(cleaned);
   }

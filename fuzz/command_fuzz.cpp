@@ -34,6 +34,7 @@ constexpr const char16_t* OPTION_WORDS[] = {
     u"/K:BP", u"/k:pb", u"/N",   u"/N:D", u"/N:E",  u"/N:F",       u"/N:J",  u"/N:P", u"/N:S", u"/n:sf",
     u"/S",   u"/U",   u"/B/S", u"/a/c/e", u"/Z",  u"/K:X",       u"/N:Q",  u"/NX",  u"/Q:",  u"/R:",
     u"/W",   u"/w",   u"/8",   u"/8/W",  u"/W:8",
+    u"/8/E/U",
 };
 constexpr std::size_t OPTION_WORD_COUNT = sizeof OPTION_WORDS / sizeof OPTION_WORDS[0];
 

@@ -11,6 +11,7 @@ packages=(
   wine wine64               # runs the Windows tests
   unicode-data              # source of the character-type table
   w3c-sgml-lib              # HTML 4.01 entity sets, checked against the entity table
+  libutf8proc-dev           # Unicode normalization (NFC) for /8 on POSIX
   locales                   # glibc's CP1252 charmap, checked against the Windows-1252 table
   e2fsprogs                 # chattr, for the immutable-entry rename tests
   util-linux                # script(1) and friends for terminal tests
@@ -19,6 +20,8 @@ packages=(
   time                      # /usr/bin/time -v for memory figures
   dpkg-dev                  # dpkg-shlibdeps: the .deb's library dependencies
   lintian                   # checks the .deb (.ci/run)
+  ntfs-3g                   # mkntfs and ntfs-3g -o windows_names, for tests/naughty_names
+  exfatprogs exfat-fuse     # mkfs.exfat and mount.exfat-fuse, for tests/naughty_names
 )
 
 missing=()

@@ -3,53 +3,7 @@
 #include <cstring>
 
 #include "platform/posix/posix_internal.h"
-
-namespace {
-
-constexpr char16_t kEscapeBase = 0xDC00;  // byte b (0x80..0xFF) travels as U+DC00 + b
-
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-// The length of the valid UTF-8 sequence starting at bytes[0] and its code
-// point, or 0 when the lead byte does not start one. Surrogate code points
-// (ED A0..BF xx) are refused: decoding them would let two different byte
-// strings read as the same text.
-std::size_t ReadSequence(const unsigned char* bytes, std::size_t available, char32_t* code) {
-  const unsigned char lead = bytes[0];
-  if (lead < 0x80) {
-    *code = lead;
-    return 1;
-  }
-  std::size_t length = 0;
-  char32_t value = 0;
-  unsigned char low = 0x80;   // bounds of the second byte, which rule out
-  unsigned char high = 0xBF;  // overlong forms, surrogates and > U+10FFFF
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    value = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    value = lead & 0x0F;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    value = lead & 0x07;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (available < length || bytes[1] < low || bytes[1] > high) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    if (!IsContinuation(bytes[i])) return 0;
-    value = (value << 6) | (bytes[i] & 0x3F);
-  }
-  *code = value;
-  return length;
-}
-
-}  // namespace
+#include "platform/utf8_sequence.h"
 
 std::size_t DecodeUtf8(const char* bytes, std::size_t count, char16_t* text, std::size_t capacity) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes);
@@ -61,9 +15,9 @@ std::size_t DecodeUtf8(const char* bytes, std::size_t count, char16_t* text, std
   std::size_t at = 0;
   while (at < count) {
     char32_t code = 0;
-    const std::size_t length = ReadSequence(in + at, count - at, &code);
+    const std::size_t length = ReadUtf8Sequence(in + at, count - at, &code);
     if (length == 0) {
-      put(static_cast<char16_t>(kEscapeBase + in[at]));
+      put(static_cast<char16_t>(UNDECODED_BYTE_BASE + in[at]));
       ++at;
       continue;
     }
@@ -107,8 +61,8 @@ std::size_t EncodeUtf8(const char16_t* text, std::size_t length, char* bytes, st
       sequence[size++] = static_cast<unsigned char>(0x80 | ((code >> 12) & 0x3F));
       sequence[size++] = static_cast<unsigned char>(0x80 | ((code >> 6) & 0x3F));
       sequence[size++] = static_cast<unsigned char>(0x80 | (code & 0x3F));
-    } else if (unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF) {
-      sequence[size++] = static_cast<unsigned char>(unit - kEscapeBase);
+    } else if (unit >= UNDECODED_BYTE_BASE + 0x80 && unit <= UNDECODED_BYTE_BASE + 0xFF) {
+      sequence[size++] = static_cast<unsigned char>(unit - UNDECODED_BYTE_BASE);
     } else {
       // Everything else, lone surrogates included, in the three-byte form.
       sequence[size++] = static_cast<unsigned char>(0xE0 | (unit >> 12));

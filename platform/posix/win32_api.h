@@ -37,6 +37,16 @@ inline bool IsPathSeparator(char16_t ch) { return ch == u'/'; }
 // File names differ by letter case here (the usual POSIX file systems).
 constexpr bool FILE_NAMES_IGNORE_CASE = false;
 
+// A byte of a file name that is not part of valid UTF-8 travels as the code
+// unit UNDECODED_BYTE_BASE + byte (U+DC80..U+DCFF).
+constexpr char16_t UNDECODED_BYTE_BASE = 0xDC00;
+// The byte a code unit of a name read from the file system stands for when it
+// could not be read as text, or -1 for a unit that is text.
+inline int UndecodedNameByte(char16_t unit) {
+  return unit >= UNDECODED_BYTE_BASE + 0x80 && unit <= UNDECODED_BYTE_BASE + 0xFF ? unit - UNDECODED_BYTE_BASE
+                                                                                  : -1;
+}
+
 constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
 constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
 constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
@@ -75,6 +85,7 @@ constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr DWORD ERROR_NO_DATA = 232;
 constexpr DWORD ERROR_DIRECTORY = 267;
 constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
+constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 constexpr DWORD ERROR_IO_DEVICE = 1117;
 constexpr DWORD ERROR_TOO_MANY_LINKS = 1142;
 constexpr DWORD ERROR_NOT_ENOUGH_QUOTA = 1816;
@@ -152,6 +163,11 @@ DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size);
 // layer sets; other codes fail with ERROR_MR_MID_NOT_FOUND.
 DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId,
                      LPWSTR buffer, DWORD size, std::va_list* arguments);
+// NormalizationC only (with Debian's utf8proc). Fails with
+// ERROR_NO_UNICODE_TRANSLATION for text with a lone surrogate, and with
+// ERROR_INSUFFICIENT_BUFFER when the result does not fit.
+enum NORM_FORM { NormalizationOther = 0, NormalizationC = 1 };
+int NormalizeString(NORM_FORM form, LPCWSTR source, int sourceLength, LPWSTR destination, int destinationLength);
 // CT_CTYPE1 only (platform/ctype_table.h).
 BOOL GetStringTypeW(DWORD infoType, LPCWSTR text, int length, WORD* types);
 

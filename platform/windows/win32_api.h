@@ -25,6 +25,9 @@ constexpr char16_t PATH_SEPARATOR = u'\\';
 inline bool IsPathSeparator(char16_t ch) { return ch == u'\\' || ch == u'/'; }
 // File names that differ only by letter case name the same entry here.
 constexpr bool FILE_NAMES_IGNORE_CASE = true;
+// Names are UTF-16 here: every code unit of a name read from the file system
+// is text, none stands for a byte that could not be read.
+inline int UndecodedNameByte(char16_t) { return -1; }
 
 namespace platform_detail {
 inline const wchar_t* W(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
@@ -54,6 +57,11 @@ inline DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DW
 }
 inline BOOL GetStringTypeW(DWORD infoType, const char16_t* text, int length, WORD* types) {
   return ::GetStringTypeW(infoType, platform_detail::W(text), length, types);
+}
+inline int NormalizeString(NORM_FORM form, const char16_t* source, int sourceLength, char16_t* destination,
+                           int destinationLength) {
+  return ::NormalizeString(form, platform_detail::W(source), sourceLength, platform_detail::W(destination),
+                           destinationLength);
 }
 inline HANDLE CreateFileW(const char16_t* name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                           DWORD disposition, DWORD flags, HANDLE templateFile) {

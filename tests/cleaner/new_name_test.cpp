@@ -207,6 +207,42 @@ TEST(BuildNewName, DeviceNamesCountAsTaken) {
   for (const Case& c : cases) Check(c);
 }
 
+constexpr OptionFlags UTF8 = OPT_UTF8;
+
+TEST(BuildNewName, Utf8PairsDecodeToTheirCharacters) {
+  const Case cases[] = {
+      {u"caf%C3%A9.txt", UTF8, {}, READY, u"caf\u00E9.txt"},
+      {u"caf%c3%a9.txt", UTF8, {}, READY, u"caf\u00E9.txt"},
+      {u"caf%C3%A9.txt", 0, {}, READY, u"caf\u00C3\u00A9.txt"},  // one code point a pair without /8
+      {u"%E2%82%AC%E2%80%9C", UTF8, {}, READY, u"\u20AC\u201C"},
+      {u"%F0%9F%98%80", UTF8, {}, READY, u"\U0001F600"},
+      {u"%F0%9F%98%80", UTF8 | OPT_HIGH_UNICODE, {}, READY, u"_"},
+      {u"%F4%8F%BF%BFx", UTF8, {}, READY, u"\U0010FFFFx"},
+      // Not well-formed: each pair is one code point, translated as before.
+      {u"%C0%AF", UTF8, {}, READY, u"\u00C0\u00AF"},          // overlong solidus
+      {u"%E0%80%AF", UTF8, {}, READY, u"\u00E0\u20AC\u00AF"},  // overlong, three bytes
+      {u"%ED%A0%80", UTF8, {}, READY, u"\u00ED \u20AC"},       // an encoded surrogate
+      {u"%F4%90%80%80", UTF8, {}, READY, u"\u00F4_\u20AC\u20AC"},  // above U+10FFFF
+      {u"a%C3%28b", UTF8, {}, READY, u"a\u00C3(b"},
+      {u"%C3", UTF8, {}, READY, u"\u00C3"},                    // cut off at the end
+      {u"%E2%82", UTF8, {}, READY, u"\u00E2\u201A"},
+      {u"%A9%C3%A9", UTF8, {}, READY, u"\u00A9\u00E9"},         // a stray continuation first
+      {u"%C3%A9%A9", UTF8, {}, READY, u"\u00E9\u00A9"},
+      {u"%C3%A", UTF8, {}, READY, u"\u00C3_A"},                // the second is no pair
+      {u"%25C3%A9", UTF8, {}, READY, u"_C3\u00A9"},             // a decoded '%' starts no pair
+      {u"%C3%A9%C3%A9", UTF8 | OPT_NO_PERCENT, {}, READY, u"_C3_A9_C3_A9"},
+      {u"=C3=A9", UTF8 | OPT_EQUALS_HEX, {}, READY, u"\u00E9"},
+      {u"%C3=A9", UTF8 | OPT_EQUALS_HEX, {}, READY, u"\u00E9"},  // the markers may mix
+      {u"=C3=A9", UTF8, {}, SAME, nullptr},
+      {u"%C2%A0x%E2%80%8By", UTF8 | OPT_BLANKS, {}, READY, u"_x_y"},  // decoded, then translated
+      {u"%E2%80%99s", UTF8 | OPT_QUOTES, {}, READY, u"\u2019s"},
+      {u"%22%C3%A9", UTF8 | OPT_QUOTES, {}, READY, u"_\u00E9"},
+      {u"%C3%A9", UTF8, {}, READY, u"X", u"\u00E9", u"X"},       // the lists see the character
+      {u"x%00%C3%A9", UTF8, {}, READY, u"x\u00E9"},
+  };
+  for (const Case& c : cases) Check(c);
+}
+
 std::u16string Repeat(const char16_t* text, std::size_t count) {
   std::u16string repeated;
   for (std::size_t i = 0; i < count; ++i) repeated += text;
@@ -231,6 +267,28 @@ TEST(BuildNewName, WindowsNamesFitTheNameLimit) {
       {endsInBlank.c_str(), OPT_WINDOWS_NAMES, {}, READY, blankDropped.c_str()},  // no trailing blank
       {longExtension.c_str(), OPT_WINDOWS_NAMES, {}, READY, extensionCut.c_str()},
       {u"short%20name.txt", OPT_WINDOWS_NAMES, {}, READY, u"short name.txt"},
+  };
+  for (const Case& c : cases) Check(c);
+}
+
+TEST(BuildNewName, Utf8NamesAreComposed) {
+  const Case cases[] = {
+      {u"cafe\u0301.txt", UTF8, {}, READY, u"caf\u00E9.txt"},
+      {u"cafe\u0301.txt", 0, {}, SAME, nullptr},
+      {u"cafe%CC%81.txt", UTF8, {}, READY, u"caf\u00E9.txt"},
+      {u"caf\u00E9.txt", UTF8, {}, SAME, nullptr},
+      {u"\U0001D489\U0001F600", UTF8, {}, SAME, nullptr},  // pairs, whatever their low halves
+      {u"\u212B", UTF8, {}, READY, u"\u00C5"},                  // a singleton: the angstrom sign
+      {u"\u1100\u1161\u11A8", UTF8, {}, READY, u"\uAC01"},       // Hangul jamo
+      {u"a\u0323\u0307", UTF8, {}, READY, u"\u1EA1\u0307"},       // marks in canonical order
+      {u"s\u0307\u0323", UTF8, {}, READY, u"\u1E69"},
+      // Composition makes a grave accent, which the steps turn into an apostrophe.
+      {u"a\u1FEF", UTF8, {}, READY, u"a'"},
+      {u"a\u1FEF", UTF8 | OPT_QUOTES, {}, READY, u"a_"},
+      // The probe sees the composed name.
+      {u"cafe\u0301.txt", UTF8, {u"caf\u00E9.txt"}, READY, u"caf\u00E9-001.txt"},
+      {u"e\u0301\U0001F600", UTF8, {}, READY, u"\u00E9\U0001F600"},
+      {u"e\u0301\U0001F600", UTF8 | OPT_HIGH_UNICODE, {}, READY, u"\u00E9_"},
   };
   for (const Case& c : cases) Check(c);
 }

@@ -36,7 +36,7 @@ TEST(QueryTrueName, EmptyWhenNoPathCanBeFormed) {
   EXPECT_EQ(buffer[0], u'\0');
 }
 
-// The specification is resolved exactly as given: letter case and quotation
+// A file specification is resolved exactly as given: letter case and quotation
 // marks are part of the name (on POSIX trailing blanks too; Windows drops them
 // from a full path as its path rules say).
 TEST(QueryTrueName, ExactlyAsGiven) {

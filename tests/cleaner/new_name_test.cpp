@@ -9,6 +9,7 @@
 
 #include "cleaner/preview_names.h"
 #include "cleaner/windows_names.h"
+#include "tests/cleaner/fitted_names.h"
 #include "plugin/host_services.h"
 #include "tests/support/temp_dir.h"
 
@@ -241,12 +242,6 @@ TEST(BuildNewName, Utf8PairsDecodeToTheirCharacters) {
       {u"x%00%C3%A9", UTF8, {}, READY, u"x\u00E9"},
   };
   for (const Case& c : cases) Check(c);
-}
-
-std::u16string Repeat(const char16_t* text, std::size_t count) {
-  std::u16string repeated;
-  for (std::size_t i = 0; i < count; ++i) repeated += text;
-  return repeated;
 }
 
 // Under /W every new name is fitted into one name's limit by shortening its

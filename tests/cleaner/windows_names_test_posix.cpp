@@ -1,27 +1,11 @@
 // On POSIX a name's limit is 255 bytes: a character is cut whole, however
 // many bytes it takes, and a byte that is not UTF-8 counts one.
-#include <string>
-
-#include <gtest/gtest.h>
-
-#include "cleaner/new_name.h"
-#include "plugin/host_services.h"
-#include "tests/support/temp_dir.h"
+#include "tests/cleaner/fitted_names.h"
 
 namespace {
 
-std::u16string Repeat(const char16_t* text, std::size_t count) {
-  std::u16string repeated;
-  for (std::size_t i = 0; i < count; ++i) repeated += text;
-  return repeated;
-}
-
 TEST(BuildNewName, WindowsNamesFitTwoHundredFiftyFiveBytes) {
-  struct Row {
-    std::u16string oldName;
-    std::u16string expected;
-  };
-  const Row rows[] = {
+  ExpectFittedNames({
       // 130 two-byte letters and ".txt": 264 bytes; 125 letters keep 254.
       {Repeat(u"\u00E9", 130) + u"%2Etxt", Repeat(u"\u00E9", 125) + u".txt"},
       // Emoji of four bytes each: 63 of them and ".x" are 254 bytes.
@@ -30,15 +14,7 @@ TEST(BuildNewName, WindowsNamesFitTwoHundredFiftyFiveBytes) {
       {Repeat(u"\xDCE9", 300) + u"%20", Repeat(u"\xDCE9", 255)},
       // A three-byte character that would straddle the limit goes whole.
       {u"ab" + Repeat(u"\u20AC", 90) + u"%20", u"ab" + Repeat(u"\u20AC", 84)},
-  };
-  testing_support::TempDir directory;
-  for (const Row& row : rows) {
-    char16_t newName[MAX_ARG_LEN];
-    ASSERT_EQ(BuildNewName(directory.engine_path().c_str(), row.oldName.c_str(), newName, OPT_WINDOWS_NAMES,
-                           nullptr, nullptr),
-              NEW_NAME_READY);
-    EXPECT_EQ(std::u16string(newName), row.expected) << testing::PrintToString(row.oldName);
-  }
+  });
 }
 
 }  // namespace

@@ -60,6 +60,8 @@ constexpr char16_t POSIX_HELP[] =
     u"Quote wildcards ('*.txt') so that purifile, not the shell, expands them:\n"
     u"with -s the pattern must reach every subdirectory. A FILESPEC is matched\n"
     u"exactly as typed. On Windows the same options are written /A, /N:S ...\n"
+    u"On a terminal the control characters of names are shown escaped (\\x1B);\n"
+    u"to a file or a pipe names are written exactly.\n"
     u"\n"
     u"Exit status: 0 done, 1 bad option, 2 a rename failed or a filespec could\n"
     u"not be resolved, 3 quit at a prompt, 255 no filespec (nothing renamed).\n";

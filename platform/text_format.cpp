@@ -1,5 +1,7 @@
 #include "platform/text_format.h"
 
+#include "platform/terminal_text.h"
+
 namespace {
 
 // Appends characters to a bounded buffer while counting the full length.
@@ -41,6 +43,35 @@ void PutPadded(Sink& sink, const Spec& spec, const char16_t* text, std::size_t l
   if (spec.left) sink.Repeat(u' ', pad);
 }
 
+// Argument text, escaped for a terminal: padded by the length of what is shown.
+void PutEscaped(Sink& sink, const Spec& spec, const char16_t* text, std::size_t length) {
+  char16_t form[LONGEST_TERMINAL_ESCAPE];
+  std::size_t shownLength = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    const std::size_t formLength = TerminalEscape(text[i], form);
+    shownLength += formLength == 0 ? 1 : formLength;
+  }
+  const std::size_t pad = spec.width > shownLength ? spec.width - shownLength : 0;
+  if (!spec.left) sink.Repeat(u' ', pad);
+  for (std::size_t i = 0; i < length; ++i) {
+    const std::size_t formLength = TerminalEscape(text[i], form);
+    if (formLength == 0) {
+      sink.Put(text[i]);
+    } else {
+      for (std::size_t k = 0; k < formLength; ++k) sink.Put(form[k]);
+    }
+  }
+  if (spec.left) sink.Repeat(u' ', pad);
+}
+
+void PutArgument(Sink& sink, const Spec& spec, const char16_t* text, std::size_t length, TextForm form) {
+  if (form.escapeArguments) {
+    PutEscaped(sink, spec, text, length);
+  } else {
+    PutPadded(sink, spec, text, length, false);
+  }
+}
+
 void PutNumber(Sink& sink, const Spec& spec, unsigned long long magnitude, bool negative, unsigned base,
                bool upper) {
   char16_t digits[32];
@@ -67,13 +98,14 @@ std::size_t ReadNumber(const char16_t*& p) {
 
 }  // namespace
 
-std::size_t FormatText(char16_t* out, std::size_t capacity, const char16_t* format, std::va_list arguments) {
+std::size_t FormatText(char16_t* out, std::size_t capacity, const char16_t* format, std::va_list arguments,
+                       TextForm form) {
   std::va_list args;
   va_copy(args, arguments);
   Sink sink{out, capacity, 0};
   for (const char16_t* p = format; *p != 0; ++p) {
     if (*p != u'%') {
-      sink.Put(*p);
+      if (!(form.bareLineFeeds && p[0] == u'\r' && p[1] == u'\n')) sink.Put(*p);
       continue;
     }
     const char16_t* start = p++;
@@ -112,12 +144,12 @@ std::size_t FormatText(char16_t* out, std::size_t capacity, const char16_t* form
         if (text == nullptr) text = u"(null)";
         std::size_t length = 0;
         while (text[length] != 0 && (!spec.has_precision || length < spec.precision)) ++length;
-        PutPadded(sink, spec, text, length, false);
+        PutArgument(sink, spec, text, length, form);
         break;
       }
       case u'c': {
         const char16_t ch = static_cast<char16_t>(va_arg(args, int));
-        PutPadded(sink, spec, &ch, 1, false);
+        PutArgument(sink, spec, &ch, 1, form);
         break;
       }
       case u'd':

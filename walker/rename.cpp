@@ -4,6 +4,7 @@
 #include "cleaner/new_name.h"
 #include "cleaner/preview_names.h"
 #include "command/diagnostics.h"
+#include "platform/terminal_text.h"
 #include "plugin/host_services.h"
 #include "walker/key_read.h"
 #include "walker/path_text.h"
@@ -161,7 +162,11 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
   }
 
   if ((*options & OPT_PROMPT) != 0) {
-    const char16_t* const prompt[] = {u"\"", oldPath, u"\" ", ARROW, u" \"", newPath, u"\"  (Y/N/A)? "};
+    // The console would act on a name's control characters: it is shown them escaped.
+    const std::u16string oldShown = TerminalForm(oldPath, oldLength);
+    const std::u16string newShown = TerminalForm(newPath, newLength);
+    const char16_t* const prompt[] = {u"\"", oldShown.c_str(), u"\" ", ARROW, u" \"", newShown.c_str(),
+                                      u"\"  (Y/N/A)? "};
     WriteToConsole(prompt, sizeof prompt / sizeof prompt[0]);
     const std::int32_t answer = ReadPromptAnswer();
     if (answer == RENAME_QUIT) {

@@ -2,9 +2,10 @@
 //
 // The console device is the controlling terminal, /dev/tty: CreateFileW opens
 // it under the names "CONOUT$" and "CONIN$", WriteConsoleW writes UTF-8 to it,
-// _getwch reads keys from it, and GetConsoleMode says TRUE for those handles
-// only. The standard handles are never consoles here, even when they are a
-// terminal: text for them goes through WriteFile as UTF-8.
+// and _getwch reads keys from it. GetConsoleMode says TRUE for those handles
+// and for a standard handle that is a terminal, as Windows does for a
+// standard handle on the console; WriteConsoleW writes to such a standard
+// handle exactly as WriteFile does.
 //
 // Standard output is buffered (one write per 64 KiB, not per line). The buffer
 // is written out before anything else reaches the terminal or the process
@@ -38,6 +39,8 @@ struct PosixHandle {
 PosixHandle standardInput{kHandleMagic, STDIN_FILENO, false};
 PosixHandle standardOutput{kHandleMagic, STDOUT_FILENO, false};
 PosixHandle standardError{kHandleMagic, STDERR_FILENO, false};
+
+bool IsTerminal(const PosixHandle* handle) { return handle->console || isatty(handle->fd) == 1; }
 
 PosixHandle* AsHandle(HANDLE handle) {
   auto* posixHandle = static_cast<PosixHandle*>(handle);
@@ -137,20 +140,26 @@ int BufferStandardOutput(const char* bytes, std::size_t count) {
 }
 
 // Writes UTF-16 text as UTF-8 in pieces small enough for a stack buffer,
-// never splitting a surrogate pair. Returns 0 or the errno value.
-int WriteText(int fd, const char16_t* text, std::size_t length) {
+// never splitting a surrogate pair, each piece through put(bytes, count).
+// Returns 0 or the errno value.
+template <typename Put>
+int WriteText(const char16_t* text, std::size_t length, Put put) {
   constexpr std::size_t kPiece = 1024;
   char bytes[kPiece * 3];
   while (length > 0) {
     std::size_t piece = length < kPiece ? length : kPiece;
     if (piece < length && text[piece - 1] >= 0xD800 && text[piece - 1] <= 0xDBFF) --piece;
     const std::size_t count = EncodeUtf8(text, piece, bytes, sizeof bytes);
-    const int error = WriteAll(fd, bytes, count);
+    const int error = put(bytes, count);
     if (error != 0) return error;
     text += piece;
     length -= piece;
   }
   return 0;
+}
+
+int WriteText(int fd, const char16_t* text, std::size_t length) {
+  return WriteText(text, length, [fd](const char* bytes, std::size_t count) { return WriteAll(fd, bytes, count); });
 }
 
 bool IsConsoleName(const char16_t* name) {
@@ -225,7 +234,7 @@ BOOL CloseHandle(HANDLE handle) {
 
 BOOL GetConsoleMode(HANDLE handle, DWORD* mode) {
   PosixHandle* posixHandle = AsHandle(handle);
-  if (posixHandle == nullptr || !posixHandle->console) {
+  if (posixHandle == nullptr || !IsTerminal(posixHandle)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
@@ -236,12 +245,19 @@ BOOL GetConsoleMode(HANDLE handle, DWORD* mode) {
 BOOL WriteConsoleW(HANDLE console, const void* text, DWORD length, DWORD* written, void* /*reserved*/) {
   if (written != nullptr) *written = 0;
   PosixHandle* posixHandle = AsHandle(console);
-  if (posixHandle == nullptr || !posixHandle->console) {
+  if (posixHandle == nullptr || !IsTerminal(posixHandle)) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  FlushStandardOutput();
-  const int error = WriteText(posixHandle->fd, static_cast<const char16_t*>(text), length);
+  const auto* units = static_cast<const char16_t*>(text);
+  int error = 0;
+  if (posixHandle == &standardOutput) {
+    // Through the buffer, in order with everything else written there.
+    error = WriteText(units, length, BufferStandardOutput);
+  } else {
+    FlushStandardOutput();
+    error = WriteText(posixHandle->fd, units, length);
+  }
   if (error != 0) {
     SetLastErrorFromErrno(error);
     return FALSE;

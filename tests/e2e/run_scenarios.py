@@ -44,6 +44,9 @@ class Scenario:
         self.err_has = []
         self.after = None     # expected tree listing, or None: unchanged
         self.terminal = True  # POSIX: a controlling terminal for prompts
+        self.output_on_terminal = False  # POSIX: standard output and error are terminals too
+        self.exact_line_ends = False     # carriage returns are compared, not dropped
+        self.console_has = []  # texts that must appear on the controlling terminal
 
 
 def split_arguments(text):
@@ -70,7 +73,7 @@ def parse_scenarios(path):
             if current is None:
                 raise SystemExit(f"{path}:{number}: text before the first scenario")
             key, _, value = line.partition(" ")
-            if key in ("out", "err", "outhas", "errhas"):
+            if key in ("out", "err", "outhas", "errhas", "consolehas"):
                 if not value.startswith("|"):
                     raise SystemExit(f"{path}:{number}: output lines start with '|'")
                 body = value[2:] if value.startswith("| ") else value[1:]
@@ -104,6 +107,10 @@ def parse_scenarios(path):
                 current.exit = int(value)
             elif key == "no-terminal":
                 current.terminal = False
+            elif key == "output-on-terminal":
+                current.output_on_terminal = True
+            elif key == "exact-line-ends":
+                current.exact_line_ends = True
             elif key == "only":
                 current.only = value.strip()
             else:
@@ -236,14 +243,33 @@ class Form:
         return environment
 
 
-def run_with_terminal(command, root, environment, keys, stdout, stderr):
+def raw_pseudo_terminal():
+    """A pseudo-terminal that passes bytes unchanged (no line-end conversion),
+    so that what the command wrote to it can be compared exactly."""
+    import pty
+    import tty
+
+    master, slave = pty.openpty()
+    tty.setraw(slave)
+    return master, slave
+
+
+def run_with_terminal(command, root, environment, keys, stdout, stderr, output_on_terminal):
     """Runs command with a new pseudo-terminal as its controlling terminal and
-    types one key each time a prompt appears on it."""
+    types one key each time a prompt appears on it. With output_on_terminal,
+    standard output and standard error are pseudo-terminals of their own.
+    Returns the exit status, the text of the controlling terminal and the
+    bytes of standard output and error (None when they went to the given files)."""
     import pty
     import termios
     import fcntl
 
     master, slave = pty.openpty()
+    outputs = {}
+    if output_on_terminal:
+        out_master, stdout = raw_pseudo_terminal()
+        err_master, stderr = raw_pseudo_terminal()
+        outputs = {out_master: b"", err_master: b""}
 
     def take_terminal():
         fcntl.ioctl(0, termios.TIOCSCTTY, 0)
@@ -251,35 +277,50 @@ def run_with_terminal(command, root, environment, keys, stdout, stderr):
     process = subprocess.Popen(command, cwd=root, env=environment, stdin=slave, stdout=stdout,
                                stderr=stderr, start_new_session=True, preexec_fn=take_terminal)
     os.close(slave)
+    if output_on_terminal:
+        os.close(stdout)
+        os.close(stderr)
     console = b""
     answered = 0
+    open_ends = [master] + list(outputs)
     deadline = time.monotonic() + TIMEOUT_SECONDS
-    while time.monotonic() < deadline:
-        ready, _, _ = select.select([master], [], [], 0.1)
-        if ready:
+    while time.monotonic() < deadline and open_ends:
+        ready, _, _ = select.select(open_ends, [], [], 0.1)
+        for end in ready:
             try:
-                chunk = os.read(master, 4096)
+                chunk = os.read(end, 4096)
             except OSError:
                 chunk = b""
-            if not chunk and process.poll() is not None:
-                break
+            if not chunk:
+                # A pseudo-terminal whose other end is closed reads as empty
+                # (or fails): the command has closed it or ended.
+                if end != master or process.poll() is not None:
+                    open_ends.remove(end)
+                continue
+            if end in outputs:
+                outputs[end] += chunk
+                continue
             console += chunk
             prompts = console.decode("utf-8", "replace").count(PROMPT_END)
             while answered < prompts and answered < len(keys):
                 os.write(master, keys[answered].encode())
                 answered += 1
-        elif process.poll() is not None:
-            break
-    else:
+        if not ready and process.poll() is not None and master in open_ends:
+            open_ends.remove(master)
+    if open_ends:
         process.kill()
     process.wait()
     os.close(master)
-    return process.returncode, console.decode("utf-8", "replace")
+    for end in outputs:
+        os.close(end)
+    written = list(outputs.values()) if output_on_terminal else [None, None]
+    return process.returncode, console.decode("utf-8", "replace"), written[0], written[1]
 
 
 def run_scenario(form, scenario, keep):
     root = os.path.realpath(tempfile.mkdtemp(prefix="purifile-e2e-"))
     problems = []
+    console = ""
     try:
         build_tree(root, scenario.tree)
         before = list_tree(root)
@@ -290,7 +331,11 @@ def run_scenario(form, scenario, keep):
                                            stdout=out, stderr=err, start_new_session=True, timeout=TIMEOUT_SECONDS)
                 status = completed.returncode
             elif form.mode == "posix":
-                status, _ = run_with_terminal(command, root, form.environment(), scenario.keys, out, err)
+                status, console, out_bytes, err_bytes = run_with_terminal(
+                    command, root, form.environment(), scenario.keys, out, err, scenario.output_on_terminal)
+                if scenario.output_on_terminal:
+                    out.write(out_bytes)
+                    err.write(err_bytes)
             else:
                 completed = subprocess.run(command, cwd=root, env=form.environment(),
                                            input=scenario.keys.encode(), stdout=out, stderr=err,
@@ -306,7 +351,10 @@ def run_scenario(form, scenario, keep):
             problems.append(f"exit status {status}, expected {expected_status}")
         for stream, text, exact, has in (("standard output", stdout, scenario.out, scenario.out_has),
                                          ("standard error", stderr, scenario.err, scenario.err_has)):
-            problems += compare_output(stream, text, exact, has, lambda t: form.substitute(t, root))
+            problems += compare_output(stream, text, exact, has, lambda t: form.substitute(t, root),
+                                       scenario.exact_line_ends)
+        problems += compare_output("the terminal", console, None, scenario.console_has,
+                                   lambda t: form.substitute(t, root), False)
 
         after = list_tree(root)
         wanted = initial_listing(scenario.tree) if scenario.after is None else expected_tree(scenario.after)
@@ -327,8 +375,8 @@ def run_scenario(form, scenario, keep):
     return problems
 
 
-def output_lines(text):
-    lines = text.replace("\r", "").split("\n")
+def output_lines(text, exact_line_ends=False):
+    lines = (text if exact_line_ends else text.replace("\r", "")).split("\n")
     if lines and lines[-1] == "":
         lines.pop()
     return lines
@@ -349,9 +397,9 @@ def order_rename_runs(lines):
     return ordered
 
 
-def compare_output(stream, text, exact, has, substitute):
+def compare_output(stream, text, exact, has, substitute, exact_line_ends):
     problems = []
-    lines = output_lines(text)
+    lines = output_lines(text, exact_line_ends)
     if exact is not None:
         wanted = [substitute(line) for line in exact]
         if order_rename_runs(lines) != order_rename_runs(wanted):

@@ -75,14 +75,39 @@ TEST(StandardOutput, GatheredUntilAnotherHandleIsWrittenAndKeptInOrder) {
   EXPECT_EQ("one\ntwo\nerror\nthree\n" + large + "tail\n", atEnd);
 }
 
-TEST(StandardOutput, StandardHandlesAreNeverConsoles) {
-  for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+TEST(StandardOutput, StandardHandlesAreConsolesOnATerminalOnly) {
+  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
+  ASSERT_EQ(0, grantpt(terminal));
+  ASSERT_EQ(0, unlockpt(terminal));
+  const int terminalEnd = open(ptsname(terminal), O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminalEnd, 0);
+  int pipeEnds[2];
+  ASSERT_EQ(0, pipe(pipeEnds));
+  const int savedErr = dup(STDERR_FILENO);
+  struct Case {
+    int fd;
+    bool console;
+  };
+  for (const Case c : {Case{terminalEnd, true}, Case{pipeEnds[1], false}}) {
+    dup2(c.fd, STDERR_FILENO);
     DWORD mode = 0;
-    EXPECT_FALSE(GetConsoleMode(GetStdHandle(which), &mode));
+    const bool isConsole = GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
     DWORD written = 0;
-    EXPECT_FALSE(WriteConsoleW(GetStdHandle(which), u"x", 1, &written, nullptr));
-    EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
+    const bool wrote = WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), u"\u00E9", 1, &written, nullptr) != 0;
+    const DWORD error = GetLastError();
+    dup2(savedErr, STDERR_FILENO);
+    EXPECT_EQ(c.console, isConsole);
+    EXPECT_EQ(c.console, wrote);
+    if (!c.console) {
+      EXPECT_EQ(ERROR_INVALID_HANDLE, error);
+    }
   }
+  char bytes[8] = {};
+  EXPECT_EQ(2, read(terminal, bytes, sizeof bytes));
+  EXPECT_EQ(std::string("\xC3\xA9"), std::string(bytes, 2));
+  close(savedErr);
+  for (const int fd : {terminal, terminalEnd, pipeEnds[0], pipeEnds[1]}) close(fd);
   EXPECT_EQ(INVALID_HANDLE_VALUE, GetStdHandle(7));
 }
 

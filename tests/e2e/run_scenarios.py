@@ -4,6 +4,7 @@
 Forms (--mode):
   posix        the standalone program on this system, options written "-x",
                with a pseudo-terminal as its controlling terminal for prompts
+               (and, for scenarios that ask, as standard output and error)
   wine-exe     purifile.exe under Wine, given the command tail as on Windows
   wine-plugin  purifile.dll through the stand-in shell under Wine
 
@@ -212,6 +213,13 @@ class Form:
             return text.replace("{D}", base)
         return re.sub(r"\{D\}([^\"]*)", lambda m: base + m.group(1).replace("/", "\\"), text)
 
+    def console_text(self, written):
+        """What the command wrote to a terminal. Under Wine the console host
+        hides the cursor around each write, with sequences of its own."""
+        if self.mode == "posix":
+            return written
+        return written.replace(b"\x1b[?25l", b"").replace(b"\x1b[?25h", b"")
+
     def exit_status(self, result):
         # Every form exits with the command's result, as an 8-bit status.
         return result & 0xFF
@@ -249,8 +257,14 @@ def raw_pseudo_terminal():
     import pty
     import tty
 
+    import fcntl
+    import struct
+    import termios
+
     master, slave = pty.openpty()
     tty.setraw(slave)
+    # Wide enough that no line is wrapped by a console host that wraps.
+    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, 4000, 0, 0))
     return master, slave
 
 
@@ -330,12 +344,12 @@ def run_scenario(form, scenario, keep):
                 completed = subprocess.run(command, cwd=root, env=form.environment(), stdin=subprocess.DEVNULL,
                                            stdout=out, stderr=err, start_new_session=True, timeout=TIMEOUT_SECONDS)
                 status = completed.returncode
-            elif form.mode == "posix":
+            elif form.mode == "posix" or scenario.output_on_terminal:
                 status, console, out_bytes, err_bytes = run_with_terminal(
                     command, root, form.environment(), scenario.keys, out, err, scenario.output_on_terminal)
                 if scenario.output_on_terminal:
-                    out.write(out_bytes)
-                    err.write(err_bytes)
+                    out.write(form.console_text(out_bytes))
+                    err.write(form.console_text(err_bytes))
             else:
                 completed = subprocess.run(command, cwd=root, env=form.environment(),
                                            input=scenario.keys.encode(), stdout=out, stderr=err,

@@ -75,42 +75,6 @@ TEST(StandardOutput, GatheredUntilAnotherHandleIsWrittenAndKeptInOrder) {
   EXPECT_EQ("one\ntwo\nerror\nthree\n" + large + "tail\n", atEnd);
 }
 
-TEST(StandardOutput, StandardHandlesAreConsolesOnATerminalOnly) {
-  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(terminal, 0);
-  ASSERT_EQ(0, grantpt(terminal));
-  ASSERT_EQ(0, unlockpt(terminal));
-  const int terminalEnd = open(ptsname(terminal), O_RDWR | O_NOCTTY);
-  ASSERT_GE(terminalEnd, 0);
-  int pipeEnds[2];
-  ASSERT_EQ(0, pipe(pipeEnds));
-  const int savedErr = dup(STDERR_FILENO);
-  struct Case {
-    int fd;
-    bool console;
-  };
-  for (const Case c : {Case{terminalEnd, true}, Case{pipeEnds[1], false}}) {
-    dup2(c.fd, STDERR_FILENO);
-    DWORD mode = 0;
-    const bool isConsole = GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
-    DWORD written = 0;
-    const bool wrote = WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), u"\u00E9", 1, &written, nullptr) != 0;
-    const DWORD error = GetLastError();
-    dup2(savedErr, STDERR_FILENO);
-    EXPECT_EQ(c.console, isConsole);
-    EXPECT_EQ(c.console, wrote);
-    if (!c.console) {
-      EXPECT_EQ(ERROR_INVALID_HANDLE, error);
-    }
-  }
-  char bytes[8] = {};
-  EXPECT_EQ(2, read(terminal, bytes, sizeof bytes));
-  EXPECT_EQ(std::string("\xC3\xA9"), std::string(bytes, 2));
-  close(savedErr);
-  for (const int fd : {terminal, terminalEnd, pipeEnds[0], pipeEnds[1]}) close(fd);
-  EXPECT_EQ(INVALID_HANDLE_VALUE, GetStdHandle(7));
-}
-
 // Runs `body` in a child in a session of its own; the child's exit status is
 // what body returns (0 for success, else the number of the failed check).
 int RunInNewSession(int (*body)(int), int argument) {
@@ -125,6 +89,44 @@ int RunInNewSession(int (*body)(int), int argument) {
   int status = 0;
   waitpid(child, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+// Standard error on the terminal whose other end is `terminal`, or on a pipe
+// when it is -1: a console handle only on the terminal, and written to as one.
+// In a child, because a process asks once whether a standard handle is a
+// terminal.
+int StandardErrorOn(int terminal) {
+  int errorEnd = -1;
+  if (terminal >= 0) {
+    errorEnd = open(ptsname(terminal), O_RDWR | O_NOCTTY);
+  } else {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return 1;
+    errorEnd = pipeEnds[1];
+  }
+  if (errorEnd < 0 || dup2(errorEnd, STDERR_FILENO) < 0) return 2;
+  const bool onTerminal = terminal >= 0;
+  DWORD mode = 0;
+  if ((GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0) != onTerminal) return 3;
+  DWORD written = 0;
+  const bool wrote = WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), u"\u00E9", 1, &written, nullptr) != 0;
+  if (wrote != onTerminal) return 4;
+  if (!onTerminal && GetLastError() != ERROR_INVALID_HANDLE) return 5;
+  return 0;
+}
+
+TEST(StandardOutput, StandardHandlesAreConsolesOnATerminalOnly) {
+  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
+  ASSERT_EQ(0, grantpt(terminal));
+  ASSERT_EQ(0, unlockpt(terminal));
+  EXPECT_EQ(0, RunInNewSession(StandardErrorOn, terminal));
+  char bytes[8] = {};
+  EXPECT_EQ(2, read(terminal, bytes, sizeof bytes));
+  EXPECT_EQ(std::string("\xC3\xA9"), std::string(bytes, 2));
+  close(terminal);
+  EXPECT_EQ(0, RunInNewSession(StandardErrorOn, -1));
+  EXPECT_EQ(INVALID_HANDLE_VALUE, GetStdHandle(7));
 }
 
 int WithoutTerminal(int) {

@@ -38,6 +38,7 @@
 #include "cleaner/packed_text.h"
 #include "cleaner/preview_names.h"
 #include "command/diagnostics.h"
+#include "platform/kept_directory.h"
 #include "plugin/host_services.h"
 #include "walker/links.h"
 #include "walker/path_text.h"
@@ -552,6 +553,9 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
   if (directory == nullptr || directory[0] == u'\0' || pattern == nullptr || pattern[0] == u'\0') {
     return -1;
   }
+  // The directory the file system layer keeps open for the calls on the
+  // entries of the directory being worked in is the walk's, and goes with it.
+  const KeptDirectoryScope keptDirectory;
   WalkState* state = new (std::nothrow) WalkState;
   if (state == nullptr) {
     WriteDirectoryDiagnostic(options, NO_MEMORY_FORMAT, directory, u"");

@@ -1,14 +1,15 @@
-// POSIX implementation: the directory the layer keeps open.
+// POSIX implementation: the directory the layer keeps open while a walk holds
+// a KeptDirectoryScope (platform/kept_directory.h).
 //
 // The kernel resolves a full path one component at a time, on every call.
 // Deep in a tree that lookup costs more than the work itself: a rename 300
 // directories down walks 600 components before it renames anything. The walk
 // names every entry by its full path, but it works in one directory at a time
-// and enumerates each directory before it works in it. So FindFirstFileW keeps
-// the directory it enumerates open, and the calls that follow on entries of
-// that directory (GetFileAttributesW, MoveFileW, GetFileIdentity) name the
-// entry relative to it. A directory below the kept one is opened relative to
-// it, so descending costs one component.
+// and enumerates each directory before it works in it. So, within a walk,
+// FindFirstFileW keeps the directory it enumerates open, and the calls that
+// follow on entries of that directory (GetFileAttributesW, MoveFileW,
+// GetFileIdentity) name the entry relative to it. A directory below the kept
+// one is opened relative to it, so descending costs one component.
 //
 // What the kept descriptor reaches is the directory that was enumerated,
 // wherever it goes:
@@ -16,7 +17,7 @@
 //    directory that was removed or replaced before the walk listed it;
 //  - a rename made through this layer of the kept directory, or of one above
 //    it, lets it go;
-//  - so does GetFullPathNameW, where every new file specification starts.
+//  - so does the end of the walk: the next walk resolves its paths afresh.
 // A change that another program makes while a directory is being worked in is
 // that program's race: the entries are then renamed in the directory that was
 // listed.
@@ -26,6 +27,7 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/kept_directory.h"
 #include "platform/posix/posix_internal.h"
 
 namespace {
@@ -37,6 +39,9 @@ struct KeptDirectory {
 };
 
 KeptDirectory kept{-1, 0, {}};
+// The number of KeptDirectoryScope objects alive: a directory is kept only
+// while there is one.
+int scopes = 0;
 
 // The length of path's directory part, its final '/' included, or 0 when path
 // is relative or ends in '/' (no entry name to split off).
@@ -46,12 +51,18 @@ std::size_t DirectoryLength(const char* path) {
   return static_cast<std::size_t>(slash - path) + 1;
 }
 
-}  // namespace
-
 void ForgetKeptDirectory() {
   if (kept.fd >= 0) close(kept.fd);
   kept.fd = -1;
   kept.length = 0;
+}
+
+}  // namespace
+
+KeptDirectoryScope::KeptDirectoryScope() { ++scopes; }
+
+KeptDirectoryScope::~KeptDirectoryScope() {
+  if (--scopes == 0) ForgetKeptDirectory();
 }
 
 void ForgetKeptDirectoryAtOrBelow(const char* path) {
@@ -74,7 +85,7 @@ int KeptDirectoryOf(const char* path, const char** leaf) {
 
 int KeepDirectoryOf(const char* path) {
   const std::size_t length = DirectoryLength(path);
-  if (length == 0) {
+  if (scopes == 0 || length == 0) {
     ForgetKeptDirectory();
     return AT_FDCWD;
   }

@@ -39,10 +39,6 @@ DWORD CopyOut(const char16_t* text, std::size_t length, LPWSTR buffer, DWORD siz
 // separator at the end stays.
 DWORD GetFullPathNameW(LPCWSTR path, DWORD size, LPWSTR buffer, LPWSTR* filePart) {
   if (filePart != nullptr) *filePart = nullptr;
-  // A path resolved from text starts new work (the host resolves every file
-  // specification here): what other programs changed since the last command
-  // must be seen, so the kept directory is let go.
-  ForgetKeptDirectory();
   if (path == nullptr || path[0] == 0) {
     SetLastError(ERROR_INVALID_NAME);
     return 0;

@@ -48,10 +48,10 @@ void SetLastErrorFromErrno(int errnoValue);
 const char16_t* SystemMessageText(DWORD code);
 
 // ---- The kept directory (kept_directory.cpp) ---------------------------------
-// Opens the directory of the full path "/dir/leaf" afresh, keeps it open in
-// place of the one kept before, and returns its descriptor; AT_FDCWD (keeping
-// nothing) for a relative path, one ending in '/', or a directory that cannot
-// be opened.
+// Within a KeptDirectoryScope: opens the directory of the full path
+// "/dir/leaf" afresh, keeps it open in place of the one kept before, and
+// returns its descriptor. AT_FDCWD (keeping nothing) outside a scope, for a
+// relative path, one ending in '/', or a directory that cannot be opened.
 int KeepDirectoryOf(const char* path);
 // For a full path "/dir/leaf" whose "/dir/" is the kept directory: its
 // descriptor, and *leaf pointing at "leaf" within path. Otherwise AT_FDCWD and
@@ -59,8 +59,6 @@ int KeepDirectoryOf(const char* path);
 int KeptDirectoryOf(const char* path, const char** leaf);
 // After a rename of path: lets the kept directory go when it is at or below it.
 void ForgetKeptDirectoryAtOrBelow(const char* path);
-// Lets the kept directory go.
-void ForgetKeptDirectory();
 
 // ---- Renaming --------------------------------------------------------------
 // The rename that never replaces, for file systems that refuse

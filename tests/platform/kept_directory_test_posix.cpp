@@ -1,8 +1,9 @@
-// The directory the POSIX layer keeps open after enumerating it: names given by
-// full path must still reach what that path names now, after renames of the
-// kept directory or of one above it, after the directory was removed and made
-// again, after a new file specification, when the walk goes up as well as
-// down, and through links.
+// The directory the POSIX layer keeps open, within a walk, after enumerating
+// it: names given by full path must still reach what that path names now,
+// after renames of the kept directory or of one above it, after the directory
+// was removed and made again, when the walk goes up as well as down, and
+// through links; and the walk's end lets it go, so that the next walk works in
+// what its paths name then. Each test holds a KeptDirectoryScope as a walk does.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "platform/file_identity.h"
+#include "platform/kept_directory.h"
 #include "platform/posix/posix_internal.h"
 #include "platform/win32.h"
 #include "tests/support/temp_dir.h"
@@ -54,6 +56,7 @@ class KeptDirectoryTest : public ::testing::Test {
 };
 
 TEST_F(KeptDirectoryTest, RenamesInTheListedDirectoryReachTheDisk) {
+  const KeptDirectoryScope walk;
   MakeDirectories("a");
   MakeFile("a/x");
   MakeFile("a/taken");
@@ -72,6 +75,7 @@ TEST_F(KeptDirectoryTest, RenamesInTheListedDirectoryReachTheDisk) {
 }
 
 TEST_F(KeptDirectoryTest, RenamedDirectoryIsNotReachedByItsOldPath) {
+  const KeptDirectoryScope walk;
   // The kept directory itself, and a directory above the kept one.
   for (const std::string moved : {"one/a/b", "two/a"}) {
     const std::string root = moved.substr(0, moved.find('/'));
@@ -89,6 +93,7 @@ TEST_F(KeptDirectoryTest, RenamedDirectoryIsNotReachedByItsOldPath) {
 }
 
 TEST_F(KeptDirectoryTest, DirectoryMadeAgainIsListedAfresh) {
+  const KeptDirectoryScope walk;
   MakeDirectories("a");
   MakeFile("a/old");
   ASSERT_EQ(std::set<std::u16string>{u"old"}, Enumerate("a"));
@@ -103,21 +108,30 @@ TEST_F(KeptDirectoryTest, DirectoryMadeAgainIsListedAfresh) {
   EXPECT_EQ(std::set<std::u16string>{u"deeper"}, Enumerate("a/sub"));
 }
 
-TEST_F(KeptDirectoryTest, ANewFileSpecificationSeesADirectoryMadeAgain) {
-  MakeDirectories("a");
+TEST_F(KeptDirectoryTest, TheWalkWorksInTheDirectoryItListedAndTheNextWalkInTheNewOne) {
+  MakeDirectories("a/sub");
   MakeFile("a/old");
-  ASSERT_EQ(std::set<std::u16string>{u"old"}, Enumerate("a"));
-  // Another program replaces the directory between two commands.
-  std::filesystem::remove_all(Bytes("a"));
-  MakeDirectories("a");
-  MakeFile("a/new");
-  char16_t full[4096];
-  ASSERT_NE(0u, GetFullPathNameW(Text("a/new").c_str(), 4096, full, nullptr));
-  EXPECT_TRUE(Exists("a/new"));
-  EXPECT_FALSE(Exists("a/old"));
+  {
+    const KeptDirectoryScope walk;
+    ASSERT_EQ(std::set<std::u16string>({u"old", u"sub"}), Enumerate("a"));
+    // Another program moves the directory away and makes it again while the
+    // walk works in it: the walk's renames stay in the directory it listed.
+    std::filesystem::rename(Bytes("a"), Bytes("moved"));
+    MakeDirectories("a/sub");
+    MakeFile("a/sub/new");
+    ASSERT_TRUE(MoveFileW(Text("a/old").c_str(), Text("a/renamed").c_str()));
+    EXPECT_EQ(0, access(Bytes("moved/renamed").c_str(), F_OK));
+  }
+  // The next walk lists what the path names now, also below the directory
+  // the last one kept.
+  const KeptDirectoryScope walk;
+  EXPECT_EQ(std::set<std::u16string>{u"new"}, Enumerate("a/sub"));
+  ASSERT_TRUE(MoveFileW(Text("a/sub/new").c_str(), Text("a/sub/renamed").c_str()));
+  EXPECT_EQ(0, access(Bytes("a/sub/renamed").c_str(), F_OK));
 }
 
 TEST_F(KeptDirectoryTest, WalkDownAChainAndBackUp) {
+  const KeptDirectoryScope walk;
   std::string path = "top";
   for (int level = 0; level < 60; ++level) {
     path += "/level" + std::to_string(level);
@@ -142,6 +156,7 @@ TEST_F(KeptDirectoryTest, WalkDownAChainAndBackUp) {
 }
 
 TEST_F(KeptDirectoryTest, PathsThroughALinkAndIdentities) {
+  const KeptDirectoryScope walk;
   MakeDirectories("real/sub");
   MakeFile("real/sub/x");
   ASSERT_EQ(0, symlink(Bytes("real").c_str(), Bytes("link").c_str()));

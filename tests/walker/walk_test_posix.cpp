@@ -10,9 +10,11 @@
 
 #include "command/options.h"
 #include "plugin/host_services.h"
+#include "tests/support/capture.h"
 #include "tests/support/temp_dir.h"
 #include "tests/walker/tree_helpers.h"
 #include "tests/walker/walk_in_child_posix.h"
+#include "walker/walker.h"
 
 namespace {
 
@@ -70,6 +72,28 @@ TEST(WalkArguments, DirectoryTooLongForASearchPathIsPassedOverWithADiagnostic) {
   EXPECT_EQ(run.result, 2);
   EXPECT_EQ(CountOf(run.err, "Purifile plugin: Path too long, not searched:  \"/aaaa"), 1u);
   EXPECT_EQ(run.tally.found, 0u);
+}
+
+// Two walks in one process, with another program at work between them: the
+// second walk works in what its directory's path names now, not in the
+// directory the first walk listed under that path.
+TEST(WalkAgain, DirectoryMovedAwayAndMadeAgainBetweenTwoWalksIsTheNewOne) {
+  testing_support::TempDir dir;
+  MakeTree(dir.path(), {"a/", "a/sub/", "a/sub/old%20x"});
+  const auto walk = [](const std::u16string& directory) {
+    OptionFlags options = OPT_NO_ERRORS;
+    RenameTally tally{0, 0, 0, 0};
+    std::int32_t result = -1;
+    testing_support::CaptureOutput(
+        [&] { result = WalkDirectory(directory.c_str(), u"*", &options, nullptr, nullptr, &tally); });
+    return result;
+  };
+  ASSERT_EQ(walk(dir.engine_path() + u"a/"), 0);
+  std::filesystem::rename(dir.path() / "a", dir.path() / "moved");
+  MakeTree(dir.path(), {"a/", "a/sub/", "a/sub/new%20y"});
+  ASSERT_EQ(walk(dir.engine_path() + u"a/sub/"), 0);
+  EXPECT_EQ(ListTree(dir.path()), (std::vector<std::string>{"a/", "a/sub/", "a/sub/new y", "moved/", "moved/sub/",
+                                                            "moved/sub/old%20x"}));
 }
 
 // Each entry is handled once however the file system orders entries that are

@@ -1,6 +1,14 @@
 // POSIX implementation: directory enumeration (FindFirstFileW, FindNextFileW,
 // FindClose) and GetFileAttributesW.
 //
+// The one search the engine makes is every entry of a directory: the walk
+// searches "dir/*" and selects names itself, through the host's
+// WildcardComparison. So that is the one search supported here: a search path
+// whose final component is "*" alone, the directory before it ending in '/'
+// (none means the current directory). Any other search path, a pattern or a
+// plain name, is refused with ERROR_INVALID_PARAMETER. Whether one entry
+// exists is GetFileAttributesW's question.
+//
 // Attributes as Windows would show a POSIX entry: a name starting with '.' is
 // hidden; a symbolic link is a reparse point, and also a directory when it
 // points at one (so that a walker that skips reparse points never follows it,
@@ -19,6 +27,7 @@
 #include <new>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/utf16_text.h"
 
 namespace {
 
@@ -26,9 +35,7 @@ constexpr std::uint32_t kFindMagic = 0x46494E44;  // "FIND": guards against fore
 
 struct FindSearch {
   std::uint32_t magic;
-  DIR* directory;  // null for a search that names one entry (no wildcard)
-  bool matchAll;   // the pattern is "*", as for every walk: no comparison needed
-  char16_t pattern[MAX_PATH];
+  DIR* directory;
 };
 
 bool IsDotOrDotDot(const char* name) {
@@ -58,47 +65,9 @@ DWORD AttributesOf(int directoryFd, const char* name, const char* leafName, unsi
   return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
 }
 
-void ClearFound(WIN32_FIND_DATAW* found) { std::memset(found, 0, sizeof *found); }
-
-bool HasWildcard(const char16_t* text) {
-  for (; *text != 0; ++text) {
-    if (*text == u'*' || *text == u'?') return true;
-  }
-  return false;
-}
-
-char16_t FoldAscii(char16_t ch) { return ch >= u'a' && ch <= u'z' ? static_cast<char16_t>(ch - 32) : ch; }
-
-// '*' matches any run of code units, '?' any one; other code units compare
-// with the ASCII letters folded, as Windows' own search does. Windows' older
-// rules ("*.*" also matching names without a full stop, '?' matching nothing
-// at the end of a name) are not copied: the walker only ever searches "*". Iterative with
-// one backtrack point, so no pattern can make it slow beyond the product of
-// the two lengths.
-bool MatchesPattern(const char16_t* pattern, const char16_t* name) {
-  const char16_t* starPattern = nullptr;
-  const char16_t* starName = nullptr;
-  while (*name != 0) {
-    if (*pattern == u'*') {
-      starPattern = ++pattern;
-      starName = name;
-    } else if (*pattern != 0 && (*pattern == u'?' || FoldAscii(*pattern) == FoldAscii(*name))) {
-      ++pattern;
-      ++name;
-    } else if (starPattern != nullptr) {
-      pattern = starPattern;
-      name = ++starName;
-    } else {
-      return false;
-    }
-  }
-  while (*pattern == u'*') ++pattern;
-  return *pattern == 0;
-}
-
-// The next entry of the directory that matches the search's pattern, or
-// false with the last error set (ERROR_NO_MORE_FILES at the end).
-bool ReadNextMatch(FindSearch* search, WIN32_FIND_DATAW* found) {
+// The next entry of the directory, or false with the last error set
+// (ERROR_NO_MORE_FILES at the end).
+bool ReadNextEntry(FindSearch* search, WIN32_FIND_DATAW* found) {
   const int directoryFd = dirfd(search->directory);
   for (;;) {
     errno = 0;
@@ -111,12 +80,11 @@ bool ReadNextMatch(FindSearch* search, WIN32_FIND_DATAW* found) {
       }
       return false;
     }
-    ClearFound(found);
+    std::memset(found, 0, sizeof *found);
     // A name has at most NAME_MAX (255) bytes, and no byte needs more than one
     // UTF-16 code unit on its own, so every name fits in MAX_PATH.
     const std::size_t length = DecodeUtf8(entry->d_name, std::strlen(entry->d_name), found->cFileName, MAX_PATH - 1);
     found->cFileName[length < MAX_PATH ? length : MAX_PATH - 1] = 0;
-    if (!search->matchAll && !MatchesPattern(search->pattern, found->cFileName)) continue;
     const DWORD attributes = AttributesOf(directoryFd, entry->d_name, entry->d_name, entry->d_type);
     // An entry that vanished between readdir and its stat is passed over.
     if (attributes == INVALID_FILE_ATTRIBUTES) continue;
@@ -125,16 +93,8 @@ bool ReadNextMatch(FindSearch* search, WIN32_FIND_DATAW* found) {
   }
 }
 
-// The final component of a UTF-16 path: what follows its last separator.
-const char16_t* FinalComponent(const char16_t* path) {
-  const char16_t* leaf = path;
-  for (const char16_t* p = path; *p != 0; ++p) {
-    if (IsPathSeparator(*p)) leaf = p + 1;
-  }
-  return leaf;
-}
-
-// Same for a byte path, ignoring separators at its end ("dir/" names "dir").
+// The final component of a byte path, ignoring separators at its end ("dir/"
+// names "dir").
 const char* FinalComponentBytes(char* path) {
   std::size_t length = std::strlen(path);
   while (length > 1 && path[length - 1] == '/') path[--length] = 0;
@@ -144,43 +104,22 @@ const char* FinalComponentBytes(char* path) {
 
 }  // namespace
 
-// The search path is a directory followed by a final component that is either
-// a pattern with '*' and '?' (every matching entry, "." and ".." included, in
-// directory order) or a plain name (that one entry).
+// Every entry of the directory before the final "*", "." and ".." included,
+// in directory order.
 HANDLE FindFirstFileW(LPCWSTR searchPath, WIN32_FIND_DATAW* found) {
   if (searchPath == nullptr || found == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  const char16_t* pattern = FinalComponent(searchPath);
-  std::size_t patternLength = 0;
-  while (pattern[patternLength] != 0) ++patternLength;
-  if (patternLength == 0) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
-  }
-  if (patternLength >= MAX_PATH) {
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  const std::size_t length = TextLength(searchPath);
+  if (length == 0 || searchPath[length - 1] != u'*' || (length > 1 && !IsPathSeparator(searchPath[length - 2]))) {
+    SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
 
-  if (!HasWildcard(pattern)) {
-    ClearFound(found);
-    const DWORD attributes = GetFileAttributesW(searchPath);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return INVALID_HANDLE_VALUE;
-    std::memcpy(found->cFileName, pattern, (patternLength + 1) * sizeof(char16_t));
-    found->dwFileAttributes = attributes;
-    auto* search = new (std::nothrow) FindSearch{kFindMagic, nullptr, false, {}};
-    if (search == nullptr) {
-      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-      return INVALID_HANDLE_VALUE;
-    }
-    return search;
-  }
-
-  // A full path's directory is opened and kept for the calls on its entries
-  // that follow (see kept_directory.cpp). Otherwise cut the bytes after the
-  // directory's separator; no separator means the current directory.
+  // Within a walk the directory is opened and kept for the calls on its
+  // entries that follow (see kept_directory.cpp). Otherwise it is opened by
+  // the bytes before the "*".
   char path[PATH_MAX];
   if (!PathToBytes(searchPath, path, sizeof path)) return INVALID_HANDLE_VALUE;
   const int kept = KeepDirectoryOf(path);
@@ -188,10 +127,8 @@ HANDLE FindFirstFileW(LPCWSTR searchPath, WIN32_FIND_DATAW* found) {
   if (kept != AT_FDCWD) {
     fd = openat(kept, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   } else {
-    const std::size_t directoryUnits = static_cast<std::size_t>(pattern - searchPath);
-    char* separator = directoryUnits == 0 ? nullptr : std::strrchr(path, '/');
-    if (separator != nullptr) separator[1] = 0;
-    fd = open(separator != nullptr ? path : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    path[std::strlen(path) - 1] = 0;
+    fd = open(path[0] != 0 ? path : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   }
   DIR* directory = fd >= 0 ? fdopendir(fd) : nullptr;
   if (directory == nullptr) {
@@ -199,14 +136,13 @@ HANDLE FindFirstFileW(LPCWSTR searchPath, WIN32_FIND_DATAW* found) {
     if (fd >= 0) close(fd);
     return INVALID_HANDLE_VALUE;
   }
-  auto* search = new (std::nothrow) FindSearch{kFindMagic, directory, patternLength == 1 && pattern[0] == u'*', {}};
+  auto* search = new (std::nothrow) FindSearch{kFindMagic, directory};
   if (search == nullptr) {
     closedir(directory);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return INVALID_HANDLE_VALUE;
   }
-  std::memcpy(search->pattern, pattern, (patternLength + 1) * sizeof(char16_t));
-  if (!ReadNextMatch(search, found)) {
+  if (!ReadNextEntry(search, found)) {
     const DWORD error = GetLastError();
     FindClose(search);
     SetLastError(error == ERROR_NO_MORE_FILES ? ERROR_FILE_NOT_FOUND : error);
@@ -221,11 +157,7 @@ BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* found) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  if (search->directory == nullptr) {
-    SetLastError(ERROR_NO_MORE_FILES);
-    return FALSE;
-  }
-  return ReadNextMatch(search, found) ? TRUE : FALSE;
+  return ReadNextEntry(search, found) ? TRUE : FALSE;
 }
 
 BOOL FindClose(HANDLE find) {
@@ -234,7 +166,7 @@ BOOL FindClose(HANDLE find) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  if (search->directory != nullptr) closedir(search->directory);
+  closedir(search->directory);
   search->magic = 0;
   delete search;
   return TRUE;

@@ -143,8 +143,8 @@ DWORD GetLastError();
 void SetLastError(DWORD code);
 HANDLE GetStdHandle(DWORD which);
 
-// The search path is a directory and a last component that is a pattern of
-// '*' and '?' or a plain name; "." and ".." are found like any entry. A name
+// The search path is a directory followed by "*": every entry, "." and ".."
+// included; any other search path fails with ERROR_INVALID_PARAMETER. A name
 // starting with '.' is hidden; a symbolic link is a reparse point (and a
 // directory too when it points at one). Sizes, times and short names stay empty.
 HANDLE FindFirstFileW(LPCWSTR searchPath, WIN32_FIND_DATAW* found);

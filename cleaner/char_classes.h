@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "platform/utf16_text.h"  // ToUpperAscii
+
 // The classes as bits. Below U+0100 they are looked up in Latin1Classes, inline
 // because names are cleaned character by character; from U+0100 on
 // HasSystemClass asks the system.
@@ -37,11 +39,6 @@ inline bool IsLetter(char16_t ch) { return HasClass(ch, CLASS_LETTER); }
 // The value of an ASCII hex digit ('0'..'9', 'A'..'F', 'a'..'f'), or -1 for any
 // other code unit, including characters the system merely classifies as hex digits.
 std::int32_t HexDigitValue(char16_t ch);
-
-// 'a'..'z' become 'A'..'Z'; every other code unit is returned as it is.
-inline char16_t ToUpperAscii(char16_t ch) {
-  return (ch >= u'a' && ch <= u'z') ? static_cast<char16_t>(ch - (u'a' - u'A')) : ch;
-}
 
 // Compares two NUL-terminated strings with ASCII letters folded to upper case
 // and every other code unit compared exactly. Returns 0 when they are equal,

@@ -11,6 +11,7 @@
 #include "cleaner/surrogates.h"
 #include "cleaner/translation.h"
 #include "cleaner/windows_names.h"
+#include "platform/utf16_text.h"
 #include "platform/win32.h"
 #include "plugin/host_services.h"
 
@@ -21,16 +22,6 @@ constexpr std::size_t NAME_CAPACITY = MAX_ARG_LEN - 1;
 // An existing "-NNN" suffix at or above this value is dropped, not continued.
 constexpr std::uint32_t LARGEST_CONTINUED_COUNTER = 9999;
 constexpr std::uint32_t LARGEST_COUNTER = 0xFFFFFFFFu;
-
-// The length of text, or MAX_ARG_LEN when no terminator comes within
-// MAX_ARG_LEN code units (then it does not fit a buffer of that size).
-std::size_t BoundedLength(const char16_t* text) {
-  std::size_t length = 0;
-  while (length < static_cast<std::size_t>(MAX_ARG_LEN) && text[length] != 0) {
-    ++length;
-  }
-  return length;
-}
 
 // Copies length code units and a terminator.
 void CopyText(char16_t* target, const char16_t* source, std::size_t length) {
@@ -318,7 +309,7 @@ bool IsPlainName(const char16_t* name, std::size_t length, OptionFlags options, 
 std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionFlags& options, const char16_t* qList,
                        const char16_t* rList) {
   const OptionFlags flags = options;
-  const std::size_t oldLength = BoundedLength(oldName);
+  const std::size_t oldLength = TextLength(oldName);
   if (oldLength > NAME_CAPACITY) {
     return NEW_NAME_TOO_LONG;
   }
@@ -356,14 +347,14 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
     ReplaceSurrogates(work);  // on failure the work copy is as it was
   }
 
-  const CharacterSteps steps{flags, qList, rList, rList != nullptr ? BoundedLength(rList) : 0};
+  const CharacterSteps steps{flags, qList, rList, rList != nullptr ? TextLength(rList) : 0};
   CleanedText text = CleanCharacters(source, cleaned, steps);
   if ((flags & OPT_UTF8) != 0) {
     ComposeName(&text, work, flags);  // the work copy is read no more
   }
   std::size_t length = text.length;
   if (CondenseRuns(cleaned, flags) > 0) {
-    length = BoundedLength(cleaned);
+    length = TextLength(cleaned);
   }
   while (length > 0 && (cleaned[length - 1] == u' ' || cleaned[length - 1] == u'.' ||
                         cleaned[length - 1] == 0x00A0)) {
@@ -371,7 +362,7 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
   }
   if (length == 0) {
     const char16_t* defaultName = (flags & OPT_DIRECTORIES) != 0 ? u"Dir" : u"File";
-    length = BoundedLength(defaultName);
+    length = TextLength(defaultName);
     CopyText(cleaned, defaultName, length);
   }
   assert(length <= NAME_CAPACITY && cleaned[length] == 0);
@@ -381,16 +372,16 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
 bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned, const OptionFlags& options) {
   // Under /W a device name always needs a change, even one that is clean.
   return CompareIgnoringAsciiCase(oldName, cleaned) == 0 &&
-         ((options & OPT_WINDOWS_NAMES) == 0 || !IsDeviceName(cleaned, BoundedLength(cleaned)));
+         ((options & OPT_WINDOWS_NAMES) == 0 || !IsDeviceName(cleaned, TextLength(cleaned)));
 }
 
 std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, char16_t* newName,
                             const OptionFlags& options, const PreviewNames* preview) {
-  const std::size_t length = BoundedLength(cleaned);
+  const std::size_t length = TextLength(cleaned);
   // Every name handed back must also fit, with the directory, into a path
   // buffer: the rename step forms that path. A name that cannot is refused
   // rather than cut, since a cut name could be taken or mean something else.
-  const std::size_t directoryLength = BoundedLength(directory);
+  const std::size_t directoryLength = TextLength(directory);
   if (directoryLength + length > NAME_CAPACITY) {
     return NEW_NAME_TOO_LONG;
   }

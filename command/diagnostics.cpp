@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cleaner/char_classes.h"
+#include "platform/utf16_text.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_services.h"
 
@@ -16,7 +17,7 @@ constexpr DWORD systemTextFlags =
     FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
 
 void CopyText(char16_t* target, const char16_t* source) {
-  std::char_traits<char16_t>::copy(target, source, std::char_traits<char16_t>::length(source) + 1);
+  std::char_traits<char16_t>::copy(target, source, TextLength(source) + 1);
 }
 
 }  // namespace
@@ -45,7 +46,7 @@ std::int32_t SystemErrorText(std::uint32_t code, char16_t* buffer) {
                             nullptr) == 0) {
     Sprintf(buffer, u"Error %d", static_cast<std::int32_t>(code));
   }
-  std::size_t length = std::char_traits<char16_t>::length(buffer);
+  std::size_t length = TextLength(buffer);
   while (length > 0 && IsWhitespace(buffer[length - 1])) {
     buffer[--length] = u'\0';
   }

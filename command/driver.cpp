@@ -1,10 +1,9 @@
 #include "command/driver.h"
 
-#include <string>
-
 #include "command/arguments.h"
 #include "command/diagnostics.h"
 #include "command/tally.h"
+#include "platform/utf16_text.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_services.h"
 #include "walker/walker.h"
@@ -89,10 +88,6 @@ constexpr OptionRow OPTION_TABLE[] = {
 constexpr char16_t VERSION_FORMAT[] = u"\r\n\t\t\t\t%s version %u.%u.%u.%u (%s)\r\n";
 
 // ---- Small text helpers over zero-terminated UTF-16. ----
-
-std::int32_t TextLength(const char16_t* text) {
-  return static_cast<std::int32_t>(std::char_traits<char16_t>::length(text));
-}
 
 bool TextEquals(const char16_t* left, const char16_t* right) {
   std::int32_t i = 0;
@@ -204,7 +199,7 @@ bool EndsWithDriveColon(const char16_t* path, std::int32_t length) {
 // Under /D a directory named with trailing separators ("WORK\") is still the
 // directory itself, matched in its parent: drop them, but never a root's own.
 void DropTrailingSeparators(char16_t* path) {
-  std::int32_t length = TextLength(path);
+  std::int32_t length = static_cast<std::int32_t>(TextLength(path));
   while (length > 1 && IsPathSeparator(path[length - 1]) && path[length - 2] != u':') {
     path[--length] = 0;
   }
@@ -255,7 +250,7 @@ std::int32_t AppendWildcard(char16_t* path) {
   if (path == nullptr) {
     return -1;
   }
-  const std::int32_t length = TextLength(path);
+  const std::int32_t length = static_cast<std::int32_t>(TextLength(path));
   const bool needsSeparator =
       length > 0 && !EndsWithSeparator(path, length) && !EndsWithDriveColon(path, length);
   const std::int32_t needed = length + (needsSeparator ? 1 : 0) + 1;  // and "*"

@@ -59,14 +59,6 @@ inline std::size_t TakeText(FuzzInput* input, char16_t* text, std::size_t capaci
   return length;
 }
 
-inline std::size_t UnitCount(const char16_t* text) {
-  std::size_t length = 0;
-  while (text[length] != 0) {
-    ++length;
-  }
-  return length;
-}
-
 // A broken invariant: says which, and aborts so that the fuzzer keeps the
 // input and a replay fails.
 [[noreturn]] inline void InvariantBroken(const char* what) {

@@ -13,6 +13,7 @@
 
 #include "cleaner/translation.h"
 #include "platform/posix/posix_internal.h"
+#include "platform/utf16_text.h"
 
 namespace fuzz_tree {
 
@@ -190,7 +191,7 @@ std::u16string TakeList(FuzzInput* input) {
   for (std::size_t i = 0; i < length && InputLeft(input); ++i) {
     const char16_t unit = TakeUnit(input);
     if (unit != 0) {
-      list.push_back(unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 32) : unit);
+      list.push_back(ToUpperAscii(unit));
     }
   }
   return list;

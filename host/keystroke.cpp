@@ -1,10 +1,9 @@
 // GetKeystroke: one key, letters upper-cased.
 #include "host/keystroke.h"
 
-#include "host/ascii_case.h"
-
 #include <stdexcept>
 
+#include "platform/utf16_text.h"
 #include "plugin/host_services.h"
 
 namespace {
@@ -28,7 +27,7 @@ int GetKeystroke(int) {
   if (key == CTRL_C) {
     throw std::runtime_error("interrupted by Ctrl+C");
   }
-  return UpperAscii(static_cast<char16_t>(key));
+  return ToUpperAscii(static_cast<char16_t>(key));
 }
 
 }  // extern "C"

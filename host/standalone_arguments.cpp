@@ -6,6 +6,7 @@
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
 #include "host/standalone.h"
+#include "platform/utf16_text.h"
 #include "plugin/host_services.h"
 
 void ReportNamed(const char16_t* format, const char16_t* name) {
@@ -14,7 +15,7 @@ void ReportNamed(const char16_t* format, const char16_t* name) {
 }
 
 bool TextIs(const char16_t* text, const char16_t* expected) {
-  return std::char_traits<char16_t>::compare(text, expected, std::char_traits<char16_t>::length(expected) + 1) ==
+  return std::char_traits<char16_t>::compare(text, expected, TextLength(expected) + 1) ==
          0;
 }
 
@@ -46,8 +47,8 @@ char16_t* TakeFromPool(StandaloneCommandLine* line, std::int32_t units) {
 }
 
 const char16_t* Joined(StandaloneCommandLine* line, const char16_t* prefix, const char16_t* text) {
-  const std::size_t prefixLength = std::char_traits<char16_t>::length(prefix);
-  const std::size_t length = std::char_traits<char16_t>::length(text);
+  const std::size_t prefixLength = TextLength(prefix);
+  const std::size_t length = TextLength(text);
   char16_t* joined = TakeFromPool(line, static_cast<std::int32_t>(prefixLength + length + 1));
   if (joined != nullptr) {
     std::char_traits<char16_t>::copy(joined, prefix, prefixLength);

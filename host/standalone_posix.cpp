@@ -15,6 +15,7 @@
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
 #include "host/standalone.h"
+#include "platform/utf16_text.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_services.h"
 
@@ -158,7 +159,7 @@ std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, 
   const std::size_t nameLength = static_cast<std::size_t>(equals - name);
   const LongOption* found = nullptr;
   for (const LongOption& candidate : LONG_OPTIONS) {
-    if (std::char_traits<char16_t>::length(candidate.name) == nameLength &&
+    if (TextLength(candidate.name) == nameLength &&
         std::char_traits<char16_t>::compare(candidate.name, name, nameLength) == 0) {
       found = &candidate;
     }

@@ -13,6 +13,7 @@
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
 #include "host/standalone.h"
+#include "platform/utf16_text.h"
 #include "plugin/host_services.h"
 
 namespace {
@@ -20,7 +21,7 @@ namespace {
 // Copies one argument into the pool. The arguments hold MAX_ARG_LEN - 1
 // characters in all, terminators included, as the plug-in's command tail does.
 const char16_t* StoreArgument(StandaloneCommandLine* line, const char16_t* argument, std::int32_t* typedUnits) {
-  const std::int32_t length = static_cast<std::int32_t>(std::char_traits<char16_t>::length(argument));
+  const std::int32_t length = static_cast<std::int32_t>(TextLength(argument));
   if (*typedUnits + length + 1 > MAX_ARG_LEN - 1) {
     ReportTooLong();
     return nullptr;
@@ -37,7 +38,7 @@ bool OpensSlashGuard(const char16_t* text, std::int32_t at) {
 
 // Applies every option of one argument that begins with '/'.
 std::int32_t ApplyOptionArgument(StandaloneCommandLine* line, const char16_t* argument) {
-  const std::int32_t length = static_cast<std::int32_t>(std::char_traits<char16_t>::length(argument));
+  const std::int32_t length = static_cast<std::int32_t>(TextLength(argument));
   std::int32_t start = 0;
   bool guarded = false;
   for (std::int32_t at = 1; at <= length; ++at) {

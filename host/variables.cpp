@@ -12,8 +12,8 @@
 // a variable expands to is looked at again.
 #include <string>
 
-#include "host/ascii_case.h"
 #include "host/shell_state.h"
+#include "platform/utf16_text.h"
 #include "plugin/host_services.h"
 
 namespace {
@@ -63,11 +63,11 @@ bool IsNameCharacter(char16_t ch) {
 
 // Whether the length characters at name spell known, ASCII letters in any case.
 bool NameIs(const char16_t* name, std::size_t length, const char16_t* known) {
-  if (length != std::char_traits<char16_t>::length(known)) {
+  if (length != TextLength(known)) {
     return false;
   }
   for (std::size_t i = 0; i < length; ++i) {
-    if (UpperAscii(name[i]) != UpperAscii(known[i])) {
+    if (ToUpperAscii(name[i]) != ToUpperAscii(known[i])) {
       return false;
     }
   }
@@ -79,7 +79,7 @@ std::int32_t AppendVariable(Expansion& out, const char16_t* name, std::size_t le
     return AppendNumber(out, shellState.batchLevel);
   }
   if (NameIs(name, length, u"_batchname")) {
-    return Append(out, shellState.batchFile, std::char_traits<char16_t>::length(shellState.batchFile));
+    return Append(out, shellState.batchFile, TextLength(shellState.batchFile));
   }
   if (NameIs(name, length, u"_batchline")) {
     return AppendNumber(out, shellState.batchLine);

@@ -20,7 +20,7 @@
 
 #include <cstddef>
 
-#include "host/ascii_case.h"
+#include "platform/utf16_text.h"
 #include "plugin/host_services.h"
 
 const WildcardRules POSIX_WILDCARDS{true, true, false};
@@ -65,8 +65,8 @@ char32_t ReadPatternCharacter(const char16_t* pattern, const Reading& reading, s
   return ReadCharacter(pattern, units);
 }
 
-char32_t UpperAscii32(char32_t ch) { return ch < 0x80 ? UpperAscii(static_cast<char16_t>(ch)) : ch; }
-char32_t LowerAscii32(char32_t ch) { return ch < 0x80 ? LowerAscii(static_cast<char16_t>(ch)) : ch; }
+char32_t UpperAscii32(char32_t ch) { return ch < 0x80 ? ToUpperAscii(static_cast<char16_t>(ch)) : ch; }
+char32_t LowerAscii32(char32_t ch) { return ch < 0x80 ? ToLowerAscii(static_cast<char16_t>(ch)) : ch; }
 
 bool SameCharacter(char32_t patternChar, char32_t nameChar, const WildcardRules& rules) {
   return rules.caseSensitive ? patternChar == nameChar : UpperAscii32(patternChar) == UpperAscii32(nameChar);

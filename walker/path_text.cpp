@@ -2,14 +2,6 @@
 
 #include "plugin/host_services.h"
 
-std::size_t TextLength(const char16_t* text) {
-  std::size_t length = 0;
-  while (text[length] != u'\0') {
-    ++length;
-  }
-  return length;
-}
-
 std::int32_t AppendText(char16_t* buffer, std::size_t* length, const char16_t* text) {
   std::size_t end = *length;
   for (std::size_t i = 0; text[i] != u'\0'; ++i) {

@@ -5,8 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Length of a zero-terminated string.
-std::size_t TextLength(const char16_t* text);
+#include "platform/utf16_text.h"  // TextLength
 
 // Appends text at buffer[*length], keeping room for the terminator within
 // MAX_ARG_LEN characters, and advances *length. Returns 0, or -1 when the text

@@ -25,6 +25,7 @@
 #include <new>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/utf16_text.h"
 
 namespace {
 
@@ -178,8 +179,7 @@ bool IsConsoleName(const char16_t* name) {
   static const char16_t* const kNames[] = {u"CONOUT$", u"CONIN$"};
   for (const char16_t* expected : kNames) {
     std::size_t i = 0;
-    while (expected[i] != 0 && name[i] != 0 &&
-           (name[i] == expected[i] || (name[i] >= u'a' && name[i] <= u'z' && name[i] - 32 == expected[i]))) {
+    while (expected[i] != 0 && name[i] != 0 && ToUpperAscii(name[i]) == expected[i]) {
       ++i;
     }
     if (expected[i] == 0 && name[i] == 0) return true;

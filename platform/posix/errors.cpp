@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/utf16_text.h"
 
 namespace {
 
@@ -122,8 +123,7 @@ DWORD FormatMessageW(DWORD flags, const void* /*source*/, DWORD messageId, DWORD
     SetLastError(ERROR_MR_MID_NOT_FOUND);
     return 0;
   }
-  DWORD length = 0;
-  while (text[length] != 0) ++length;
+  const DWORD length = static_cast<DWORD>(TextLength(text));
   for (DWORD i = 0; i < length; ++i) {
     // Inserts need arguments this layer never receives.
     if (text[i] == u'%' && (flags & FORMAT_MESSAGE_IGNORE_INSERTS) == 0) {

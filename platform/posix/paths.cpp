@@ -7,17 +7,12 @@
 #include <cstring>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/utf16_text.h"
 
 namespace {
 
 // The longest path Windows functions handle, in UTF-16 code units.
 constexpr std::size_t kLongestPath = 32767;
-
-std::size_t Length(const char16_t* text) {
-  std::size_t length = 0;
-  while (text[length] != 0) ++length;
-  return length;
-}
 
 // Copies text of `length` code units to the caller's buffer the Windows way:
 // when it fits with its terminator, the result is the length; otherwise the
@@ -59,7 +54,7 @@ DWORD GetFullPathNameW(LPCWSTR path, DWORD size, LPWSTR buffer, LPWSTR* filePart
     resultLength = DecodeUtf8(directory, std::strlen(directory), result, kLongestPath);
     if (resultLength == 1) resultLength = 0;
   }
-  const std::size_t pathLength = Length(path);
+  const std::size_t pathLength = TextLength(path);
   if (resultLength + pathLength + 2 > kLongestPath) {  // a leading and a trailing separator
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return 0;

@@ -2,6 +2,7 @@
 #include "platform/ctype_table.h"
 #include "platform/posix/posix_internal.h"
 #include "platform/text_format.h"
+#include "platform/utf16_text.h"
 
 BOOL GetStringTypeW(DWORD infoType, LPCWSTR text, int length, WORD* types) {
   if (infoType != CT_CTYPE1 || text == nullptr || types == nullptr || length < -1 || length == 0) {
@@ -9,13 +10,7 @@ BOOL GetStringTypeW(DWORD infoType, LPCWSTR text, int length, WORD* types) {
     return FALSE;
   }
   // As on Windows, -1 means the text up to and including its terminator.
-  std::size_t count = 0;
-  if (length == -1) {
-    while (text[count] != 0) ++count;
-    ++count;
-  } else {
-    count = static_cast<std::size_t>(length);
-  }
+  const std::size_t count = length == -1 ? TextLength(text) + 1 : static_cast<std::size_t>(length);
   for (std::size_t i = 0; i < count; ++i) types[i] = CharType1(text[i]);
   return TRUE;
 }

@@ -1,8 +1,10 @@
 // POSIX implementation: UTF-8 <-> UTF-16 with the byte-escaping scheme that lets
 // any file name, valid UTF-8 or not, cross into UTF-16 and back unchanged.
 #include <cstring>
+#include <string>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/utf16_text.h"
 #include "platform/utf8_sequence.h"
 
 std::size_t DecodeUtf8(const char* bytes, std::size_t count, char16_t* text, std::size_t capacity) {
@@ -76,9 +78,7 @@ std::size_t EncodeUtf8(const char16_t* text, std::size_t length, char* bytes, st
 }
 
 bool PathToBytes(const char16_t* path, char* bytes, std::size_t capacity) {
-  std::size_t length = 0;
-  while (path[length] != 0) ++length;
-  const std::size_t needed = EncodeUtf8(path, length, bytes, capacity);
+  const std::size_t needed = EncodeUtf8(path, TextLength(path), bytes, capacity);
   if (needed >= capacity) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return false;
@@ -100,13 +100,8 @@ int ConvertLikeWindows(UINT codePage, const In* input, int inputLength, Out* out
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  std::size_t length = 0;
-  if (inputLength == -1) {
-    while (input[length] != 0) ++length;
-    ++length;
-  } else {
-    length = static_cast<std::size_t>(inputLength);
-  }
+  const std::size_t length = inputLength == -1 ? std::char_traits<In>::length(input) + 1
+                                               : static_cast<std::size_t>(inputLength);
   if (length == 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

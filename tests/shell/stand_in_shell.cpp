@@ -49,8 +49,8 @@
 #include <string_view>
 #include <vector>
 
-#include "host/ascii_case.h"
 #include "host/shell_state.h"
+#include "platform/utf16_text.h"
 #include "platform/win32.h"
 #include "platform/windows/structured_handler.h"
 #include "plugin/entry_points.h"
@@ -108,7 +108,7 @@ bool SameIgnoringAsciiCase(std::u16string_view left, std::u16string_view right) 
     return false;
   }
   for (std::size_t i = 0; i < left.size(); ++i) {
-    if (UpperAscii(left[i]) != UpperAscii(right[i])) {
+    if (ToUpperAscii(left[i]) != ToUpperAscii(right[i])) {
       return false;
     }
   }

@@ -31,7 +31,6 @@ constexpr SystemMessage kSystemMessages[] = {
     {ERROR_WRITE_PROTECT, u"The media is write protected."},
     {ERROR_SHARING_VIOLATION, u"The process cannot access the file because it is being used by another process."},
     {ERROR_NOT_SUPPORTED, u"The request is not supported."},
-    {ERROR_FILE_EXISTS, u"The file exists."},
     {ERROR_INVALID_PARAMETER, u"The parameter is incorrect."},
     {ERROR_DISK_FULL, u"There is not enough space on the disk."},
     {ERROR_INSUFFICIENT_BUFFER, u"The data area passed to a system call is too small."},
@@ -49,6 +48,15 @@ constexpr SystemMessage kSystemMessages[] = {
     {ERROR_NOT_ENOUGH_QUOTA, u"Not enough quota is available to process this command."},
     {ERROR_CANT_RESOLVE_FILENAME, u"The name of the file cannot be resolved by the system."},
 };
+
+// Windows' own wording of an error code, without the line break Windows ends
+// it with; null for codes the layer does not know.
+const char16_t* SystemMessageText(DWORD code) {
+  for (const SystemMessage& message : kSystemMessages) {
+    if (message.code == code) return message.text;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -99,13 +107,6 @@ void SetLastErrorFromErrno(int errnoValue) { SetLastError(WindowsErrorFromErrno(
 DWORD GetLastError() { return lastError; }
 
 void SetLastError(DWORD code) { lastError = code; }
-
-const char16_t* SystemMessageText(DWORD code) {
-  for (const SystemMessage& message : kSystemMessages) {
-    if (message.code == code) return message.text;
-  }
-  return nullptr;
-}
 
 // Only what the system itself says (FORMAT_MESSAGE_FROM_SYSTEM) into the
 // caller's buffer. The line-width field is honoured as "no line breaks" for any

@@ -43,10 +43,6 @@ DWORD WindowsErrorFromErrno(int errnoValue);
 // SetLastError(WindowsErrorFromErrno(errnoValue)).
 void SetLastErrorFromErrno(int errnoValue);
 
-// Windows' own wording of an error code, without the line break Windows ends
-// it with; null for codes the layer does not know.
-const char16_t* SystemMessageText(DWORD code);
-
 // ---- The kept directory (kept_directory.cpp) ---------------------------------
 // Within a KeptDirectoryScope: opens the directory of the full path
 // "/dir/leaf" afresh, keeps it open in place of the one kept before, and

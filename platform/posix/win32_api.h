@@ -13,12 +13,9 @@
 #include <cwchar>
 
 using BOOL = int;
-using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using UINT = unsigned int;
-using LONG = std::int32_t;
-using WCHAR = char16_t;
 using LPWSTR = char16_t*;
 using LPCWSTR = const char16_t*;
 using HANDLE = void*;
@@ -51,7 +48,6 @@ constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
 constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
 constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
 
-constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x1;
 constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x2;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
@@ -72,7 +68,6 @@ constexpr DWORD ERROR_NO_MORE_FILES = 18;
 constexpr DWORD ERROR_WRITE_PROTECT = 19;
 constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 constexpr DWORD ERROR_NOT_SUPPORTED = 50;
-constexpr DWORD ERROR_FILE_EXISTS = 80;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_DISK_FULL = 112;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
@@ -92,7 +87,6 @@ constexpr DWORD ERROR_NOT_ENOUGH_QUOTA = 1816;
 constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 
 constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x200;
-constexpr DWORD FORMAT_MESSAGE_FROM_STRING = 0x400;  // refused: only the system's own texts are known
 constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0xFF;
 
@@ -121,22 +115,11 @@ constexpr UINT CP_UTF8 = 65001;
 constexpr UINT MB_OK = 0;
 constexpr int IDOK = 1;
 
-struct FILETIME {
-  DWORD dwLowDateTime;
-  DWORD dwHighDateTime;
-};
-
+// The members the engine reads; sizes and times are Windows' alone.
 struct WIN32_FIND_DATAW {
   DWORD dwFileAttributes;
-  FILETIME ftCreationTime;
-  FILETIME ftLastAccessTime;
-  FILETIME ftLastWriteTime;
-  DWORD nFileSizeHigh;
-  DWORD nFileSizeLow;
-  DWORD dwReserved0;
-  DWORD dwReserved1;
-  WCHAR cFileName[MAX_PATH];
-  WCHAR cAlternateFileName[14];
+  char16_t cFileName[MAX_PATH];
+  char16_t cAlternateFileName[14];
 };
 
 DWORD GetLastError();
@@ -146,7 +129,7 @@ HANDLE GetStdHandle(DWORD which);
 // The search path is a directory followed by "*": every entry, "." and ".."
 // included; any other search path fails with ERROR_INVALID_PARAMETER. A name
 // starting with '.' is hidden; a symbolic link is a reparse point (and a
-// directory too when it points at one). Sizes, times and short names stay empty.
+// directory too when it points at one). The short name stays empty.
 HANDLE FindFirstFileW(LPCWSTR searchPath, WIN32_FIND_DATAW* found);
 BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* found);
 BOOL FindClose(HANDLE find);
@@ -166,7 +149,7 @@ DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD lan
 // NormalizationC only (with Debian's utf8proc). Fails with
 // ERROR_NO_UNICODE_TRANSLATION for text with a lone surrogate, and with
 // ERROR_INSUFFICIENT_BUFFER when the result does not fit.
-enum NORM_FORM { NormalizationOther = 0, NormalizationC = 1 };
+enum NORM_FORM { NormalizationC = 1 };
 int NormalizeString(NORM_FORM form, LPCWSTR source, int sourceLength, LPWSTR destination, int destinationLength);
 // CT_CTYPE1 only (platform/ctype_table.h).
 BOOL GetStringTypeW(DWORD infoType, LPCWSTR text, int length, WORD* types);

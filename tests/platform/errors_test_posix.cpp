@@ -54,7 +54,9 @@ TEST(ErrorText, Failures) {
   // A message with inserts needs FORMAT_MESSAGE_IGNORE_INSERTS.
   EXPECT_EQ(0u, FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_MR_MID_NOT_FOUND, 0, buffer, 1024,
                                nullptr));
-  EXPECT_EQ(0u, FormatMessageW(FORMAT_MESSAGE_FROM_STRING, u"text", 0, 0, buffer, 1024, nullptr));
+  // Nor is a text of the caller's (FORMAT_MESSAGE_FROM_STRING) ever formatted.
+  constexpr DWORD kFromString = 0x400;
+  EXPECT_EQ(0u, FormatMessageW(kFromString, u"text", 0, 0, buffer, 1024, nullptr));
   EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
 }
 

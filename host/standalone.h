@@ -4,7 +4,6 @@
 // through the plug-in's command tail.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "command/arguments.h"
@@ -73,8 +72,9 @@ struct LongOption {
   const char16_t* typedPrefix;  // a value's option as messages name it
 };
 
-// The long option called name (nameLength characters, without "--"), or null.
-const LongOption* FindLongOption(const char16_t* name, std::size_t nameLength);
+// The long option text ("--name" or "--name=value") names, or null; *value
+// receives what follows the '=', or null without one.
+const LongOption* FindLongOption(const char16_t* text, const char16_t** value);
 // Reports that text, which names no existing entry, is the option ownForm
 // written in the other platform's form. Returns 1.
 std::int32_t ReportOptionOfTheOtherForm(const char16_t* text, const char16_t* ownForm);

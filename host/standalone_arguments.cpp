@@ -41,7 +41,14 @@ constexpr LongOption LONG_OPTIONS[] = {
 
 }  // namespace
 
-const LongOption* FindLongOption(const char16_t* name, std::size_t nameLength) {
+const LongOption* FindLongOption(const char16_t* text, const char16_t** value) {
+  const char16_t* name = text + 2;
+  const char16_t* equals = name;
+  while (*equals != 0 && *equals != u'=') {
+    ++equals;
+  }
+  *value = *equals == u'=' ? equals + 1 : nullptr;
+  const std::size_t nameLength = static_cast<std::size_t>(equals - name);
   for (const LongOption& candidate : LONG_OPTIONS) {
     if (std::char_traits<char16_t>::length(candidate.name) == nameLength &&
         std::char_traits<char16_t>::compare(candidate.name, name, nameLength) == 0) {

@@ -104,17 +104,12 @@ std::int32_t ApplyTableOption(StandaloneCommandLine* line, const char16_t* optio
 // *index moves past a value taken from the next argument.
 std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, int argc, char** argv, int* index,
                              std::int32_t* typedUnits) {
-  const char16_t* name = text + 2;
-  const char16_t* equals = name;
-  while (*equals != 0 && *equals != u'=') {
-    ++equals;
-  }
-  const LongOption* found = FindLongOption(name, static_cast<std::size_t>(equals - name));
+  const char16_t* value = nullptr;
+  const LongOption* found = FindLongOption(text, &value);
   if (found == nullptr) {
     ReportNamed(u"Unknown option \"%s\"\r\n", text);
     return 1;
   }
-  const char16_t* value = *equals == u'=' ? equals + 1 : nullptr;
   if (value == nullptr && found->kind == LONG_VALUE && *index + 1 < argc) {
     ++*index;
     value = ConvertArgument(line, argv[*index], typedUnits);

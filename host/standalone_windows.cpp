@@ -82,12 +82,8 @@ const char16_t* WindowsForm(StandaloneCommandLine* line, const LongOption& optio
 // entry exists the user meant the option: refused with its spelling here.
 // Returns 1 after the report, else 0.
 std::int32_t CheckNotALongOption(StandaloneCommandLine* line, const char16_t* text) {
-  const char16_t* name = text + 2;
-  const char16_t* equals = name;
-  while (*equals != 0 && *equals != u'=') {
-    ++equals;
-  }
-  const LongOption* found = FindLongOption(name, static_cast<std::size_t>(equals - name));
+  const char16_t* value = nullptr;
+  const LongOption* found = FindLongOption(text, &value);
   if (found == nullptr || GetFileAttributesW(text) != INVALID_FILE_ATTRIBUTES) {
     return 0;
   }
@@ -96,7 +92,7 @@ std::int32_t CheckNotALongOption(StandaloneCommandLine* line, const char16_t* te
     ReportNamed(u"Option \"%s\" is not needed here: /S walks junctions unless /N:J\r\n", text);
     return 1;
   }
-  const char16_t* form = WindowsForm(line, *found, *equals == u'=' ? equals + 1 : nullptr);
+  const char16_t* form = WindowsForm(line, *found, value);
   return form == nullptr ? 1 : ReportOptionOfTheOtherForm(text, form);
 }
 

@@ -54,6 +54,30 @@ const char16_t* Joined(StandaloneCommandLine* line, const char16_t* prefix, cons
 const char16_t* TableForm(StandaloneCommandLine* line, const char16_t* prefix, const char16_t* rest);
 // A copy of text with its first character replaced by mark ("/n:s" as "-n:s").
 const char16_t* WithMark(StandaloneCommandLine* line, char16_t mark, const char16_t* text);
+// What a long option of the POSIX form stands for: an option of the table (its
+// value, if any, follows a colon), or one of that program's own.
+enum LongKind : std::int32_t {
+  LONG_FLAG,         // the table option, no value allowed
+  LONG_VALUE,        // the table option and ":value"; the value is required
+  LONG_MAYBE_VALUE,  // the table option alone, or with ":value"
+  LONG_FOLLOW,
+  LONG_HELP,
+  LONG_VERSION,
+};
+
+struct LongOption {
+  const char16_t* name;
+  const char16_t* option;  // in the option table's form; null for --follow, which has none
+  LongKind kind;
+  const char16_t* typedPrefix;  // a value's option as messages name it
+};
+
+// The long option text ("--name" or "--name=value") names, or null; *value
+// receives what follows the '=', or null without one.
+const LongOption* FindLongOption(const char16_t* text, const char16_t** value);
+// Reports that text, which names no existing entry, is the option ownForm
+// written in the other platform's form. Returns 1.
+std::int32_t ReportOptionOfTheOtherForm(const char16_t* text, const char16_t* ownForm);
 // text is a file specification that begins with the other platform's option
 // mark. When it is one component that has the form of an option of the table
 // ("/n", "/q:ab", "-n") and no such entry exists, the user meant the option:

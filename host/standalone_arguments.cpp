@@ -1,6 +1,7 @@
 // What both standalone programs do with their arguments alike: the pool that
-// holds them, the option table's form of an option, and the refusal of an
-// option written in the other platform's form.
+// holds them, the option table's form of an option, the long options of the
+// POSIX form (taken there, recognised on Windows to be refused), and the
+// refusal of an option written in the other platform's form.
 #include <string>
 
 #include "cleaner/char_classes.h"
@@ -8,6 +9,55 @@
 #include "host/standalone.h"
 #include "platform/utf16_text.h"
 #include "plugin/host_services.h"
+
+namespace {
+
+constexpr LongOption LONG_OPTIONS[] = {
+    {u"ampersands", u"/A", LONG_FLAG, nullptr},
+    {u"blanks", u"/B", LONG_FLAG, nullptr},
+    {u"parentheses", u"/C", LONG_FLAG, nullptr},
+    {u"directories", u"/D", LONG_FLAG, nullptr},
+    {u"equals-hex", u"/E", LONG_FLAG, nullptr},
+    {u"quotes", u"/F", LONG_FLAG, nullptr},
+    {u"entities", u"/H", LONG_FLAG, nullptr},
+    {u"condense", u"/K", LONG_MAYBE_VALUE, u"-k:"},
+    {u"dry-run", u"/N", LONG_FLAG, nullptr},
+    {u"no-hidden-dirs", u"/N:D", LONG_FLAG, nullptr},
+    {u"no-errors", u"/N:E", LONG_FLAG, nullptr},
+    {u"no-suffix", u"/N:F", LONG_FLAG, nullptr},
+    {u"no-links", u"/N:J", LONG_FLAG, nullptr},
+    {u"no-percent", u"/N:P", LONG_FLAG, nullptr},
+    {u"no-summary", u"/N:S", LONG_FLAG, nullptr},
+    {u"prompt", u"/P", LONG_FLAG, nullptr},
+    {u"replace", u"/Q", LONG_VALUE, u"-q:"},
+    {u"replace-with", u"/R", LONG_VALUE, u"-r:"},
+    {u"recursive", u"/S", LONG_FLAG, nullptr},
+    {u"high-unicode", u"/U", LONG_FLAG, nullptr},
+    {u"windows", u"/W", LONG_FLAG, nullptr},
+    {u"utf8", u"/8", LONG_FLAG, nullptr},
+    {u"follow", nullptr, LONG_FOLLOW, nullptr},
+    {u"help", u"/?", LONG_HELP, nullptr},
+    {u"version", u"/??", LONG_VERSION, nullptr},
+};
+
+}  // namespace
+
+const LongOption* FindLongOption(const char16_t* text, const char16_t** value) {
+  const char16_t* name = text + 2;
+  const char16_t* equals = name;
+  while (*equals != 0 && *equals != u'=') {
+    ++equals;
+  }
+  *value = *equals == u'=' ? equals + 1 : nullptr;
+  const std::size_t nameLength = static_cast<std::size_t>(equals - name);
+  for (const LongOption& candidate : LONG_OPTIONS) {
+    if (TextLength(candidate.name) == nameLength &&
+        std::char_traits<char16_t>::compare(candidate.name, name, nameLength) == 0) {
+      return &candidate;
+    }
+  }
+  return nullptr;
+}
 
 void ReportNamed(const char16_t* format, const char16_t* name) {
   ErrorPrefix();
@@ -89,6 +139,10 @@ std::int32_t CheckNotAnOptionOfTheOtherForm(StandaloneCommandLine* line, const c
   if (!FitsOptionTable(option) || GetFileAttributesW(text) != INVALID_FILE_ATTRIBUTES) {
     return 0;
   }
+  return ReportOptionOfTheOtherForm(text, ownForm);
+}
+
+std::int32_t ReportOptionOfTheOtherForm(const char16_t* text, const char16_t* ownForm) {
   ErrorPrefix();
   Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Option \"%s\" is written \"%s\" here (no file \"%s\" exists)\r\n", text,
           ownForm, text);

@@ -15,7 +15,6 @@
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
 #include "host/standalone.h"
-#include "platform/utf16_text.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_services.h"
 
@@ -67,52 +66,6 @@ constexpr char16_t POSIX_HELP[] =
     u"Exit status: 0 done, 1 bad option, 2 a rename failed or a filespec could\n"
     u"not be resolved, 3 quit at a prompt, 255 no filespec (nothing renamed).\n";
 
-// What a long option stands for: an option of the table (its value, if any,
-// follows a colon), or one of this program's own.
-enum LongKind : std::int32_t {
-  LONG_FLAG,         // the table option, no value allowed
-  LONG_VALUE,        // the table option and ":value"; the value is required
-  LONG_MAYBE_VALUE,  // the table option alone, or with ":value"
-  LONG_FOLLOW,
-  LONG_HELP,
-  LONG_VERSION,
-};
-
-struct LongOption {
-  const char16_t* name;
-  const char16_t* option;  // in the option table's form
-  LongKind kind;
-  const char16_t* typedPrefix;  // a value's option as messages name it
-};
-
-constexpr LongOption LONG_OPTIONS[] = {
-    {u"ampersands", u"/A", LONG_FLAG, nullptr},
-    {u"blanks", u"/B", LONG_FLAG, nullptr},
-    {u"parentheses", u"/C", LONG_FLAG, nullptr},
-    {u"directories", u"/D", LONG_FLAG, nullptr},
-    {u"equals-hex", u"/E", LONG_FLAG, nullptr},
-    {u"quotes", u"/F", LONG_FLAG, nullptr},
-    {u"entities", u"/H", LONG_FLAG, nullptr},
-    {u"condense", u"/K", LONG_MAYBE_VALUE, u"-k:"},
-    {u"dry-run", u"/N", LONG_FLAG, nullptr},
-    {u"no-hidden-dirs", u"/N:D", LONG_FLAG, nullptr},
-    {u"no-errors", u"/N:E", LONG_FLAG, nullptr},
-    {u"no-suffix", u"/N:F", LONG_FLAG, nullptr},
-    {u"no-links", u"/N:J", LONG_FLAG, nullptr},
-    {u"no-percent", u"/N:P", LONG_FLAG, nullptr},
-    {u"no-summary", u"/N:S", LONG_FLAG, nullptr},
-    {u"prompt", u"/P", LONG_FLAG, nullptr},
-    {u"replace", u"/Q", LONG_VALUE, u"-q:"},
-    {u"replace-with", u"/R", LONG_VALUE, u"-r:"},
-    {u"recursive", u"/S", LONG_FLAG, nullptr},
-    {u"high-unicode", u"/U", LONG_FLAG, nullptr},
-    {u"windows", u"/W", LONG_FLAG, nullptr},
-    {u"utf8", u"/8", LONG_FLAG, nullptr},
-    {u"follow", nullptr, LONG_FOLLOW, nullptr},
-    {u"help", nullptr, LONG_HELP, nullptr},
-    {u"version", nullptr, LONG_VERSION, nullptr},
-};
-
 // One argument's UTF-8 bytes as UTF-16 in the pool (bytes that are not UTF-8
 // travel as the platform's escape code units), or null after a report. The
 // arguments as typed hold MAX_ARG_LEN - 1 characters in all, terminators
@@ -151,24 +104,12 @@ std::int32_t ApplyTableOption(StandaloneCommandLine* line, const char16_t* optio
 // *index moves past a value taken from the next argument.
 std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, int argc, char** argv, int* index,
                              std::int32_t* typedUnits) {
-  const char16_t* name = text + 2;
-  const char16_t* equals = name;
-  while (*equals != 0 && *equals != u'=') {
-    ++equals;
-  }
-  const std::size_t nameLength = static_cast<std::size_t>(equals - name);
-  const LongOption* found = nullptr;
-  for (const LongOption& candidate : LONG_OPTIONS) {
-    if (TextLength(candidate.name) == nameLength &&
-        std::char_traits<char16_t>::compare(candidate.name, name, nameLength) == 0) {
-      found = &candidate;
-    }
-  }
+  const char16_t* value = nullptr;
+  const LongOption* found = FindLongOption(text, &value);
   if (found == nullptr) {
     ReportNamed(u"Unknown option \"%s\"\r\n", text);
     return 1;
   }
-  const char16_t* value = *equals == u'=' ? equals + 1 : nullptr;
   if (value == nullptr && found->kind == LONG_VALUE && *index + 1 < argc) {
     ++*index;
     value = ConvertArgument(line, argv[*index], typedUnits);

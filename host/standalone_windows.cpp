@@ -5,9 +5,9 @@
 //     further '/' starting the next one (/S/D is /S and /D), as the shell's
 //     commands take them; letters in any case;
 //   - every other argument is a file specification, matched exactly as typed.
-// An argument in the POSIX form of an option ("-n") that names no existing
-// entry is refused: taken as a name, it would have turned a preview into a
-// real run.
+// An argument in the POSIX form of an option ("-n", "--dry-run") that names no
+// existing entry is refused: taken as a name, it would have turned a preview
+// into a real run.
 #include <string>
 
 #include "cleaner/char_classes.h"
@@ -68,7 +68,39 @@ std::int32_t ApplyOptionArgument(StandaloneCommandLine* line, const char16_t* ar
   return 0;
 }
 
+// The spelling here of a long option of the POSIX form, given with value (or
+// null): "--replace=ab" is "/Q:ab". Null after a report.
+const char16_t* WindowsForm(StandaloneCommandLine* line, const LongOption& option, const char16_t* value) {
+  const bool takesValue = option.kind == LONG_VALUE || option.kind == LONG_MAYBE_VALUE;
+  if (takesValue && value != nullptr) {
+    const char16_t prefix[] = {option.option[0], option.option[1], u':', 0};
+    return Joined(line, prefix, value);
+  }
+  return option.kind == LONG_VALUE ? Joined(line, option.option, u":list") : option.option;
+}
+
+// "--dry-run", "--replace=ab": a long option of the POSIX form. Where no such
+// entry exists the user meant the option: refused with its spelling here.
+// Returns 1 after the report, else 0.
+std::int32_t CheckNotALongOption(StandaloneCommandLine* line, const char16_t* text) {
+  const char16_t* value = nullptr;
+  const LongOption* found = FindLongOption(text, &value);
+  if (found == nullptr || GetFileAttributesW(text) != INVALID_FILE_ATTRIBUTES) {
+    return 0;
+  }
+  if (found->option == nullptr) {
+    // --follow: /S walks junctions and directory links here already.
+    ReportNamed(u"Option \"%s\" is not needed here: /S walks junctions unless /N:J\r\n", text);
+    return 1;
+  }
+  const char16_t* form = WindowsForm(line, *found, value);
+  return form == nullptr ? 1 : ReportOptionOfTheOtherForm(text, form);
+}
+
 std::int32_t AddFileSpec(StandaloneCommandLine* line, const char16_t* text) {
+  if (text[0] == u'-' && text[1] == u'-' && text[2] != 0 && CheckNotALongOption(line, text) != 0) {
+    return 1;
+  }
   if (text[0] == u'-' && text[1] != 0 &&
       CheckNotAnOptionOfTheOtherForm(line, text, TableForm(line, u"/", text + 1)) != 0) {
     return 1;

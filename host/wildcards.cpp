@@ -1,16 +1,18 @@
 // WildcardComparison: '*' any run of characters, '?' any one character, and
-// '[...]' one character of a set: single characters and ranges such as a-z,
-// the whole set negated by a leading '!' or '^', and a ']' right after the
-// opening bracket (or its negation) taken as a member. A '[' without a closing
-// bracket is an ordinary character. A character is a code point: a surrogate
-// pair counts as one, so "?" matches an emoji, and ranges compare code points.
-// What else holds depends on the rules (host/wildcards.h): letter case,
-// backslash escapes, and "*.*" for names without a dot.
+// where the rules have sets, '[...]' one character of a set: single characters
+// and ranges such as a-z, the whole set negated by a leading '!' or '^', and a
+// ']' right after the opening bracket (or its negation) taken as a member. A
+// '[' without a closing bracket is an ordinary character. A character is a
+// code point: a surrogate pair counts as one, so "?" matches an emoji, and
+// ranges compare code points. What else holds depends on the rules
+// (host/wildcards.h): letter case, sets, backslash escapes, and "*.*" for
+// names without a dot.
 //
-// A name found by another program may hold brackets (or, on POSIX,
-// backslashes) of its own ("report[1].txt"): when the pattern does not match
-// with those read as wildcards, it is tried once more with them read as plain
-// characters, so such a name, passed as it stands, still matches itself.
+// A name found by another program may hold brackets or backslashes of its own
+// ("report[1].txt") where the rules read them as wildcards: when the pattern
+// does not match with those read as wildcards, it is tried once more with them
+// read as plain characters, so such a name, passed as it stands, still
+// matches itself.
 //
 // The matcher works on the UTF-16 names the walk already holds, rather than
 // handing UTF-8 to fnmatch(3): fnmatch's '?' and ranges follow the locale
@@ -23,8 +25,8 @@
 #include "platform/utf16_text.h"
 #include "plugin/host_services.h"
 
-const WildcardRules POSIX_WILDCARDS{true, true, false};
-const WildcardRules WINDOWS_WILDCARDS{false, false, true};
+const WildcardRules POSIX_WILDCARDS{true, true, true, false};
+const WildcardRules WINDOWS_WILDCARDS{false, false, false, true};
 
 namespace {
 
@@ -116,7 +118,7 @@ bool InSet(const char16_t* pattern, const char16_t* end, char32_t ch, const Read
 // Whether the pattern element at pattern (not a '*') matches ch; next receives
 // the position after the element.
 bool ElementMatches(const char16_t* pattern, char32_t ch, const Reading& reading, const char16_t** next) {
-  if (*pattern == u'[' && reading.wildcardSyntax) {
+  if (*pattern == u'[' && reading.wildcardSyntax && reading.rules->bracketSets) {
     if (const char16_t* end = SetEnd(pattern, reading)) {
       *next = end + 1;
       return InSet(pattern, end, ch, reading);
@@ -176,7 +178,7 @@ bool Matches(const char16_t* pattern, const char16_t* name, const Reading& readi
 // Whether the pattern reads differently when brackets and backslashes are plain.
 bool HasPlainReading(const char16_t* pattern, const WildcardRules& rules) {
   for (; *pattern != u'\0'; ++pattern) {
-    if (*pattern == u'[' || (rules.backslashEscapes && *pattern == u'\\')) {
+    if ((rules.bracketSets && *pattern == u'[') || (rules.backslashEscapes && *pattern == u'\\')) {
       return true;
     }
   }

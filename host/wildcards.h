@@ -7,6 +7,9 @@ struct WildcardRules {
   // Letters match their own case only; otherwise the ASCII letters match
   // either case (every other character must be equal in both rule sets).
   bool caseSensitive;
+  // '[...]' is one character of a set; otherwise a bracket is a character of
+  // the name like any other.
+  bool bracketSets;
   // A backslash makes the character after it plain, in a set too.
   bool backslashEscapes;
   // A pattern that ends in ".*" also matches a name that ends where its '.'
@@ -14,9 +17,11 @@ struct WildcardRules {
   bool dotStarMatchesUndotted;
 };
 
-// The POSIX shell's: case-sensitive, backslash escapes, "*.*" wants a dot.
+// The POSIX shell's: case-sensitive, sets, backslash escapes, "*.*" wants a dot.
 extern const WildcardRules POSIX_WILDCARDS;
-// The Windows command shell's, whose patterns arrive upper-cased.
+// The Windows command shell's, whose patterns arrive upper-cased: '*' and '?'
+// alone, as Windows names may hold brackets ("report[1].txt") and a name typed
+// in full must match that name only.
 extern const WildcardRules WINDOWS_WILDCARDS;
 // The rules of this system.
 extern const WildcardRules& hostWildcardRules;

@@ -210,8 +210,9 @@ class Form:
         text = name_bytes(text).decode("utf-8", "surrogateescape")
         base = self.directory_text(root)
         if self.mode == "posix":
-            return text.replace("{D}", base)
-        return re.sub(r"\{D\}([^\"]*)", lambda m: base + m.group(1).replace("/", "\\"), text)
+            return text.replace("{DU}", base.upper()).replace("{D}", base)
+        return re.sub(r"\{D(U?)\}([^\"]*)",
+                      lambda m: (base.upper() if m.group(1) else base) + m.group(2).replace("/", "\\"), text)
 
     def console_text(self, written):
         """What the command wrote to a terminal. Under Wine the console host
@@ -446,7 +447,8 @@ def main():
     platform = "posix" if options.mode == "posix" else "windows"
     scenarios = [s for s in parse_scenarios(options.scenarios)
                  if options.filter in s.name
-                 and (s.only in (None, platform) or (s.only == "exe" and options.mode == "wine-exe"))
+                 and (s.only in (None, platform) or (s.only == "exe" and options.mode == "wine-exe")
+                      or (s.only == "plugin" and options.mode == "wine-plugin"))
                  and (s.run is not None or options.mode == "posix")]
     if not scenarios:
         raise SystemExit("no scenario to run")

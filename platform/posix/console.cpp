@@ -44,7 +44,6 @@ struct PosixHandle {
   Terminal terminal;
 };
 
-PosixHandle standardInput{kHandleMagic, STDIN_FILENO, false, Terminal::Unknown};
 PosixHandle standardOutput{kHandleMagic, STDOUT_FILENO, false, Terminal::Unknown};
 PosixHandle standardError{kHandleMagic, STDERR_FILENO, false, Terminal::Unknown};
 
@@ -203,7 +202,6 @@ EndingSignalsHeld::~EndingSignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, n
 void FlushStandardOutput() { FlushOutputBuffer(); }
 
 HANDLE GetStdHandle(DWORD which) {
-  if (which == STD_INPUT_HANDLE) return &standardInput;
   if (which == STD_OUTPUT_HANDLE) return &standardOutput;
   if (which == STD_ERROR_HANDLE) return &standardError;
   SetLastError(ERROR_INVALID_HANDLE);
@@ -304,9 +302,7 @@ int MessageBoxW(HWND /*owner*/, LPCWSTR text, LPCWSTR caption, UINT /*type*/) {
   const int terminal = OpenTerminal();
   const int fd = terminal >= 0 ? terminal : STDERR_FILENO;
   auto writeLine = [fd](const char16_t* line) {
-    std::size_t length = 0;
-    while (line[length] != 0) ++length;
-    WriteText(fd, line, length);
+    WriteText(fd, line, TextLength(line));
     WriteAll(fd, "\n", 1);
   };
   writeLine(caption != nullptr ? caption : u"Error");

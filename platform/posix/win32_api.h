@@ -44,7 +44,6 @@ inline int UndecodedNameByte(char16_t unit) {
                                                                                   : -1;
 }
 
-constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
 constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
 constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
 

@@ -43,30 +43,12 @@ void PutPadded(Sink& sink, const Spec& spec, const char16_t* text, std::size_t l
   if (spec.left) sink.Repeat(u' ', pad);
 }
 
-// Argument text, escaped for a terminal: padded by the length of what is shown.
-void PutEscaped(Sink& sink, const Spec& spec, const char16_t* text, std::size_t length) {
-  char16_t form[LONGEST_TERMINAL_ESCAPE];
-  std::size_t shownLength = 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    const std::size_t formLength = TerminalEscape(text[i], form);
-    shownLength += formLength == 0 ? 1 : formLength;
-  }
-  const std::size_t pad = spec.width > shownLength ? spec.width - shownLength : 0;
-  if (!spec.left) sink.Repeat(u' ', pad);
-  for (std::size_t i = 0; i < length; ++i) {
-    const std::size_t formLength = TerminalEscape(text[i], form);
-    if (formLength == 0) {
-      sink.Put(text[i]);
-    } else {
-      for (std::size_t k = 0; k < formLength; ++k) sink.Put(form[k]);
-    }
-  }
-  if (spec.left) sink.Repeat(u' ', pad);
-}
-
+// Argument text, shown as a terminal should show it when asked: a width then
+// pads what is shown.
 void PutArgument(Sink& sink, const Spec& spec, const char16_t* text, std::size_t length, TextForm form) {
   if (form.escapeArguments) {
-    PutEscaped(sink, spec, text, length);
+    const std::u16string shown = TerminalForm(text, length);
+    PutPadded(sink, spec, shown.data(), shown.size(), false);
   } else {
     PutPadded(sink, spec, text, length, false);
   }

@@ -147,5 +147,5 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
     Diagnose(u"Missing filespec\r\n");
     return -1;
   }
-  return WalkFileSpecs(line->specs, line->specCount, &line->options);
+  return ShellResult(WalkFileSpecs(line->specs, line->specCount, &line->options));
 }

@@ -112,6 +112,8 @@ volatile std::size_t outputUsed = 0;
 bool signalsTakenOver = false;
 // Set by a rename: the next line end written to a pipe goes out at once.
 bool writeOutAtLineEnd = false;
+// The errno of the first write-out of the buffer that failed, whose bytes were dropped.
+int outputLost = 0;
 
 struct EndingSignal {
   int number;
@@ -138,6 +140,7 @@ int FlushOutputBuffer() {
   const EndingSignalsHeld held;
   const int error = WriteAll(STDOUT_FILENO, outputBuffer, outputUsed);
   outputUsed = 0;
+  if (error != 0 && outputLost == 0) outputLost = error;
   return error;
 }
 
@@ -197,7 +200,11 @@ int BufferStandardOutput(const char* bytes, std::size_t count) {
   if (outputUsed + count > kOutputBufferSize) {
     const int error = FlushOutputBuffer();
     if (error != 0) return error;
-    if (count >= kOutputBufferSize) return WriteAll(STDOUT_FILENO, bytes, count);
+    if (count >= kOutputBufferSize) {
+      const int direct = WriteAll(STDOUT_FILENO, bytes, count);
+      if (direct != 0 && outputLost == 0) outputLost = direct;
+      return direct;
+    }
   }
   std::memcpy(outputBuffer + outputUsed, bytes, count);
   // The bytes are in place before the handler can count them.
@@ -276,7 +283,8 @@ BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE routine, BOOL add) {
 BOOL FlushFileBuffers(HANDLE file) {
   PosixHandle* posixHandle = AsHandle(file);
   if (posixHandle == nullptr) return FALSE;
-  const int error = posixHandle == &standardOutput ? FlushOutputBuffer() : 0;
+  if (posixHandle == &standardOutput) FlushOutputBuffer();
+  const int error = posixHandle == &standardOutput ? outputLost : 0;
   if (error != 0) {
     SetLastErrorFromErrno(error);
     return FALSE;

@@ -155,7 +155,7 @@ BOOL GetStringTypeW(DWORD infoType, LPCWSTR text, int length, WORD* types);
 
 // The console device: CreateFileW opens "CONOUT$" (and "CONIN$") only, as the
 // controlling terminal, and fails when there is none. GetConsoleMode is TRUE
-// for those handles only, never for the standard handles. WriteFile on
+// for those handles and for a standard handle that is a terminal. WriteFile on
 // standard output gathers the bytes and writes them out when the buffer is
 // full, before any other handle is written or any input read, at exit, and,
 // when it is a pipe or a socket, at the first line end after a rename. A write
@@ -168,7 +168,8 @@ BOOL WriteConsoleW(HANDLE console, const void* text, DWORD length, DWORD* writte
 BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, void* overlapped);
 
 // Writes out what standard output has gathered (see above); FALSE with the
-// error when the write fails. Other handles keep nothing back.
+// error when that, or any earlier write-out, failed: some of what was
+// written never arrived. Other handles keep nothing back.
 BOOL FlushFileBuffers(HANDLE file);
 
 // The console's control events are the signals that ask a process to end:

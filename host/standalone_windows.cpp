@@ -3,11 +3,15 @@
 // line (CommandLineToArgvW), then:
 //   - an argument that begins with '/' holds options of the option table, a
 //     further '/' starting the next one (/S/D is /S and /D), as the shell's
-//     commands take them; letters in any case;
+//     commands take them; letters in any case. The lists of /Q and /R are
+//     upper-cased and matched regardless of case, as the plug-in's are, so
+//     that both Windows forms give a command the same new names;
+//   - /V, this program's own, lets /S enter version control's directories
+//     (.git, .hg, .svn, .bzr, _darcs), which it leaves alone otherwise;
 //   - every other argument is a file specification, matched exactly as typed.
-// An argument in the POSIX form of an option ("-n", "--dry-run") that names no
-// existing entry is refused: taken as a name, it would have turned a preview
-// into a real run.
+// An argument in the POSIX form of an option ("-n", "-ns", "--dry-run") that
+// names no existing entry is refused: taken as a name, it would have turned a
+// preview into a real run.
 #include <string>
 
 #include "cleaner/char_classes.h"
@@ -59,9 +63,13 @@ std::int32_t ApplyOptionArgument(StandaloneCommandLine* line, const char16_t* ar
     if (option == nullptr) {
       return 1;
     }
-    const std::int32_t applied = ApplyOption(option, typed, &line->options);
-    if (applied != 0) {
-      return applied;
+    if (TextIs(option, u"/V")) {
+      line->options.flags &= ~OPT_NO_REPOSITORIES;
+    } else {
+      const std::int32_t applied = ApplyOption(option, typed, &line->options);
+      if (applied != 0) {
+        return applied;
+      }
     }
     start = at;
   }
@@ -97,12 +105,42 @@ std::int32_t CheckNotALongOption(StandaloneCommandLine* line, const char16_t* te
   return form == nullptr ? 1 : ReportOptionOfTheOtherForm(text, form);
 }
 
+// The spelling here of text, a bundle of short options of the POSIX form
+// (see BundledOptionLength): "-ns" is "/N /S", "-bn:se" "/B /N:se", "-qab"
+// and "-q:ab" "/Q:ab", "-q" "/Q:list". False when text is no such bundle: it
+// holds a letter that is no option there, or -L, which /S needs not here.
+bool WindowsSpelling(const char16_t* text, std::u16string* spelling) {
+  if (TextIs(text, u"-?") || TextIs(text, u"-??")) {
+    *spelling = u"/";
+    *spelling += text + 1;
+    return true;
+  }
+  spelling->clear();
+  for (const char16_t* option = text + 1; *option != 0; option += BundledOptionLength(option)) {
+    const char16_t letter = option[0];
+    if (!IsTableLetter(letter)) {
+      return false;
+    }
+    *spelling += spelling->empty() ? u"/" : u" /";
+    spelling->push_back(ToUpperAscii(letter));
+    if (letter == u'q' || letter == u'r') {
+      const char16_t* list = option[1] == u':' || option[1] == u'=' ? option + 2 : option + 1;
+      *spelling += u":";
+      *spelling += option[1] == 0 ? u"list" : list;
+    } else if (BundledOptionLength(option) > 1) {
+      *spelling += option + 1;
+    }
+  }
+  return !spelling->empty();
+}
+
 std::int32_t AddFileSpec(StandaloneCommandLine* line, const char16_t* text) {
   if (text[0] == u'-' && text[1] == u'-' && text[2] != 0 && CheckNotALongOption(line, text) != 0) {
     return 1;
   }
-  if (text[0] == u'-' && text[1] != 0 &&
-      CheckNotAnOptionOfTheOtherForm(line, text, TableForm(line, u"/", text + 1)) != 0) {
+  std::u16string spelling;
+  if (text[0] == u'-' && WindowsSpelling(text, &spelling) &&
+      CheckNotAnOptionOfTheOtherForm(text, spelling.c_str()) != 0) {
     return 1;
   }
   line->specs[line->specCount++] = text;
@@ -112,7 +150,7 @@ std::int32_t AddFileSpec(StandaloneCommandLine* line, const char16_t* text) {
 }  // namespace
 
 std::int32_t ParseStandaloneArguments(int, char**, StandaloneCommandLine* line) {
-  line->options = CommandOptions{0, nullptr, nullptr};
+  line->options = CommandOptions{OPT_NO_REPOSITORIES, nullptr, nullptr};
   line->specCount = 0;
   line->poolUsed = 0;
   int count = 0;

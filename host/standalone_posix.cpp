@@ -153,18 +153,15 @@ const char16_t* TakeNextList(StandaloneCommandLine* line, const char16_t* name, 
                              const LaterArguments& later) {
   const int next = *later.index + 1;
   if (next >= later.count) {
-    ErrorPrefix();
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Option \"%s\" needs a list: \"%sLIST\"\r\n", name, attached);
+    Diagnose(u"Option \"%s\" needs a list: \"%sLIST\"\r\n", name, attached);
     return nullptr;
   }
   if (later.values[next][0] == '-') {
     const char16_t* value = ConvertArgument(line, later.values[next], later.typedUnits);
     const char16_t* joined = value != nullptr ? Joined(line, attached, value) : nullptr;
     if (joined != nullptr) {
-      ErrorPrefix();
-      Qprintf(GetStdHandle(STD_ERROR_HANDLE),
-              u"Option \"%s\" needs a list, not \"%s\": a list that begins with '-' is written \"%s\"\r\n", name,
-              value, joined);
+      Diagnose(u"Option \"%s\" needs a list, not \"%s\": a list that begins with '-' is written \"%s\"\r\n", name,
+               value, joined);
     }
     return nullptr;
   }
@@ -178,11 +175,11 @@ std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, 
   const char16_t* value = nullptr;
   const LongOption* found = FindLongOption(text, &value);
   if (found == nullptr) {
-    ReportNamed(u"Unknown option \"%s\"\r\n", text);
+    Diagnose(u"Unknown option \"%s\"\r\n", text);
     return 1;
   }
   if (value != nullptr && found->kind != LONG_VALUE && found->kind != LONG_MAYBE_VALUE) {
-    ReportNamed(u"Option \"--%s\" takes no value\r\n", found->name);
+    Diagnose(u"Option \"--%s\" takes no value\r\n", found->name);
     return 1;
   }
   switch (found->kind) {
@@ -220,11 +217,10 @@ std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, 
 // An unknown letter of text, named alone, and in its bundle when there is one.
 std::int32_t ReportUnknownLetter(const char16_t* text, char16_t letter) {
   const char16_t option[] = {u'-', letter, 0};
-  ErrorPrefix();
   if (text[2] == 0) {
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Unknown option \"%s\"\r\n", option);
+    Diagnose(u"Unknown option \"%s\"\r\n", option);
   } else {
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Unknown option \"%s\" in \"%s\"\r\n", option, text);
+    Diagnose(u"Unknown option \"%s\" in \"%s\"\r\n", option, text);
   }
   return 1;
 }
@@ -329,7 +325,7 @@ std::int32_t CheckCurrentDirectory(const StandaloneCommandLine& line) {
   }
   for (std::int32_t i = 0; i < line.specCount; ++i) {
     if (line.specs[i][0] != u'/') {
-      ReportNamed(u"Cannot resolve \"%s\": there is no current directory\r\n", line.specs[i]);
+      Diagnose(u"Cannot resolve \"%s\": there is no current directory\r\n", line.specs[i]);
       return 1;
     }
   }
@@ -347,8 +343,7 @@ std::int32_t CheckPromptCanBeAnswered(const StandaloneCommandLine& line) {
     CloseHandle(terminal);
     return 0;
   }
-  ErrorPrefix();
-  Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"No terminal to answer the prompts of -p: nothing renamed (Quit)\r\n");
+  Diagnose(u"No terminal to answer the prompts of -p: nothing renamed (Quit)\r\n");
   return 3;
 }
 
@@ -396,8 +391,7 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
     return parsed == STANDALONE_ANSWERED ? 0 : parsed;
   }
   if (line->specCount == 0) {
-    ErrorPrefix();
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Missing filespec\r\n");
+    Diagnose(u"Missing filespec\r\n");
     Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Try \"purifile --help\" for more information.\r\n");
     return -1;
   }

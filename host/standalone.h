@@ -47,10 +47,6 @@ std::int32_t CheckRoomForArgument(std::int32_t taken);
 char16_t* TakeFromPool(StandaloneCommandLine* line, std::int32_t units);
 // prefix and text as one new string of the pool, or null after a report.
 const char16_t* Joined(StandaloneCommandLine* line, const char16_t* prefix, const char16_t* text);
-// prefix and rest in the option table's form: ASCII letters upper-cased, as
-// the plug-in's splitter stores them (the /Q and /R lists are compared in
-// upper case too). Null after a report.
-const char16_t* TableForm(StandaloneCommandLine* line, const char16_t* prefix, const char16_t* rest);
 // What a long option of the POSIX form stands for: an option of the table (its
 // value, if any, follows a colon), or one of the standalone programs' own.
 enum LongKind : std::int32_t {

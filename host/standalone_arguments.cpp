@@ -99,16 +99,6 @@ const char16_t* Joined(StandaloneCommandLine* line, const char16_t* prefix, cons
   return joined;
 }
 
-const char16_t* TableForm(StandaloneCommandLine* line, const char16_t* prefix, const char16_t* rest) {
-  char16_t* form = const_cast<char16_t*>(Joined(line, prefix, rest));
-  if (form != nullptr) {
-    for (char16_t* ch = form; *ch != 0; ++ch) {
-      *ch = ToUpperAscii(*ch);
-    }
-  }
-  return form;
-}
-
 std::size_t BundledOptionLength(const char16_t* option) {
   const char16_t letter = option[0];
   const bool subOptions = (letter == u'n' || letter == u'k') && (option[1] == u':' || option[1] == u'=');

@@ -34,6 +34,19 @@ const char16_t* StoreArgument(StandaloneCommandLine* line, const char16_t* argum
   return Joined(line, u"", argument);
 }
 
+// text in the option table's form: ASCII letters upper-cased, as the
+// plug-in's splitter stores them (the /Q and /R lists are compared in upper
+// case too). Null after a report.
+const char16_t* TableForm(StandaloneCommandLine* line, const char16_t* text) {
+  char16_t* form = const_cast<char16_t*>(Joined(line, u"", text));
+  if (form != nullptr) {
+    for (char16_t* ch = form; *ch != 0; ++ch) {
+      *ch = ToUpperAscii(*ch);
+    }
+  }
+  return form;
+}
+
 // A colon after a letter and before "//" (C://, HTTP://): the rest of the
 // argument is an address, and its solidi start no options.
 bool OpensSlashGuard(const char16_t* text, std::int32_t at) {
@@ -58,7 +71,7 @@ std::int32_t ApplyOptionArgument(StandaloneCommandLine* line, const char16_t* ar
     if (typed != nullptr) {
       std::char_traits<char16_t>::copy(typed, argument + start, static_cast<std::size_t>(at - start));
       typed[at - start] = 0;
-      option = TableForm(line, u"", typed);
+      option = TableForm(line, typed);
     }
     if (option == nullptr) {
       return 1;
@@ -106,13 +119,13 @@ std::int32_t CheckNotALongOption(StandaloneCommandLine* line, const char16_t* te
 }
 
 // The spelling here of text, a bundle of short options of the POSIX form
-// (see BundledOptionLength): "-ns" is "/N /S", "-bn:se" "/B /N:se", "-qab"
+// (see BundledOptionLength): "-ns" is "/N /S", "-bn:se" "/B /N:SE", "-qab"
 // and "-q:ab" "/Q:ab", "-q" "/Q:list". False when text is no such bundle: it
 // holds a letter that is no option there, or -L, which /S needs not here.
 bool WindowsSpelling(const char16_t* text, std::u16string* spelling) {
   if (TextIs(text, u"-?") || TextIs(text, u"-??")) {
-    *spelling = u"/";
-    *spelling += text + 1;
+    *spelling = text;
+    (*spelling)[0] = u'/';
     return true;
   }
   spelling->clear();
@@ -128,7 +141,9 @@ bool WindowsSpelling(const char16_t* text, std::u16string* spelling) {
       *spelling += u":";
       *spelling += option[1] == 0 ? u"list" : list;
     } else if (BundledOptionLength(option) > 1) {
-      *spelling += option + 1;
+      for (const char16_t* subOption = option + 1; *subOption != 0; ++subOption) {
+        spelling->push_back(ToUpperAscii(*subOption));
+      }
     }
   }
   return !spelling->empty();

@@ -12,7 +12,8 @@ packages=(
   unicode-data              # source of the character-type table
   w3c-sgml-lib              # HTML 4.01 entity sets, checked against the entity table
   libutf8proc-dev           # Unicode normalization (NFC) for /8 on POSIX
-  locales                   # glibc's CP1252 charmap, checked against the Windows-1252 table
+  locales                   # glibc's CP1252 and IBM437 charmaps, checked against the code-page tables
+  samba-vfs-modules         # Samba's vfs_fruit, whose mapping the Mac private-use table is checked against
   e2fsprogs                 # chattr, for the immutable-entry rename tests
   util-linux                # script(1) and friends for terminal tests
   bindfs                    # a FUSE file system without RENAME_NOREPLACE, for tests/faults

@@ -1,0 +1,34 @@
+// Private-use stand-ins for the characters Windows forbids in a name. Systems
+// that keep names from other systems on Windows disks store each such
+// character as a code point of the Private Use Area, and a name copied off
+// such a disk or share keeps the stand-in. Read as text (/8), a name has them
+// read as the characters they stand for, which the cleaning then replaces as
+// anywhere (a colon becomes an underscore).
+//
+// Two schemes, and the table each is implemented from:
+//   U+F001..U+F029  Mac SMB clients and Windows Services for Macintosh:
+//                   U+F001..U+F01F the controls 0x01..0x1F, then
+//                   " * : < > ? \ | (U+F020..U+F027), as Samba's vfs_fruit
+//                   maps them for those clients (fruit_catia_maps), and a
+//                   blank and a full stop (U+F028, U+F029), which Windows
+//                   does not allow at the end of a name (the Linux SMB
+//                   client's SFM_SPACE and SFM_PERIOD);
+//   U+F000 + c      Cygwin and some NAS software, for c one of the controls
+//                   0x01..0x1F and " * : < > ? | (the Cygwin User's Guide,
+//                   "Forbidden characters in filenames"; a backslash is not
+//                   mapped, as Cygwin reads it as a separator).
+// Where the two overlap the Mac table holds: U+F022 is a colon (Cygwin's
+// would be a quotation mark). Both agree on U+F001..U+F01F.
+#pragma once
+
+// U+F001..U+F029 in the Mac table, indexed by unit - 0xF001.
+constexpr char16_t FIRST_MAC_STAND_IN = 0xF001;
+constexpr unsigned MAC_STAND_IN_COUNT = 41;
+extern const char16_t MacStandInTable[MAC_STAND_IN_COUNT];
+
+// The characters Cygwin writes as U+F000 + character, in ascending order.
+constexpr unsigned CYGWIN_STAND_IN_COUNT = 38;
+extern const char16_t CygwinStoodInCharacters[CYGWIN_STAND_IN_COUNT];
+
+// The character a stand-in stands for; every other unit is returned as it is.
+char16_t ReadPrivateUseStandIn(char16_t unit);

@@ -1,6 +1,7 @@
 #include "cleaner/hex_pairs.h"
 
 #include "cleaner/char_classes.h"
+#include "platform/utf16_text.h"
 #include "platform/utf8_sequence.h"
 
 std::int32_t HexPairByte(const char16_t* text, OptionFlags options) {
@@ -54,12 +55,7 @@ std::size_t DecodeHexPairs(const char16_t* source, char16_t* target, OptionFlags
       runLength = HEX_PAIR_LENGTH;
     }
     i += runLength;
-    if (code > 0xFFFF) {
-      code -= 0x10000;
-      target[written++] = static_cast<char16_t>(0xD800 + (code >> 10));
-      code = 0xDC00 + (code & 0x3FF);
-    }
-    target[written++] = static_cast<char16_t>(code);
+    written += PutCodePoint(code, target + written);
   }
   target[written] = 0;
   return written;

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "cleaner/translation.h"
+#include "platform/utf16_text.h"
 #include "platform/utf8_sequence.h"
 #include "platform/win32.h"
 
@@ -146,15 +147,9 @@ std::ptrdiff_t ReadRun(CodePage page, const char16_t* run, std::size_t length, b
     if (ReadUtf8Sequence(bytes, needed, &code) != needed || !IsPlausibleRepair(code, besideLetter)) {
       return -1;
     }
-    const bool pair = code > 0xFFFF;
-    if (out != nullptr && pair) {
-      code -= 0x10000;
-      out[written] = static_cast<char16_t>(0xD800 + (code >> 10));
-      out[written + 1] = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-    } else if (out != nullptr) {
-      out[written] = static_cast<char16_t>(code);
-    }
-    written += pair ? 2 : 1;
+    char16_t units[2];
+    const std::size_t unitCount = PutCodePoint(code, out != nullptr ? out + written : units);
+    written += static_cast<std::ptrdiff_t>(unitCount);
     i += needed;
   }
   return written;

@@ -32,7 +32,8 @@ TEST(TerminalText, PosixShowsControlsFormatCharactersAndUndecodedBytesEscaped) {
       {u"report\u202Efdp.exe", u"report\\u202Efdp.exe"},
       {u"\u00AD\u061C\u200B\u200E\u200F\u202A\u202D\u2060\u2064\u2066\u2069\uFEFF",
        u"\\u00AD\\u061C\\u200B\\u200E\\u200F\\u202A\\u202D\\u2060\\u2064\\u2066\\u2069\\uFEFF"},
-      {u"\u200C\u200D\u2065\u2070\u202F\u00AC\u00AE\u263A\uFE0F", u"\u200C\u200D\u2065\u2070\u202F\u00AC\u00AE\u263A\uFE0F"},
+      {u"\u200C\u200D\u2065\u2070\u202F\u00AC\u00AE\u263A\uFE0F",
+       u"\u200C\u200D\u2065\u2070\u202F\u00AC\u00AE\u263A\uFE0F"},
       // A character outside the basic plane is one character, whatever its low
       // half: U+1F480 ends in U+DC80, which alone would stand for the byte 0x80.
       {u"\U0001F600", u"\U0001F600"},

@@ -239,10 +239,20 @@ bool RepairRound(char16_t* text, std::size_t* length) {
   return true;
 }
 
-// Whether two neighbouring units lie at 0x80 or above: no run is shorter.
+// Whether the unit may stand for a UTF-8 lead byte (0xC2..0xF4) in one of the
+// code pages: Latin-1's and Windows-1252's U+00C2..U+00F4, and code page 437's
+// box drawing, Greek and mathematical characters there (with its µ and ±).
+// More units than that pass; ChooseReading decides.
+constexpr bool MayBeLeadByte(char16_t unit) {
+  return (unit >= 0x00C2 && unit <= 0x00F4) || (unit >= 0x0393 && unit <= 0x25A0) || unit == 0x00B1 ||
+         unit == 0x00B5;
+}
+
+// Whether some unit that may be a lead byte has a unit at 0x80 or above after
+// it: every run a code page reads starts so. Most names fail at once.
 bool MayHoldMojibake(const char16_t* text, std::size_t length) {
   for (std::size_t i = 1; i < length; ++i) {
-    if (text[i] >= 0x80 && text[i - 1] >= 0x80) {
+    if (text[i] >= 0x80 && MayBeLeadByte(text[i - 1])) {
       return true;
     }
   }

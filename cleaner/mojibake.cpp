@@ -171,12 +171,17 @@ bool SameBytes(CodePage first, CodePage second, const char16_t* run, std::size_t
 int ChooseReading(const char16_t* run, std::size_t length, bool besideLetter, bool* conflict) {
   int chosen = -1;
   for (const CodePage page : CODE_PAGES) {
+    // A page with the chosen one's bytes reads the run alike (Latin-1 and
+    // Windows-1252 share U+00A0..U+00FF): no need to read it again.
+    if (chosen >= 0 && SameBytes(static_cast<CodePage>(chosen), page, run, length)) {
+      continue;
+    }
     if (ReadRun(page, run, length, besideLetter, nullptr) < 0) {
       continue;
     }
     if (chosen < 0) {
       chosen = page;
-    } else if (!SameBytes(static_cast<CodePage>(chosen), page, run, length)) {
+    } else {
       *conflict = true;
     }
   }

@@ -24,11 +24,44 @@
 // U+F001..U+F029 in the Mac table, indexed by unit - 0xF001.
 constexpr char16_t FIRST_MAC_STAND_IN = 0xF001;
 constexpr unsigned MAC_STAND_IN_COUNT = 41;
-extern const char16_t MacStandInTable[MAC_STAND_IN_COUNT];
+inline constexpr char16_t MacStandInTable[MAC_STAND_IN_COUNT] = {
+    // U+F001..U+F01F: the controls 0x01..0x1F
+    0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F, 0x10,
+    0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F,
+    // U+F020..U+F027
+    u'"', u'*', u':', u'<', u'>', u'?', u'\\', u'|',
+    // U+F028, U+F029: a blank and a full stop that ended a name
+    u' ', u'.',
+};
 
 // The characters Cygwin writes as U+F000 + character, in ascending order.
+constexpr char16_t CYGWIN_STAND_IN_BASE = 0xF000;
 constexpr unsigned CYGWIN_STAND_IN_COUNT = 38;
-extern const char16_t CygwinStoodInCharacters[CYGWIN_STAND_IN_COUNT];
+inline constexpr char16_t CygwinStoodInCharacters[CYGWIN_STAND_IN_COUNT] = {
+    0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F, 0x10,
+    0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F,
+    u'"', u'*', u':', u'<', u'>', u'?', u'|',
+};
+
+constexpr bool IsCygwinStoodIn(char16_t ch) {
+  for (const char16_t stoodIn : CygwinStoodInCharacters) {
+    if (stoodIn == ch) {
+      return true;
+    }
+  }
+  return false;
+}
 
 // The character a stand-in stands for; every other unit is returned as it is.
-char16_t ReadPrivateUseStandIn(char16_t unit);
+// Inline, since every unit of a name read as text is asked about: all but
+// U+F000..U+F07F are told at once.
+constexpr char16_t ReadPrivateUseStandIn(char16_t unit) {
+  if ((unit & 0xFF80) != CYGWIN_STAND_IN_BASE) {
+    return unit;
+  }
+  if (unit >= FIRST_MAC_STAND_IN && unit < FIRST_MAC_STAND_IN + MAC_STAND_IN_COUNT) {
+    return MacStandInTable[unit - FIRST_MAC_STAND_IN];
+  }
+  const auto stoodIn = static_cast<char16_t>(unit - CYGWIN_STAND_IN_BASE);
+  return stoodIn != 0 && IsCygwinStoodIn(stoodIn) ? stoodIn : unit;
+}

@@ -326,6 +326,16 @@ def raw_pseudo_terminal():
     return master, slave
 
 
+def wait_for_raw_mode(master):
+    """Waits (two seconds at most) until the command reads keys raw: a key
+    typed before that is echoed by the terminal, as if the command had."""
+    import termios
+    for _ in range(2000):
+        if not termios.tcgetattr(master)[3] & termios.ICANON:
+            return
+        time.sleep(0.001)
+
+
 def run_with_terminal(command, root, environment, keys, signals, stdout, stderr, output_on_terminal):
     """Runs command with a new pseudo-terminal as its controlling terminal and
     types one key each time a prompt appears on it; at the prompts that signals
@@ -375,10 +385,12 @@ def run_with_terminal(command, root, environment, keys, signals, stdout, stderr,
                 continue
             console += chunk
             prompts = len(PROMPT_END.findall(console.decode("utf-8", "replace")))
-            while answered < prompts and answered < len(keys):
+            while answered < prompts and (answered < len(keys) or answered + 1 in signals):
+                wait_for_raw_mode(master)
                 if answered + 1 in signals:
                     os.kill(process.pid, signals[answered + 1])
-                os.write(master, keys[answered].encode())
+                if answered < len(keys):
+                    os.write(master, keys[answered].encode())
                 answered += 1
         if not ready and process.poll() is not None and master in open_ends:
             open_ends.remove(master)

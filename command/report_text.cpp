@@ -37,7 +37,8 @@ bool ErrorsShown(const RunEvent& event) { return (event.options & OPT_NO_ERRORS)
 
 bool PosixStyle() { return ReportStyleInUse() == REPORT_POSIX_STYLE; }
 
-// The result of a write to standard output: one it refused stops the run.
+// The result of a Printf or QPuts on standard output, negative when the text
+// was refused: that stops the run.
 void CheckShown(int written) {
   if (written < 0) {
     RequestStop(STOP_OUTPUT_CLOSED);
@@ -74,8 +75,8 @@ std::int32_t WriteDirectoryReport(const RunEvent& event) {
       Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
     }
   } else if ((event.options & OPT_NO_SUMMARY) == 0) {
-    CheckShown(CrLf());
-    CheckShown(PrintTally(event.tally));
+    CrLf();
+    PrintTally(event.tally);
     CheckShown(Printf(u" in \"%s\"\r\n\n", event.directory));
   }
   return 0;
@@ -86,8 +87,8 @@ std::int32_t WriteGrandTotal(const RunEvent& event) {
   if ((event.options & OPT_RECURSE) != 0 && (event.options & OPT_NO_SUMMARY) == 0 &&
       (event.reason != STOP_QUIT || PosixStyle())) {
     CheckShown(QPuts(u"GRAND TOTAL: "));
-    CheckShown(PrintTally(event.tally));
-    CheckShown(CrLf());
+    PrintTally(event.tally);
+    CrLf();
   }
   return 0;
 }

@@ -3,6 +3,7 @@
 namespace {
 
 ReportStyle styleInUse = REPORT_SHELL_STYLE;
+bool outputRefusalsTold = false;
 
 }  // namespace
 
@@ -14,3 +15,7 @@ std::int32_t Report(const RunEvent& event) {
 void SetReportStyle(ReportStyle style) { styleInUse = style; }
 
 ReportStyle ReportStyleInUse() { return styleInUse; }
+
+void SetOutputRefusalsTold(bool told) { outputRefusalsTold = told; }
+
+bool OutputRefusalsTold() { return outputRefusalsTold; }

@@ -108,6 +108,13 @@ enum ReportStyle : std::int32_t {
 void SetReportStyle(ReportStyle style);
 ReportStyle ReportStyleInUse();
 
+// Whether a negative result of the host's Printf or QPuts means that standard
+// output took no more (then the run stops before its next rename). The
+// standalone programs' own host says so; a shell's Printf makes no such
+// promise, so the plug-in ignores the results, and that is the default.
+void SetOutputRefusalsTold(bool told);
+bool OutputRefusalsTold();
+
 // ---- The sinks. ----
 
 // The human text: rename lines and tally lines on standard output,

@@ -18,9 +18,10 @@
 // reported once, after its walk, not each directory of it; after Quit the
 // tallies so far are written as after an interrupt.
 //
-// Whatever the style, a write to standard output that fails (a pipe whose
-// reader has gone) asks the run to stop before its next rename: what it
-// renamed from then on could not be shown.
+// Whatever the style, a write to standard output that the standalone
+// programs' host refuses (a pipe whose reader has gone) asks the run to stop
+// before its next rename: what it renamed from then on could not be shown. A
+// shell's Printf promises nothing by its result, so the plug-in goes on.
 #include <string>
 
 #include "command/diagnostics.h"
@@ -38,9 +39,9 @@ bool ErrorsShown(const RunEvent& event) { return (event.options & OPT_NO_ERRORS)
 bool PosixStyle() { return ReportStyleInUse() == REPORT_POSIX_STYLE; }
 
 // The result of a Printf or QPuts on standard output, negative when the text
-// was refused: that stops the run.
+// was refused: that stops the run, where the host tells refusals so.
 void CheckShown(int written) {
-  if (written < 0) {
+  if (written < 0 && OutputRefusalsTold()) {
     RequestStop(STOP_OUTPUT_CLOSED);
   }
 }

@@ -419,6 +419,7 @@ std::int32_t ExitStatus(std::int32_t result) {
 
 std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* line) {
   SetReportStyle(REPORT_POSIX_STYLE);
+  SetOutputRefusalsTold(true);
   const std::int32_t parsed = ParseStandaloneArguments(argc, argv, line);
   if (parsed != 0) {
     return parsed == STANDALONE_ANSWERED ? 0 : parsed;

@@ -298,7 +298,7 @@ bool PosixSpelling(const char16_t* text, std::u16string* spelling) {
   const char16_t* rest = text + 2;
   const bool lists = letter == u'Q' || letter == u'R';
   if (*rest == 0 || (!lists && letter != u'N' && letter != u'K')) {
-    *spelling = u"-";
+    spelling->assign(1, u'-');
     for (const char16_t* ch = text + 1; *ch != 0; ++ch) {
       spelling->push_back(ToLowerAscii(*ch));  // "/S" is -s, "/??" -??
     }

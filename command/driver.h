@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "command/options.h"
+#include "command/report.h"
 
 extern "C" int purifile(const char16_t* tail);
 
@@ -17,8 +18,11 @@ std::int32_t AppendWildcard(char16_t* path);
 // program's own copy of its arguments), which outlives the command.
 struct CommandOptions {
   OptionFlags flags;
-  const char16_t* qList;  // or null
-  const char16_t* rList;  // or null
+  const char16_t* qList;    // or null
+  const char16_t* rList;    // or null
+  const char16_t* journal;  // /J: the journal to write, or null
+  const char16_t* undo;     // /Z: the journal to undo, or null
+  RunOutput output;         // what standard output carries (a standalone program's choice)
 };
 
 // ApplyOption wrote the help text for /? or /??: the command ends with 0.
@@ -37,8 +41,19 @@ bool FitsOptionTable(const char16_t* option);
 
 // The second pass, shared by every form: resolves each file specification
 // exactly as given, walks it, and writes the grand total under /S unless /N:S.
-// Returns 0, 2 when a specification failed, or 3 after the answer Quit.
+// Returns 0, 2 when a specification failed or the journal could not be
+// written, or 3 after the answer Quit.
 std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, CommandOptions* options);
+
+// The command once its arguments are read, in every form: sets up its report
+// (the journal is created here, before anything is touched), then walks the
+// file specifications or, with /Z, undoes a journal, and ends the report.
+// command is the command line as typed (commandCount texts), for the journal.
+// Returns the walk's or the undo's result, 1 when the journal cannot be
+// created or /Z is given file specifications, or 2 when the journal could not
+// be completed.
+std::int32_t RunCommand(const char16_t* const* specs, std::int32_t count, CommandOptions* options,
+                        const char16_t* const* command, std::int32_t commandCount);
 
 // Cuts a true name after its last path separator (or after a drive colon that
 // no separator precedes) into directory and pattern, both MAX_ARG_LEN buffers.

@@ -2,8 +2,14 @@
 // for each rename shown, a tally line for each directory with matches and for
 // the grand total on standard output; on standard error "File not found" for a
 // directory without matches and the reports of failures. /N:E silences the
-// diagnostics about entries and directories, /N:S the tally lines.
+// diagnostics about entries and directories, /N:S the tally lines. Undo ends
+// with its own tally ("Undone 2, not undone 1", or "Nothing to undo"); what is
+// wrong with a journal is always told.
+//
+// When standard output carries another format (JSON Lines, NUL), only the
+// diagnostics are written here.
 #include "command/diagnostics.h"
+#include "command/json_lines.h"
 #include "command/report.h"
 #include "command/tally.h"
 #include "plugin/host_services.h"
@@ -67,9 +73,65 @@ std::int32_t WriteGrandTotal(const RunEvent& event) {
   return 0;
 }
 
+// Nothing to undo when every entry was back already (or never renamed);
+// under /N the previews were shown.
+std::int32_t WriteUndoTotal(const RunEvent& event) {
+  if (event.tally.fixed == 0 && event.tally.failed == 0 && (event.options & OPT_NOT_REALLY) == 0) {
+    QPuts(u"Nothing to undo\r\n");
+  } else {
+    CrLf();
+    Printf(u"Undone %u, not undone %u\r\n", static_cast<unsigned>(event.tally.fixed),
+           static_cast<unsigned>(event.tally.failed));
+  }
+  return 0;
+}
+
+std::int32_t WriteJournalProblem(const RunEvent& event) {
+  switch (static_cast<JournalProblem>(event.reason)) {
+    case JOURNAL_NOT_CREATED:
+      return ReportSystemError(u"Cannot create the journal \"%s\":\r\n", event.name, event.code);
+    case JOURNAL_NOT_WRITTEN:
+      return ReportSystemError(u"Cannot write the journal \"%s\" (nothing more is renamed):\r\n", event.name,
+                               event.code);
+    case JOURNAL_NOT_READ:
+      return ReportSystemError(u"Cannot read the journal \"%s\":\r\n", event.name, event.code);
+    case JOURNAL_NOT_A_JOURNAL:
+      return Diagnose(u"\"%s\" is not a journal of purifile: nothing undone\r\n", event.name);
+    case JOURNAL_TOO_NEW:
+      return Diagnose(u"\"%s\" was written by a newer purifile (journal version %u; this one reads %u): nothing "
+                      u"undone\r\n",
+                      event.name, static_cast<unsigned>(event.code), static_cast<unsigned>(JOURNAL_VERSION));
+    case JOURNAL_BAD_LINE:
+      return Diagnose(u"Line %u of the journal \"%s\" is not a journal line: nothing undone\r\n",
+                      static_cast<unsigned>(event.code), event.name);
+    case JOURNAL_LAST_LINE_CUT:
+      return Diagnose(u"The last line of the journal \"%s\" (line %u) is cut off: left out\r\n", event.name,
+                      static_cast<unsigned>(event.code));
+  }
+  return 0;
+}
+
+std::int32_t WriteNotUndone(const RunEvent& event) {
+  if (ErrorsShown(event)) {
+    Diagnose(u"Cannot rename \"%s\" back to \"%s\": %s\r\n", event.oldPath, event.newPath,
+             event.reason == NOT_UNDONE_GONE ? u"it is gone" : u"another entry has its name now");
+  }
+  return 0;
+}
+
+// What goes to standard output alone: rename lines and tallies.
+bool WritesStandardOutput(RunEventKind kind) {
+  return kind == EVENT_RENAMING || kind == EVENT_PREVIEWED || kind == EVENT_DIRECTORY_DONE ||
+         kind == EVENT_GRAND_TOTAL || kind == EVENT_UNDO_TOTAL;
+}
+
 }  // namespace
 
-std::int32_t WriteTextEvent(const RunEvent& event) {
+std::int32_t WriteTextEvent(const RunEvent& event, bool diagnosticsOnly) {
+  if (diagnosticsOnly && WritesStandardOutput(event.kind) &&
+      !(event.kind == EVENT_DIRECTORY_DONE && event.tally.found == 0)) {
+    return 0;
+  }
   switch (event.kind) {
     case EVENT_RENAMING:
     case EVENT_PREVIEWED:
@@ -102,6 +164,12 @@ std::int32_t WriteTextEvent(const RunEvent& event) {
       return 0;
     case EVENT_GRAND_TOTAL:
       return WriteGrandTotal(event);
+    case EVENT_JOURNAL_PROBLEM:
+      return WriteJournalProblem(event);
+    case EVENT_NOT_UNDONE:
+      return WriteNotUndone(event);
+    case EVENT_UNDO_TOTAL:
+      return WriteUndoTotal(event);
     case EVENT_RENAMED:
     case EVENT_DECLINED:
     case EVENT_QUIT:

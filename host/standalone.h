@@ -59,13 +59,15 @@ enum LongKind : std::int32_t {
   LONG_VALUE,        // the table option and ":value"; the value is required
   LONG_MAYBE_VALUE,  // the table option alone, or with ":value"
   LONG_FOLLOW,
+  LONG_JSON,  // standard output in JSON Lines (POSIX)
+  LONG_NULL,  // standard output as NUL-terminated paths (POSIX)
   LONG_HELP,
   LONG_VERSION,
 };
 
 struct LongOption {
   const char16_t* name;
-  const char16_t* option;  // in the option table's form; null for --follow, which has none
+  const char16_t* option;  // in the option table's form; null for --follow, --json and --null, which have none
   LongKind kind;
   const char16_t* typedPrefix;  // a value's option as messages name it
 };

@@ -35,7 +35,11 @@ constexpr LongOption LONG_OPTIONS[] = {
     {u"high-unicode", u"/U", LONG_FLAG, nullptr},
     {u"windows", u"/W", LONG_FLAG, nullptr},
     {u"utf8", u"/8", LONG_FLAG, nullptr},
+    {u"journal", u"/J", LONG_VALUE, u"-j:"},
+    {u"undo", u"/Z", LONG_VALUE, u"-z:"},
     {u"follow", nullptr, LONG_FOLLOW, nullptr},
+    {u"json", nullptr, LONG_JSON, nullptr},
+    {u"null", nullptr, LONG_NULL, nullptr},
     {u"help", u"/?", LONG_HELP, nullptr},
     {u"version", u"/??", LONG_VERSION, nullptr},
 };

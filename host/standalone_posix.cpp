@@ -11,6 +11,7 @@
 // into a real run.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
@@ -129,6 +130,12 @@ std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, 
     case LONG_FOLLOW:
       line->options.flags |= OPT_FOLLOW_LINKS;
       return 0;
+    case LONG_JSON:
+      line->options.output = OUTPUT_JSON;
+      return 0;
+    case LONG_NULL:
+      line->options.output = OUTPUT_NUL;
+      return 0;
     case LONG_HELP:
       QPuts(POSIX_HELP);
       return STANDALONE_ANSWERED;
@@ -146,10 +153,14 @@ std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, 
   return ApplyTableOption(line, TableForm(line, tablePrefix, value), Joined(line, found->typedPrefix, value));
 }
 
-// "-x...": an option of the table, or this program's -L, -? and -??.
+// "-x...": an option of the table, or this program's -L, -0, -? and -??.
 std::int32_t ApplyShortOption(StandaloneCommandLine* line, const char16_t* text) {
   if (TextIs(text, u"-L")) {
     line->options.flags |= OPT_FOLLOW_LINKS;
+    return 0;
+  }
+  if (TextIs(text, u"-0")) {
+    line->options.output = OUTPUT_NUL;
     return 0;
   }
   if (TextIs(text, u"-?")) {
@@ -206,7 +217,7 @@ std::int32_t CheckPromptCanBeAnswered(const StandaloneCommandLine& line) {
 }  // namespace
 
 std::int32_t ParseStandaloneArguments(int argc, char** argv, StandaloneCommandLine* line) {
-  line->options = CommandOptions{0, nullptr, nullptr};
+  line->options = CommandOptions{};
   line->specCount = 0;
   line->poolUsed = 0;
   std::int32_t typedUnits = 0;
@@ -245,7 +256,7 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
   if (parsed != 0) {
     return parsed == STANDALONE_ANSWERED ? 0 : parsed;
   }
-  if (line->specCount == 0) {
+  if (line->specCount == 0 && line->options.undo == nullptr) {
     Diagnose(u"Missing filespec\r\n");
     Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Try \"purifile --help\" for more information.\r\n");
     return -1;
@@ -257,5 +268,21 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
   if (unanswerable != 0) {
     return unanswerable;
   }
-  return WalkFileSpecs(line->specs, line->specCount, &line->options);
+  // The journal records the argument vector as typed, each argument exactly.
+  std::vector<std::u16string> typed;
+  std::vector<const char16_t*> command;
+  for (int i = 0; i < argc; ++i) {
+    const std::size_t length = std::strlen(argv[i]);
+    std::u16string text(length, u'\0');
+    const int units = length == 0 ? 0
+                                  : MultiByteToWideChar(CP_UTF8, 0, argv[i], static_cast<int>(length), text.data(),
+                                                        static_cast<int>(length));
+    text.resize(units > 0 ? static_cast<std::size_t>(units) : 0);
+    typed.push_back(text);
+  }
+  for (const std::u16string& text : typed) {
+    command.push_back(text.c_str());
+  }
+  return RunCommand(line->specs, line->specCount, &line->options, command.data(),
+                    static_cast<std::int32_t>(command.size()));
 }

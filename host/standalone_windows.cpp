@@ -88,9 +88,13 @@ std::int32_t CheckNotALongOption(StandaloneCommandLine* line, const char16_t* te
   if (found == nullptr || GetFileAttributesW(text) != INVALID_FILE_ATTRIBUTES) {
     return 0;
   }
-  if (found->option == nullptr) {
-    // --follow: /S walks junctions and directory links here already.
+  if (found->kind == LONG_FOLLOW) {
+    // /S walks junctions and directory links here already.
     Diagnose(u"Option \"%s\" is not needed here: /S walks junctions unless /N:J\r\n", text);
+    return 1;
+  }
+  if (found->option == nullptr) {
+    Diagnose(u"Option \"%s\" is not available here\r\n", text);
     return 1;
   }
   const char16_t* form = WindowsForm(line, *found, value);
@@ -112,7 +116,7 @@ std::int32_t AddFileSpec(StandaloneCommandLine* line, const char16_t* text) {
 }  // namespace
 
 std::int32_t ParseStandaloneArguments(int, char**, StandaloneCommandLine* line) {
-  line->options = CommandOptions{0, nullptr, nullptr};
+  line->options = CommandOptions{};
   line->specCount = 0;
   line->poolUsed = 0;
   int count = 0;
@@ -143,9 +147,11 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
   if (parsed != 0) {
     return parsed == STANDALONE_ANSWERED ? 0 : parsed;
   }
-  if (line->specCount == 0) {
+  if (line->specCount == 0 && line->options.undo == nullptr) {
     Diagnose(u"Missing filespec\r\n");
     return -1;
   }
-  return WalkFileSpecs(line->specs, line->specCount, &line->options);
+  // The journal records the command line as Windows gives it, one text.
+  const char16_t* const commandLine = reinterpret_cast<const char16_t*>(::GetCommandLineW());
+  return RunCommand(line->specs, line->specCount, &line->options, &commandLine, 1);
 }

@@ -96,7 +96,13 @@ std::int32_t ReadPromptAnswer() {
     switch (key) {
       case 'N':
       case KEY_ESCAPE:
-        QPuts(u"No  \n");
+        // Into the human text when standard output carries it; never into
+        // JSON Lines or NUL output.
+        if (StandardOutputIsText()) {
+          QPuts(u"No  \n");
+        } else {
+          WriteToConsole(u"No  \n");
+        }
         return ANSWER_NO;
       case 'Y':
         WriteToConsole(u"Yes \n");
@@ -207,6 +213,26 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
     }
   }
 
+  // The paths shown stay as they are; the file system is handed the
+  // long-path form of one that Win32 path rules would rewrite, since the
+  // plain "bar " would rename its twin "bar".
+  char16_t sourceBuffer[MAX_ARG_LEN];
+  char16_t targetBuffer[MAX_ARG_LEN];
+  const char16_t* source = FileSystemPath(oldPath, sourceBuffer);
+  const char16_t* target = FileSystemPath(newPath, targetBuffer);
+  if (source == nullptr || target == nullptr) {
+    return Fail(&event, ERROR_FILENAME_EXCED_RANGE, false, tally);
+  }
+  // A record of the rename (the journal, JSON Lines) names the entry by its
+  // identity as well: undo takes back that entry only. One that cannot be
+  // had now could not be renamed either.
+  if (IdentitiesWanted()) {
+    event.identityKnown = GetEntryIdentity(source, &event.identity) != 0;
+    if (!event.identityKnown) {
+      return Fail(&event, GetLastError(), false, tally);
+    }
+  }
+
   if ((*options & OPT_NOT_REALLY) != 0) {
     event.kind = EVENT_PREVIEWED;
     event.options = *options;
@@ -222,16 +248,11 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
 
   event.kind = EVENT_RENAMING;
   event.options = *options;
-  Report(event);
-  // The paths shown stay as they are; the file system is handed the
-  // long-path form of one that Win32 path rules would rewrite, since the
-  // plain "bar " would rename its twin "bar".
-  char16_t sourceBuffer[MAX_ARG_LEN];
-  char16_t targetBuffer[MAX_ARG_LEN];
-  const char16_t* source = FileSystemPath(oldPath, sourceBuffer);
-  const char16_t* target = FileSystemPath(newPath, targetBuffer);
-  if (source == nullptr || target == nullptr) {
-    return Fail(&event, ERROR_FILENAME_EXCED_RANGE, true, tally);
+  if (Report(event) != 0) {
+    // The journal could not record the intent: this rename and every later
+    // one are not made, and the run ends here.
+    ++tally->failed;
+    return RENAME_QUIT;
   }
   const DWORD failure = Move(directory, name, shortName, oldPath, newPath, source, target);
   if (failure != 0) {

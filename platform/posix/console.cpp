@@ -1,11 +1,12 @@
-// POSIX implementation: handles, the console and standard output.
+// POSIX implementation: handles, the console, standard output and files.
 //
 // The console device is the controlling terminal, /dev/tty: CreateFileW opens
 // it under the names "CONOUT$" and "CONIN$", WriteConsoleW writes UTF-8 to it,
 // and _getwch reads keys from it. GetConsoleMode says TRUE for those handles
 // and for a standard handle that is a terminal, as Windows does for a
 // standard handle on the console; WriteConsoleW writes to such a standard
-// handle exactly as WriteFile does.
+// handle exactly as WriteFile does. Any other name CreateFileW opens is a
+// file, created new for writing or opened for reading (the run's journal).
 //
 // Standard output is buffered (one write per 64 KiB, not per line). The buffer
 // is written out before anything else reaches the terminal or the process
@@ -20,6 +21,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -33,10 +35,14 @@ constexpr std::uint32_t kHandleMagic = 0x48414E44;  // "HAND"
 
 enum class Terminal { Unknown, Yes, No };
 
+// Where a handle came from: the standard ones stay open for the whole
+// process; the others are opened by CreateFileW and closed by CloseHandle.
+enum class Opened { Standard, Console, File };
+
 struct PosixHandle {
   std::uint32_t magic;
   int fd;
-  bool console;  // opened by CreateFileW on the terminal, and closed by CloseHandle
+  Opened opened;
   // Whether fd is a terminal. A standard handle's file is the one the process
   // started with (there is no SetStdHandle here), so this is asked once rather
   // than once for every line written: a system call per line costs a tenth
@@ -44,8 +50,8 @@ struct PosixHandle {
   Terminal terminal;
 };
 
-PosixHandle standardOutput{kHandleMagic, STDOUT_FILENO, false, Terminal::Unknown};
-PosixHandle standardError{kHandleMagic, STDERR_FILENO, false, Terminal::Unknown};
+PosixHandle standardOutput{kHandleMagic, STDOUT_FILENO, Opened::Standard, Terminal::Unknown};
+PosixHandle standardError{kHandleMagic, STDERR_FILENO, Opened::Standard, Terminal::Unknown};
 
 bool IsTerminal(PosixHandle* handle) {
   if (handle->terminal == Terminal::Unknown) {
@@ -208,19 +214,33 @@ HANDLE GetStdHandle(DWORD which) {
   return INVALID_HANDLE_VALUE;
 }
 
-// Only the console device can be opened; this layer opens no files.
-HANDLE CreateFileW(LPCWSTR name, DWORD /*access*/, DWORD /*share*/, void* /*security*/, DWORD disposition,
+// The console device, a file created new for writing (CREATE_NEW with
+// GENERIC_WRITE: never one that exists), or an existing file opened for
+// reading (OPEN_EXISTING with GENERIC_READ).
+HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD /*share*/, void* /*security*/, DWORD disposition,
                    DWORD /*flags*/, HANDLE /*templateFile*/) {
-  if (name == nullptr || !IsConsoleName(name) || disposition != OPEN_EXISTING) {
+  if (name == nullptr || name[0] == 0) {
+    SetLastError(ERROR_INVALID_NAME);
+    return INVALID_HANDLE_VALUE;
+  }
+  const bool console = IsConsoleName(name);
+  const bool createsFile = !console && disposition == CREATE_NEW && access == GENERIC_WRITE;
+  const bool readsFile = !console && disposition == OPEN_EXISTING && access == GENERIC_READ;
+  if (!(console ? disposition == OPEN_EXISTING : createsFile || readsFile)) {
     SetLastError(ERROR_NOT_SUPPORTED);
     return INVALID_HANDLE_VALUE;
   }
-  const int fd = OpenTerminal();
+  char path[PATH_MAX];
+  if (!console && !PathToBytes(name, path, sizeof path)) return INVALID_HANDLE_VALUE;
+  const int fd = console      ? OpenTerminal()
+                 : createsFile ? open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)
+                               : open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     SetLastErrorFromErrno(errno);
     return INVALID_HANDLE_VALUE;
   }
-  auto* handle = new (std::nothrow) PosixHandle{kHandleMagic, fd, true, Terminal::Yes};
+  auto* handle = new (std::nothrow)
+      PosixHandle{kHandleMagic, fd, console ? Opened::Console : Opened::File, console ? Terminal::Yes : Terminal::No};
   if (handle == nullptr) {
     close(fd);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -229,15 +249,19 @@ HANDLE CreateFileW(LPCWSTR name, DWORD /*access*/, DWORD /*share*/, void* /*secu
   return handle;
 }
 
-// Console handles are closed; the standard handles stay open for the rest of
-// the process (standard output still has its buffer to write out).
+// Console and file handles are closed; the standard handles stay open for the
+// rest of the process (standard output still has its buffer to write out).
 BOOL CloseHandle(HANDLE handle) {
   PosixHandle* posixHandle = AsHandle(handle);
   if (posixHandle == nullptr) return FALSE;
-  if (posixHandle->console) {
-    close(posixHandle->fd);
-    posixHandle->magic = 0;
-    delete posixHandle;
+  if (posixHandle->opened == Opened::Standard) return TRUE;
+  const int closed = close(posixHandle->fd);
+  const int error = errno;
+  posixHandle->magic = 0;
+  delete posixHandle;
+  if (closed != 0) {
+    SetLastErrorFromErrno(error);
+    return FALSE;
   }
   return TRUE;
 }
@@ -284,7 +308,8 @@ BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, voi
   if (posixHandle == &standardOutput) {
     error = BufferStandardOutput(static_cast<const char*>(bytes), length);
   } else {
-    FlushStandardOutput();
+    // What reaches the terminal keeps its order; a file is no part of that.
+    if (posixHandle->opened != Opened::File) FlushStandardOutput();
     error = WriteAll(posixHandle->fd, static_cast<const char*>(bytes), length);
   }
   if (error != 0) {
@@ -292,6 +317,39 @@ BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, voi
     return FALSE;
   }
   if (written != nullptr) *written = length;
+  return TRUE;
+}
+
+BOOL ReadFile(HANDLE file, void* bytes, DWORD length, DWORD* read, void* /*overlapped*/) {
+  if (read != nullptr) *read = 0;
+  PosixHandle* posixHandle = AsHandle(file);
+  if (posixHandle == nullptr || posixHandle->opened != Opened::File) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  for (;;) {
+    const ssize_t count = ::read(posixHandle->fd, bytes, length);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) {
+      SetLastErrorFromErrno(errno);
+      return FALSE;
+    }
+    if (read != nullptr) *read = static_cast<DWORD>(count);
+    return TRUE;
+  }
+}
+
+// The file's data, and what is needed to read it back, on the disk.
+BOOL FlushFileBuffers(HANDLE file) {
+  PosixHandle* posixHandle = AsHandle(file);
+  if (posixHandle == nullptr || posixHandle->opened != Opened::File) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (fdatasync(posixHandle->fd) != 0) {
+    SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
   return TRUE;
 }
 

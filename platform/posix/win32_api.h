@@ -33,6 +33,8 @@ constexpr char16_t PATH_SEPARATOR = u'/';
 inline bool IsPathSeparator(char16_t ch) { return ch == u'/'; }
 // File names differ by letter case here (the usual POSIX file systems).
 constexpr bool FILE_NAMES_IGNORE_CASE = false;
+// A name is the bytes the kernel holds, text or not (its exact record).
+constexpr bool FILE_NAMES_ARE_BYTES = true;
 
 // A byte of a file name that is not part of valid UTF-8 travels as the code
 // unit UNDECODED_BYTE_BASE + byte (U+DC80..U+DCFF).
@@ -105,6 +107,7 @@ constexpr DWORD GENERIC_READ = 0x80000000u;
 constexpr DWORD GENERIC_WRITE = 0x40000000u;
 constexpr DWORD FILE_SHARE_READ = 0x1;
 constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD CREATE_NEW = 1;
 constexpr DWORD OPEN_EXISTING = 3;
 
 constexpr DWORD ENABLE_PROCESSED_OUTPUT = 0x1;
@@ -153,17 +156,38 @@ int NormalizeString(NORM_FORM form, LPCWSTR source, int sourceLength, LPWSTR des
 // CT_CTYPE1 only (platform/ctype_table.h).
 BOOL GetStringTypeW(DWORD infoType, LPCWSTR text, int length, WORD* types);
 
-// The console device: CreateFileW opens "CONOUT$" (and "CONIN$") only, as the
+// The console device: CreateFileW opens "CONOUT$" (and "CONIN$") as the
 // controlling terminal, and fails when there is none. GetConsoleMode is TRUE
 // for those handles only, never for the standard handles. WriteFile on
 // standard output gathers the bytes and writes them out when the buffer is
-// full, before any other handle is written or any input read, and at exit.
+// full, before anything is written to standard error or the console or any
+// input read, and at exit.
+// Files: CreateFileW creates one with CREATE_NEW and GENERIC_WRITE (an
+// existing file fails, ERROR_ALREADY_EXISTS), or opens one with OPEN_EXISTING
+// and GENERIC_READ; the share mode and flags are ignored. WriteFile on a file
+// writes at once, ReadFile reads (0 bytes at its end), FlushFileBuffers puts
+// its data on the disk (fdatasync).
 HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, void* security, DWORD disposition,
                    DWORD flags, HANDLE templateFile);
 BOOL CloseHandle(HANDLE handle);
 BOOL GetConsoleMode(HANDLE handle, DWORD* mode);
 BOOL WriteConsoleW(HANDLE console, const void* text, DWORD length, DWORD* written, void* reserved);
 BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, void* overlapped);
+BOOL ReadFile(HANDLE file, void* bytes, DWORD length, DWORD* read, void* overlapped);
+BOOL FlushFileBuffers(HANDLE file);
+
+// The time now, in UTC.
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+void GetSystemTime(SYSTEMTIME* time);
 
 // Caption and text on the terminal (standard error without one); IDOK.
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);

@@ -48,6 +48,10 @@ class Scenario:
         self.output_on_terminal = False  # POSIX: standard output and error are terminals too
         self.exact_line_ends = False     # carriage returns are compared, not dropped
         self.console_has = []  # texts that must appear on the controlling terminal
+        # What happens before the checked command, in order: ("step", windows
+        # args, posix args), ("file", path), ("rename", path, new path) or
+        # ("append", path, text).
+        self.steps = []
 
 
 def split_arguments(text):
@@ -102,6 +106,18 @@ def parse_scenarios(path):
                 current.run = split_arguments(value)
             elif key == "posix-run":
                 current.posix_run = split_arguments(value)
+            elif key == "step":
+                current.steps.append(["step", split_arguments(value), None])
+            elif key == "posix-step":
+                current.steps[-1][2] = split_arguments(value)
+            elif key == "then-file":
+                current.steps.append(["file", value])
+            elif key == "then-rename":
+                path, _, new_path = value.partition(" -> ")
+                current.steps.append(["rename", path, new_path])
+            elif key == "then-append":
+                path, _, text = value.partition(" | ")
+                current.steps.append(["append", path, text])
             elif key == "keys":
                 current.keys = value.strip()
             elif key == "exit":
@@ -234,11 +250,11 @@ class Form:
         subprocess.run(warm_up, env=self.environment(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=TIMEOUT_SECONDS, check=False)
 
-    def command(self, scenario, root):
+    def command(self, run, posix_run, root):
         if self.mode == "posix":
-            arguments = scenario.posix_run if scenario.posix_run is not None else posix_arguments(scenario.run)
+            arguments = posix_run if posix_run is not None else posix_arguments(run)
             return [self.program] + [self.substitute(a, root) for a in arguments]
-        arguments = [self.substitute(a, root) for a in scenario.run]
+        arguments = [self.substitute(a, root) for a in run]
         if self.mode == "wine-exe":
             return [self.wine_run, self.program] + arguments
         return [self.wine_run, self.program, "purifile " + windows_tail(arguments)]
@@ -339,7 +355,8 @@ def run_scenario(form, scenario, keep):
     try:
         build_tree(root, scenario.tree)
         before = list_tree(root)
-        command = form.command(scenario, root)
+        problems += run_steps(form, scenario, root)
+        command = form.command(scenario.run, scenario.posix_run, root)
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             if form.mode == "posix" and not scenario.terminal:
                 completed = subprocess.run(command, cwd=root, env=form.environment(), stdin=subprocess.DEVNULL,
@@ -388,6 +405,29 @@ def run_scenario(form, scenario, keep):
         else:
             shutil.rmtree(root, ignore_errors=True)
     return problems
+
+
+def run_steps(form, scenario, root):
+    """What comes before the checked command: commands, each of which must
+    exit with 0, and changes to the tree."""
+    broot = os.fsencode(root)
+    for step in scenario.steps:
+        if step[0] == "file":
+            with open(os.path.join(broot, name_bytes(step[1])), "wb") as out:
+                out.write(b"y")
+        elif step[0] == "rename":
+            os.rename(os.path.join(broot, name_bytes(step[1])), os.path.join(broot, name_bytes(step[2])))
+        elif step[0] == "append":
+            with open(os.path.join(broot, name_bytes(step[1])), "ab") as out:
+                out.write(name_bytes(step[2]))
+        else:
+            command = form.command(step[1], step[2], root)
+            completed = subprocess.run(command, cwd=root, env=form.environment(), stdin=subprocess.DEVNULL,
+                                       capture_output=True, timeout=TIMEOUT_SECONDS, start_new_session=True)
+            if completed.returncode != 0:
+                return [f"step {shlex.join(command)} exited with {completed.returncode}:\n" +
+                        os.fsdecode(completed.stdout + completed.stderr)]
+    return []
 
 
 def output_lines(text, exact_line_ends=False):

@@ -23,6 +23,7 @@ namespace {
 
 constexpr char16_t POSIX_HELP[] =
     u"Usage: purifile [OPTION]... FILESPEC...\n"
+    u"  or:  purifile --undo=JOURNAL [-n] [--journal=FILE]\n"
     u"Rename files (with -d, directories) whose names hold troublesome characters.\n"
     u"Each new name is derived from the old one; every rename is shown.\n"
     u"\n"
@@ -54,6 +55,13 @@ constexpr char16_t POSIX_HELP[] =
     u"                          nul.txt ...), none longer than 255 bytes\n"
     u"  -8, --utf8              names are UTF-8 text: %C3%A9 is one e-acute, bytes\n"
     u"                          not UTF-8 are Windows-1252, names composed (NFC)\n"
+    u"  -j:FILE, --journal=FILE\n"
+    u"                          record each rename in FILE, a new file, before it\n"
+    u"                          is made (JSON Lines), so that --undo can take it back\n"
+    u"  -z:FILE, --undo=FILE    rename back what the journal FILE shows renamed\n"
+    u"      --json              write the run as JSON Lines instead of the text\n"
+    u"  -0, --null              write only the old and new path of each rename,\n"
+    u"                          each followed by NUL\n"
     u"  -?, --help              show this help and exit\n"
     u"      --version           show the version and exit\n"
     u"  --                      end of options\n"
@@ -64,8 +72,9 @@ constexpr char16_t POSIX_HELP[] =
     u"On a terminal the control characters of names are shown escaped (\\x1B);\n"
     u"to a file or a pipe names are written exactly.\n"
     u"\n"
-    u"Exit status: 0 done, 1 bad option, 2 a rename failed or a filespec could\n"
-    u"not be resolved, 3 quit at a prompt, 255 no filespec (nothing renamed).\n";
+    u"Exit status: 0 done, 1 bad option or journal (nothing renamed), 2 a rename\n"
+    u"failed, a filespec could not be resolved or undo left something undone,\n"
+    u"3 quit at a prompt, 255 no filespec (nothing renamed).\n";
 
 // One argument's UTF-8 bytes as UTF-16 in the pool (bytes that are not UTF-8
 // travel as the platform's escape code units), or null after a report. The

@@ -15,14 +15,12 @@ constexpr char HEX_DIGITS[] = "0123456789abcdef";
 
 void AppendUnsigned(std::string* line, std::uint64_t value) {
   char digits[20];
-  std::size_t count = 0;
+  char* first = digits + sizeof digits;
   do {
-    digits[count++] = static_cast<char>('0' + value % 10);
+    *--first = static_cast<char>('0' + value % 10);
     value /= 10;
   } while (value != 0);
-  while (count > 0) {
-    line->push_back(digits[--count]);
-  }
+  line->append(first, static_cast<std::size_t>(digits + sizeof digits - first));
 }
 
 // At least width digits, zeros before the value's own.
@@ -35,33 +33,60 @@ void AppendPadded(std::string* line, unsigned value, unsigned width) {
   AppendUnsigned(line, value);
 }
 
-// A JSON string of UTF-8 bytes: the quotation mark, the backslash and the
-// control characters escaped, everything else as it is.
-void AppendString(std::string* line, const char* bytes, std::size_t count) {
-  line->push_back('"');
+// A JSON string of UTF-8 bytes, or of ASCII code units: the quotation mark,
+// the backslash and the control characters escaped, everything else as it
+// is. Written through a pointer into room made once (six bytes a unit at
+// most), since a journal line per rename must cost little next to the rename.
+template <typename Unit>
+void AppendString(std::string* line, const Unit* text, std::size_t count) {
+  const std::size_t at = line->size();
+  line->resize(at + 2 + 6 * count);
+  char* out = line->data() + at;
+  *out++ = '"';
   for (std::size_t i = 0; i < count; ++i) {
-    const unsigned char byte = static_cast<unsigned char>(bytes[i]);
-    if (byte == '"' || byte == '\\') {
-      line->push_back('\\');
-      line->push_back(static_cast<char>(byte));
-    } else if (byte == '\n') {
-      line->append("\\n");
-    } else if (byte == '\r') {
-      line->append("\\r");
-    } else if (byte == '\t') {
-      line->append("\\t");
-    } else if (byte < 0x20) {
-      line->append("\\u00");
-      line->push_back(HEX_DIGITS[byte >> 4]);
-      line->push_back(HEX_DIGITS[byte & 0xF]);
-    } else {
-      line->push_back(static_cast<char>(byte));
+    const unsigned byte = static_cast<unsigned char>(text[i]);
+    if (byte >= 0x20 && byte != '"' && byte != '\\') {
+      *out++ = static_cast<char>(byte);
+      continue;
+    }
+    *out++ = '\\';
+    switch (byte) {
+      case '"':
+      case '\\':
+        *out++ = static_cast<char>(byte);
+        break;
+      case '\n':
+        *out++ = 'n';
+        break;
+      case '\r':
+        *out++ = 'r';
+        break;
+      case '\t':
+        *out++ = 't';
+        break;
+      default:
+        *out++ = 'u';
+        *out++ = '0';
+        *out++ = '0';
+        *out++ = HEX_DIGITS[byte >> 4];
+        *out++ = HEX_DIGITS[byte & 0xF];
+        break;
     }
   }
-  line->push_back('"');
+  *out++ = '"';
+  line->resize(static_cast<std::size_t>(out - line->data()));
 }
 
 void AppendString(std::string* line, const char* text) { AppendString(line, text, std::char_traits<char>::length(text)); }
+
+bool IsAscii(const char16_t* text, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    if (text[i] >= 0x80) {
+      return false;
+    }
+  }
+  return true;
+}
 
 void AppendBase64(std::string* line, const unsigned char* bytes, std::size_t count) {
   line->push_back('"');
@@ -80,6 +105,11 @@ void AppendBase64(std::string* line, const unsigned char* bytes, std::size_t cou
 bool IsUtf8(const std::string& bytes) {
   const auto* at = reinterpret_cast<const unsigned char*>(bytes.data());
   for (std::size_t left = bytes.size(); left > 0;) {
+    if (*at < 0x80) {
+      ++at;
+      --left;
+      continue;
+    }
     char32_t code = 0;
     const std::size_t length = ReadUtf8Sequence(at, left, &code);
     if (length == 0) {
@@ -104,7 +134,16 @@ bool IsWellFormedUtf16(const char16_t* text, std::size_t length) {
 
 void AppendName(std::string* line, const char16_t* text) {
   const std::size_t length = TextLength(text);
-  const std::string bytes = Utf8Of(text, length);
+  // Most names are ASCII: text as they stand, on every platform.
+  if (IsAscii(text, length)) {
+    line->append("{\"text\":");
+    AppendString(line, text, length);
+    line->push_back('}');
+    return;
+  }
+  static std::string bytes;  // reused: a line per rename takes no allocation
+  bytes.clear();
+  AppendUtf8(&bytes, text, length);
   if (FILE_NAMES_ARE_BYTES ? IsUtf8(bytes) : IsWellFormedUtf16(text, length)) {
     line->append("{\"text\":");
     AppendString(line, bytes.data(), bytes.size());
@@ -124,24 +163,34 @@ void AppendName(std::string* line, const char16_t* text) {
 }
 
 // ,"key": before a field's value (every field but "type", which comes first).
-void AppendKey(std::string* line, const char* key) {
-  line->append(",\"");
-  line->append(key);
-  line->append("\":");
+template <std::size_t N>
+void AppendKey(std::string* line, const char (&key)[N]) {
+  const std::size_t at = line->size();
+  line->resize(at + N + 3);
+  char* out = line->data() + at;
+  out[0] = ',';
+  out[1] = '"';
+  std::char_traits<char>::copy(out + 2, key, N - 1);
+  out[N + 1] = '"';
+  out[N + 2] = ':';
 }
 
-void AppendNumberField(std::string* line, const char* key, std::uint64_t value) {
+template <std::size_t N>
+void AppendNumberField(std::string* line, const char (&key)[N], std::uint64_t value) {
   AppendKey(line, key);
   AppendUnsigned(line, value);
 }
 
-void AppendNameField(std::string* line, const char* key, const char16_t* name) {
+template <std::size_t N>
+void AppendNameField(std::string* line, const char (&key)[N], const char16_t* name) {
   AppendKey(line, key);
   AppendName(line, name);
 }
 
-void AppendTextField(std::string* line, const char* key, const char16_t* text) {
-  const std::string bytes = Utf8Of(text, TextLength(text));
+template <std::size_t N>
+void AppendTextField(std::string* line, const char (&key)[N], const char16_t* text) {
+  std::string bytes;
+  AppendUtf8(&bytes, text, TextLength(text));
   AppendKey(line, key);
   AppendString(line, bytes.data(), bytes.size());
 }
@@ -153,8 +202,21 @@ void AppendTally(std::string* line, const RenameTally& tally) {
   AppendNumberField(line, "skipped", tally.skipped);
 }
 
+// The directory's field, formed once for the renames of one directory.
+void AppendDirectoryField(std::string* line, const char16_t* directory) {
+  static std::u16string last;
+  static std::string field;
+  const std::size_t length = TextLength(directory);
+  if (field.empty() || last.compare(0, std::u16string::npos, directory, length) != 0) {
+    last.assign(directory, length);
+    field.clear();
+    AppendNameField(&field, "directory", directory);
+  }
+  line->append(field);
+}
+
 void AppendEntry(std::string* line, const RunEvent& event) {
-  AppendNameField(line, "directory", event.directory);
+  AppendDirectoryField(line, event.directory);
   AppendNameField(line, "old", event.name);
   if (event.newName != nullptr) {
     AppendNameField(line, "new", event.newName);
@@ -234,7 +296,7 @@ bool TakeWord(Cursor* cursor, const char* word) {
   return true;
 }
 
-void AppendUtf8(std::string* out, char32_t code) {
+void AppendCodePoint(std::string* out, char32_t code) {
   if (code < 0x80) {
     out->push_back(static_cast<char>(code));
   } else if (code < 0x800) {
@@ -314,7 +376,7 @@ bool ReadString(Cursor* cursor, std::string* out) {
     } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
       return false;
     }
-    AppendUtf8(out, unit);
+    AppendCodePoint(out, unit);
   }
   return false;
 }
@@ -511,13 +573,13 @@ bool ReadField(Cursor* cursor, const std::string& key, JournalLine* line, bool* 
 
 }  // namespace
 
-std::string Utf8Of(const char16_t* text, std::size_t length) {
-  std::string bytes(3 * length, '\0');
+void AppendUtf8(std::string* bytes, const char16_t* text, std::size_t length) {
+  const std::size_t at = bytes->size();
+  bytes->resize(at + 3 * length);
   const int count = length == 0 ? 0
-                                : WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), bytes.data(),
-                                                      static_cast<int>(bytes.size()), nullptr, nullptr);
-  bytes.resize(count > 0 ? static_cast<std::size_t>(count) : 0);
-  return bytes;
+                                : WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), bytes->data() + at,
+                                                      static_cast<int>(3 * length), nullptr, nullptr);
+  bytes->resize(at + (count > 0 ? static_cast<std::size_t>(count) : 0));
 }
 
 void AppendStartLine(std::string* line, const ReportSettings& settings) {
@@ -525,7 +587,7 @@ void AppendStartLine(std::string* line, const ReportSettings& settings) {
   AppendNumberField(line, "version", JOURNAL_VERSION);
   AppendKey(line, "program");
   line->push_back('"');
-  line->append(Utf8Of(PLUGIN_NAME, TextLength(PLUGIN_NAME)));
+  AppendUtf8(line, PLUGIN_NAME, TextLength(PLUGIN_NAME));
   line->push_back(' ');
   AppendUnsigned(line, PLUGIN_MAJOR_VERSION);
   line->push_back('.');

@@ -19,10 +19,10 @@
 // The version of the schema this program writes and the newest it reads.
 constexpr std::uint64_t JOURNAL_VERSION = 1;
 
-// The UTF-8 form of length code units of text: on POSIX exactly the bytes of
-// a name (a byte that is no UTF-8 travels as U+DC80..U+DCFF and comes back as
-// that byte).
-std::string Utf8Of(const char16_t* text, std::size_t length);
+// Appends the UTF-8 form of length code units of text: on POSIX exactly the
+// bytes of a name (a byte that is no UTF-8 travels as U+DC80..U+DCFF and comes
+// back as that byte).
+void AppendUtf8(std::string* bytes, const char16_t* text, std::size_t length);
 
 // Appends the first line of a record, with its line end: the version, the
 // program, the command line as typed, the working directory and the time.

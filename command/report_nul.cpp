@@ -12,9 +12,10 @@ std::int32_t WriteNulEvent(const RunEvent& event) {
   if (event.kind != EVENT_RENAMED && event.kind != EVENT_PREVIEWED) {
     return 0;
   }
-  std::string bytes = Utf8Of(event.oldPath, TextLength(event.oldPath));
+  std::string bytes;
+  AppendUtf8(&bytes, event.oldPath, TextLength(event.oldPath));
   bytes.push_back('\0');
-  bytes += Utf8Of(event.newPath, TextLength(event.newPath));
+  AppendUtf8(&bytes, event.newPath, TextLength(event.newPath));
   bytes.push_back('\0');
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

@@ -19,8 +19,9 @@ struct NameCase {
 
 // The exact record of a name: its bytes on POSIX, its units on Windows.
 std::string Record(const std::u16string& name) {
-  return FILE_NAMES_ARE_BYTES ? Utf8Of(name.data(), name.size())
-                              : std::string(reinterpret_cast<const char*>(name.data()), 2 * name.size());
+  std::string bytes;
+  AppendUtf8(&bytes, name.data(), name.size());
+  return FILE_NAMES_ARE_BYTES ? bytes : std::string(reinterpret_cast<const char*>(name.data()), 2 * name.size());
 }
 
 TEST(JsonLines, NamesComeBackExactly) {

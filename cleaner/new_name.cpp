@@ -96,9 +96,10 @@ char16_t ApplyCharacterSteps(char16_t ch, const CharacterSteps& steps) {
     ch = u'_';
   }
   if (steps.qList != nullptr && ch != 0) {
-    const char16_t upper = ToUpperAscii(ch);
+    // The plug-in's lists are upper-cased, so a character is sought in upper case.
+    const char16_t sought = (options & OPT_LISTS_AS_TYPED) != 0 ? ch : ToUpperAscii(ch);
     for (std::size_t position = 0; steps.qList[position] != 0; ++position) {
-      if (steps.qList[position] == upper) {
+      if (steps.qList[position] == sought) {
         ch = position < steps.rLength ? steps.rList[position] : 0;
         break;
       }

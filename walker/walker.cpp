@@ -33,6 +33,7 @@
 #include <cassert>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 #include "cleaner/new_name.h"
 #include "cleaner/packed_text.h"
@@ -250,14 +251,27 @@ int GetDirectoryIdentity(WalkState* state, FileIdentity* identity) {
   return path != nullptr && GetFileIdentity(path, identity) != 0 ? 1 : 0;
 }
 
+// Whether name is that of a directory in which version control keeps its own
+// records, by the name its tool gives it. A name changed there breaks the
+// repository: git reads a branch "fix%20typo" by exactly that name.
+bool IsRepositoryName(const char16_t* name) {
+  for (const char16_t* repository : {u".git", u".hg", u".svn", u".bzr", u"_darcs"}) {
+    if (std::char_traits<char16_t>::compare(name, repository, TextLength(repository) + 1) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Whether /S enters the directory entry in found: not "." or "..", not a
 // link unless this system's habit and the options say so (walker/links.h),
-// not hidden under /N:D.
+// not hidden under /N:D, not a repository's own under OPT_NO_REPOSITORIES.
 bool IsEntered(const WIN32_FIND_DATAW& found, OptionFlags options) {
   const DWORD attributes = found.dwFileAttributes;
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
          ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 || EntersLinks(options)) &&
          ((options & OPT_NO_HIDDEN_DIRS) == 0 || (attributes & FILE_ATTRIBUTE_HIDDEN) == 0) &&
+         ((options & OPT_NO_REPOSITORIES) == 0 || !IsRepositoryName(FoundName(found))) &&
          !IsDotName(FoundName(found));
 }
 

@@ -101,6 +101,8 @@ TEST(BuildNewName, UserLists) {
       {u"cab", 0, {}, READY, u"cX", u"AB", u"X"},
       {u"CAB", 0, {}, READY, u"CX", u"AB", u"X"},
       {u"cab", 0, {}, SAME, nullptr, u"ab", u"X"},  // the list is searched as passed
+      {u"cab", OPT_LISTS_AS_TYPED, {}, READY, u"cx", u"ab", u"x"},  // the POSIX program's lists
+      {u"CAB", OPT_LISTS_AS_TYPED, {}, SAME, nullptr, u"ab", u"x"},
       {u"banana", 0, {}, READY, u"bnn", u"A", nullptr},
       {u"x", 0, {}, READY, u"_", u"X", u"?"},  // replacements pass the translation
       {u"it's", OPT_QUOTES, {}, READY, u"it_s", u"'", u"X"},  // quotes go before the lists

@@ -193,11 +193,15 @@ def initial_listing(tree):
 
 
 def posix_arguments(arguments):
-    """The Windows form's options in this platform's habit: /x becomes -x."""
+    """The Windows form's options in this platform's spelling: '-' and the
+    letters in lower case, the lists of /Q and /R and the files of /J and /Z
+    as written (/N:S is -n:s, /Q:AB is -q:AB)."""
     translated = []
     for argument in arguments:
-        if argument.startswith("/"):
-            argument = "-" + argument[1:]
+        if argument[:2].upper() in ("/Q", "/R", "/J", "/Z"):
+            argument = "-" + argument[1].lower() + argument[2:]
+        elif argument.startswith("/"):
+            argument = "-" + argument[1:].lower()
         translated.append(argument)
     return translated
 
@@ -488,7 +492,8 @@ def main():
     scenarios = [s for s in parse_scenarios(options.scenarios)
                  if options.filter in s.name
                  and (s.only in (None, platform) or (s.only == "exe" and options.mode == "wine-exe")
-                      or (s.only == "plugin" and options.mode == "wine-plugin"))
+                      or (s.only == "plugin" and options.mode == "wine-plugin")
+                      or (s.only == "standalone" and options.mode in ("posix", "wine-exe")))
                  and (s.run is not None or options.mode == "posix")]
     if not scenarios:
         raise SystemExit("no scenario to run")

@@ -233,7 +233,9 @@ std::int32_t ReadJournal(const char16_t* path, OptionFlags options, JournalRenam
       break;
     }
   }
-  if (result == 0 && (!text.empty() || reading.lineNumber == 0)) {
+  // An empty file is what a run killed before it wrote its first line leaves:
+  // it renamed nothing, and there is nothing to undo.
+  if (result == 0 && !text.empty()) {
     result = ReadLine(&reading, text.data(), text.size(), true);
   }
   CloseHandle(file);

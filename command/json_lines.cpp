@@ -609,24 +609,22 @@ void AppendStartLine(std::string* line, const ReportSettings& settings) {
   if (length > 0 && length < static_cast<DWORD>(MAX_ARG_LEN)) {
     AppendNameField(line, "directory", directory);
   }
+  // UTC in ISO 8601: "2026-12-08T03:17:05.123Z".
   SYSTEMTIME now{};
   GetSystemTime(&now);
+  const struct {
+    unsigned value;
+    unsigned width;
+    char after;
+  } parts[] = {{now.wYear, 4, '-'},   {now.wMonth, 2, '-'},  {now.wDay, 2, 'T'},          {now.wHour, 2, ':'},
+               {now.wMinute, 2, ':'}, {now.wSecond, 2, '.'}, {now.wMilliseconds, 3, 'Z'}};
   AppendKey(line, "time");
   line->push_back('"');
-  AppendPadded(line, now.wYear, 4);
-  line->push_back('-');
-  AppendPadded(line, now.wMonth, 2);
-  line->push_back('-');
-  AppendPadded(line, now.wDay, 2);
-  line->push_back('T');
-  AppendPadded(line, now.wHour, 2);
-  line->push_back(':');
-  AppendPadded(line, now.wMinute, 2);
-  line->push_back(':');
-  AppendPadded(line, now.wSecond, 2);
-  line->push_back('.');
-  AppendPadded(line, now.wMilliseconds, 3);
-  line->append("Z\"");
+  for (const auto& part : parts) {
+    AppendPadded(line, part.value, part.width);
+    line->push_back(part.after);
+  }
+  line->push_back('"');
   if (settings.preview) {
     line->append(",\"preview\":true");
   }

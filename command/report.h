@@ -204,5 +204,5 @@ struct JournalRenames {
 // Reads the journal at path into renames. Returns 0, or 1 after reporting a
 // journal that cannot be read or is not one, or a line of it that is not a
 // journal line: then nothing may be undone. A last line that is cut off is
-// reported and left out.
+// reported and left out; an empty file holds no rename.
 std::int32_t ReadJournal(const char16_t* path, OptionFlags options, JournalRenames* renames);

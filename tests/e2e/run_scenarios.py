@@ -116,8 +116,8 @@ def parse_scenarios(path):
                 path, _, new_path = value.partition(" -> ")
                 current.steps.append(["rename", path, new_path])
             elif key == "then-append":
-                path, _, text = value.partition(" | ")
-                current.steps.append(["append", path, text])
+                path, _, text = value.partition(" |")
+                current.steps.append(["append", path, text[1:] if text.startswith(" ") else text])
             elif key == "keys":
                 current.keys = value.strip()
             elif key == "exit":

@@ -9,39 +9,71 @@
 namespace {
 
 // ---- Writing. ----
+//
+// A line is written through a pointer into room made once for its longest
+// form, rather than appended to a character at a time: the journal writes a
+// line per rename, which must cost little next to the rename. A name takes at
+// most MOST_BYTES_A_UNIT bytes a code unit (three bytes of UTF-8, each
+// escaped as \u00XX); everything else of a line fits FIXED_ROOM.
+
+constexpr std::size_t MOST_BYTES_A_UNIT = 18;
+constexpr std::size_t FIXED_ROOM = 512;
 
 constexpr char BASE64_DIGITS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr char HEX_DIGITS[] = "0123456789abcdef";
 
-void AppendUnsigned(std::string* line, std::uint64_t value) {
+char* MakeRoom(std::string* line, std::size_t most) {
+  const std::size_t at = line->size();
+  line->resize(at + most);
+  return line->data() + at;
+}
+
+// Ends the line written into the room at end.
+void CloseRoom(std::string* line, const char* end) { line->resize(static_cast<std::size_t>(end - line->data())); }
+
+template <std::size_t N>
+char* Put(char* out, const char (&text)[N]) {
+  std::char_traits<char>::copy(out, text, N - 1);
+  return out + N - 1;
+}
+
+char* Put(char* out, const std::string& text) {
+  std::char_traits<char>::copy(out, text.data(), text.size());
+  return out + text.size();
+}
+
+char* PutText(char* out, const char* text) {
+  const std::size_t length = std::char_traits<char>::length(text);
+  std::char_traits<char>::copy(out, text, length);
+  return out + length;
+}
+
+char* PutUnsigned(char* out, std::uint64_t value) {
   char digits[20];
   char* first = digits + sizeof digits;
   do {
     *--first = static_cast<char>('0' + value % 10);
     value /= 10;
   } while (value != 0);
-  line->append(first, static_cast<std::size_t>(digits + sizeof digits - first));
+  const std::size_t count = static_cast<std::size_t>(digits + sizeof digits - first);
+  std::char_traits<char>::copy(out, first, count);
+  return out + count;
 }
 
 // At least width digits, zeros before the value's own.
-void AppendPadded(std::string* line, unsigned value, unsigned width) {
+char* PutPadded(char* out, unsigned value, unsigned width) {
   for (unsigned limit = 10; width > 1; --width, limit *= 10) {
     if (value < limit) {
-      line->push_back('0');
+      *out++ = '0';
     }
   }
-  AppendUnsigned(line, value);
+  return PutUnsigned(out, value);
 }
 
 // A JSON string of UTF-8 bytes, or of ASCII code units: the quotation mark,
-// the backslash and the control characters escaped, everything else as it
-// is. Written through a pointer into room made once (six bytes a unit at
-// most), since a journal line per rename must cost little next to the rename.
+// the backslash and the control characters escaped, everything else as it is.
 template <typename Unit>
-void AppendString(std::string* line, const Unit* text, std::size_t count) {
-  const std::size_t at = line->size();
-  line->resize(at + 2 + 6 * count);
-  char* out = line->data() + at;
+char* PutString(char* out, const Unit* text, std::size_t count) {
   *out++ = '"';
   for (std::size_t i = 0; i < count; ++i) {
     const unsigned byte = static_cast<unsigned char>(text[i]);
@@ -65,19 +97,30 @@ void AppendString(std::string* line, const Unit* text, std::size_t count) {
         *out++ = 't';
         break;
       default:
-        *out++ = 'u';
-        *out++ = '0';
-        *out++ = '0';
+        out = Put(out, "u00");
         *out++ = HEX_DIGITS[byte >> 4];
         *out++ = HEX_DIGITS[byte & 0xF];
         break;
     }
   }
   *out++ = '"';
-  line->resize(static_cast<std::size_t>(out - line->data()));
+  return out;
 }
 
-void AppendString(std::string* line, const char* text) { AppendString(line, text, std::char_traits<char>::length(text)); }
+char* PutBase64(char* out, const unsigned char* bytes, std::size_t count) {
+  *out++ = '"';
+  for (std::size_t i = 0; i < count; i += 3) {
+    const std::uint32_t group = (static_cast<std::uint32_t>(bytes[i]) << 16) |
+                                (i + 1 < count ? static_cast<std::uint32_t>(bytes[i + 1]) << 8 : 0) |
+                                (i + 2 < count ? bytes[i + 2] : 0);
+    *out++ = BASE64_DIGITS[(group >> 18) & 63];
+    *out++ = BASE64_DIGITS[(group >> 12) & 63];
+    *out++ = i + 1 < count ? BASE64_DIGITS[(group >> 6) & 63] : '=';
+    *out++ = i + 2 < count ? BASE64_DIGITS[group & 63] : '=';
+  }
+  *out++ = '"';
+  return out;
+}
 
 bool IsAscii(const char16_t* text, std::size_t length) {
   for (std::size_t i = 0; i < length; ++i) {
@@ -86,20 +129,6 @@ bool IsAscii(const char16_t* text, std::size_t length) {
     }
   }
   return true;
-}
-
-void AppendBase64(std::string* line, const unsigned char* bytes, std::size_t count) {
-  line->push_back('"');
-  for (std::size_t i = 0; i < count; i += 3) {
-    const std::uint32_t group = (static_cast<std::uint32_t>(bytes[i]) << 16) |
-                                (i + 1 < count ? static_cast<std::uint32_t>(bytes[i + 1]) << 8 : 0) |
-                                (i + 2 < count ? bytes[i + 2] : 0);
-    line->push_back(BASE64_DIGITS[(group >> 18) & 63]);
-    line->push_back(BASE64_DIGITS[(group >> 12) & 63]);
-    line->push_back(i + 1 < count ? BASE64_DIGITS[(group >> 6) & 63] : '=');
-    line->push_back(i + 2 < count ? BASE64_DIGITS[group & 63] : '=');
-  }
-  line->push_back('"');
 }
 
 bool IsUtf8(const std::string& bytes) {
@@ -132,124 +161,108 @@ bool IsWellFormedUtf16(const char16_t* text, std::size_t length) {
   return true;
 }
 
-void AppendName(std::string* line, const char16_t* text) {
-  const std::size_t length = TextLength(text);
+char* PutName(char* out, const char16_t* text, std::size_t length) {
   // Most names are ASCII: text as they stand, on every platform.
   if (IsAscii(text, length)) {
-    line->append("{\"text\":");
-    AppendString(line, text, length);
-    line->push_back('}');
-    return;
+    out = Put(out, "{\"text\":");
+    out = PutString(out, text, length);
+    *out++ = '}';
+    return out;
   }
   static std::string bytes;  // reused: a line per rename takes no allocation
   bytes.clear();
   AppendUtf8(&bytes, text, length);
   if (FILE_NAMES_ARE_BYTES ? IsUtf8(bytes) : IsWellFormedUtf16(text, length)) {
-    line->append("{\"text\":");
-    AppendString(line, bytes.data(), bytes.size());
+    out = Put(out, "{\"text\":");
+    out = PutString(out, bytes.data(), bytes.size());
   } else if (FILE_NAMES_ARE_BYTES) {
-    line->append("{\"bytes\":");
-    AppendBase64(line, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    out = Put(out, "{\"bytes\":");
+    out = PutBase64(out, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
   } else {
     std::string units;
     for (std::size_t i = 0; i < length; ++i) {
       units.push_back(static_cast<char>(text[i] & 0xFF));
       units.push_back(static_cast<char>(text[i] >> 8));
     }
-    line->append("{\"utf16le\":");
-    AppendBase64(line, reinterpret_cast<const unsigned char*>(units.data()), units.size());
+    out = Put(out, "{\"utf16le\":");
+    out = PutBase64(out, reinterpret_cast<const unsigned char*>(units.data()), units.size());
   }
-  line->push_back('}');
+  *out++ = '}';
+  return out;
 }
 
 // ,"key": before a field's value (every field but "type", which comes first).
 template <std::size_t N>
-void AppendKey(std::string* line, const char (&key)[N]) {
-  const std::size_t at = line->size();
-  line->resize(at + N + 3);
-  char* out = line->data() + at;
-  out[0] = ',';
-  out[1] = '"';
-  std::char_traits<char>::copy(out + 2, key, N - 1);
-  out[N + 1] = '"';
-  out[N + 2] = ':';
+char* PutKey(char* out, const char (&key)[N]) {
+  *out++ = ',';
+  *out++ = '"';
+  out = Put(out, key);
+  *out++ = '"';
+  *out++ = ':';
+  return out;
 }
 
 template <std::size_t N>
-void AppendNumberField(std::string* line, const char (&key)[N], std::uint64_t value) {
-  AppendKey(line, key);
-  AppendUnsigned(line, value);
+char* PutNumberField(char* out, const char (&key)[N], std::uint64_t value) {
+  return PutUnsigned(PutKey(out, key), value);
 }
 
 template <std::size_t N>
-void AppendNameField(std::string* line, const char (&key)[N], const char16_t* name) {
-  AppendKey(line, key);
-  AppendName(line, name);
+char* PutNameField(char* out, const char (&key)[N], const char16_t* name) {
+  return PutName(PutKey(out, key), name, TextLength(name));
 }
 
+// A text that is not a name (a system message) as a JSON string.
 template <std::size_t N>
-void AppendTextField(std::string* line, const char (&key)[N], const char16_t* text) {
+char* PutTextField(char* out, const char (&key)[N], const char16_t* text) {
   std::string bytes;
   AppendUtf8(&bytes, text, TextLength(text));
-  AppendKey(line, key);
-  AppendString(line, bytes.data(), bytes.size());
+  return PutString(PutKey(out, key), bytes.data(), bytes.size());
 }
 
-void AppendTally(std::string* line, const RenameTally& tally) {
-  AppendNumberField(line, "found", tally.found);
-  AppendNumberField(line, "fixed", tally.fixed);
-  AppendNumberField(line, "failed", tally.failed);
-  AppendNumberField(line, "skipped", tally.skipped);
+char* PutTally(char* out, const RenameTally& tally) {
+  out = PutNumberField(out, "found", tally.found);
+  out = PutNumberField(out, "fixed", tally.fixed);
+  out = PutNumberField(out, "failed", tally.failed);
+  return PutNumberField(out, "skipped", tally.skipped);
 }
 
 // The directory's field, formed once for the renames of one directory.
-void AppendDirectoryField(std::string* line, const char16_t* directory) {
+char* PutDirectoryField(char* out, const char16_t* directory, std::size_t length) {
   static std::u16string last;
   static std::string field;
-  const std::size_t length = TextLength(directory);
   if (field.empty() || last.compare(0, std::u16string::npos, directory, length) != 0) {
     last.assign(directory, length);
-    field.clear();
-    AppendNameField(&field, "directory", directory);
+    field.assign(FIXED_ROOM + MOST_BYTES_A_UNIT * length, '\0');
+    char* end = PutName(PutKey(field.data(), "directory"), directory, length);
+    field.resize(static_cast<std::size_t>(end - field.data()));
   }
-  line->append(field);
+  return Put(out, field);
 }
 
-void AppendEntry(std::string* line, const RunEvent& event) {
-  AppendDirectoryField(line, event.directory);
-  AppendNameField(line, "old", event.name);
-  if (event.newName != nullptr) {
-    AppendNameField(line, "new", event.newName);
-  }
-  if (event.identityKnown) {
-    AppendNumberField(line, "volume", event.identity.volume);
-    AppendNumberField(line, "index", event.identity.index);
-  }
-}
-
-// The line type of each event that has a line, or null.
-const char* LineType(RunEventKind kind) {
+// The opening of each event's line, or null for an event that has no line.
+const char* LineOpening(RunEventKind kind) {
   switch (kind) {
     case EVENT_RENAMING:
-      return "rename";
+      return "{\"type\":\"rename\"";
     case EVENT_RENAMED:
-      return "renamed";
+      return "{\"type\":\"renamed\"";
     case EVENT_RENAME_FAILED:
     case EVENT_DEVICE_NAME:
-      return "failed";
+      return "{\"type\":\"failed\"";
     case EVENT_PREVIEWED:
-      return "previewed";
+      return "{\"type\":\"previewed\"";
     case EVENT_DECLINED:
-      return "skipped";
+      return "{\"type\":\"skipped\"";
     case EVENT_QUIT:
-      return "quit";
+      return "{\"type\":\"quit\"";
     case EVENT_NOT_UNDONE:
-      return "not_undone";
+      return "{\"type\":\"not_undone\"";
     case EVENT_DIRECTORY_DONE:
-      return "directory";
+      return "{\"type\":\"directory\"";
     case EVENT_GRAND_TOTAL:
     case EVENT_UNDO_TOTAL:
-      return "total";
+      return "{\"type\":\"total\"";
     case EVENT_DIRECTORY_UNREADABLE:
     case EVENT_DIRECTORY_PASSED_OVER:
     case EVENT_SPEC_REFUSED:
@@ -258,6 +271,8 @@ const char* LineType(RunEventKind kind) {
   }
   return nullptr;
 }
+
+std::size_t LengthOrZero(const char16_t* text) { return text == nullptr ? 0 : TextLength(text); }
 
 // ---- Reading. ----
 
@@ -583,31 +598,33 @@ void AppendUtf8(std::string* bytes, const char16_t* text, std::size_t length) {
 }
 
 void AppendStartLine(std::string* line, const ReportSettings& settings) {
-  line->append("{\"type\":\"start\"");
-  AppendNumberField(line, "version", JOURNAL_VERSION);
-  AppendKey(line, "program");
-  line->push_back('"');
-  AppendUtf8(line, PLUGIN_NAME, TextLength(PLUGIN_NAME));
-  line->push_back(' ');
-  AppendUnsigned(line, PLUGIN_MAJOR_VERSION);
-  line->push_back('.');
-  AppendUnsigned(line, PLUGIN_MINOR_VERSION);
-  line->push_back('.');
-  AppendUnsigned(line, PLUGIN_BUILD);
-  line->push_back('"');
-  AppendKey(line, "command");
-  line->push_back('[');
+  char16_t directory[MAX_ARG_LEN];
+  const DWORD directoryLength = GetFullPathNameW(u".", MAX_ARG_LEN, directory, nullptr);
+  const bool directoryKnown = directoryLength > 0 && directoryLength < static_cast<DWORD>(MAX_ARG_LEN);
+  std::size_t units = (directoryKnown ? directoryLength : 0) + LengthOrZero(settings.undone);
+  for (std::int32_t i = 0; i < settings.commandCount; ++i) {
+    units += TextLength(settings.command[i]) + 16;  // and a name's braces and comma
+  }
+  char* out = MakeRoom(line, FIXED_ROOM + MOST_BYTES_A_UNIT * units);
+  out = Put(out, "{\"type\":\"start\"");
+  out = PutNumberField(out, "version", JOURNAL_VERSION);
+  out = PutKey(out, "program");
+  std::string program;
+  AppendUtf8(&program, PLUGIN_NAME, TextLength(PLUGIN_NAME));
+  program += ' ' + std::to_string(PLUGIN_MAJOR_VERSION) + '.' + std::to_string(PLUGIN_MINOR_VERSION) + '.' +
+             std::to_string(PLUGIN_BUILD);
+  out = PutString(out, program.data(), program.size());
+  out = PutKey(out, "command");
+  *out++ = '[';
   for (std::int32_t i = 0; i < settings.commandCount; ++i) {
     if (i > 0) {
-      line->push_back(',');
+      *out++ = ',';
     }
-    AppendName(line, settings.command[i]);
+    out = PutName(out, settings.command[i], TextLength(settings.command[i]));
   }
-  line->push_back(']');
-  char16_t directory[MAX_ARG_LEN];
-  const DWORD length = GetFullPathNameW(u".", MAX_ARG_LEN, directory, nullptr);
-  if (length > 0 && length < static_cast<DWORD>(MAX_ARG_LEN)) {
-    AppendNameField(line, "directory", directory);
+  *out++ = ']';
+  if (directoryKnown) {
+    out = PutNameField(out, "directory", directory);
   }
   // UTC in ISO 8601: "2026-12-08T03:17:05.123Z".
   SYSTEMTIME now{};
@@ -618,60 +635,76 @@ void AppendStartLine(std::string* line, const ReportSettings& settings) {
     char after;
   } parts[] = {{now.wYear, 4, '-'},   {now.wMonth, 2, '-'},  {now.wDay, 2, 'T'},          {now.wHour, 2, ':'},
                {now.wMinute, 2, ':'}, {now.wSecond, 2, '.'}, {now.wMilliseconds, 3, 'Z'}};
-  AppendKey(line, "time");
-  line->push_back('"');
+  out = PutKey(out, "time");
+  *out++ = '"';
   for (const auto& part : parts) {
-    AppendPadded(line, part.value, part.width);
-    line->push_back(part.after);
+    out = PutPadded(out, part.value, part.width);
+    *out++ = part.after;
   }
-  line->push_back('"');
+  *out++ = '"';
   if (settings.preview) {
-    line->append(",\"preview\":true");
+    out = Put(out, ",\"preview\":true");
   }
   if (settings.undone != nullptr) {
-    AppendNameField(line, "undo", settings.undone);
+    out = PutNameField(out, "undo", settings.undone);
   }
-  line->append("}\n");
+  out = Put(out, "}\n");
+  CloseRoom(line, out);
 }
 
 bool AppendEventLine(std::string* line, const RunEvent& event, std::uint32_t sequence, bool withEntry) {
-  const char* type = LineType(event.kind);
-  if (type == nullptr) {
+  const char* opening = LineOpening(event.kind);
+  if (opening == nullptr) {
     return false;
   }
-  line->append("{\"type\":");
-  AppendString(line, type);
+  char16_t message[ERROR_TEXT_LEN];
+  message[0] = u'\0';
+  if (event.kind == EVENT_RENAME_FAILED) {
+    SystemErrorText(event.code, message);
+  }
+  const std::size_t directoryLength = LengthOrZero(event.directory);
+  const std::size_t units =
+      directoryLength + LengthOrZero(event.name) + LengthOrZero(event.newName) + TextLength(message);
+  char* out = MakeRoom(line, FIXED_ROOM + MOST_BYTES_A_UNIT * units);
+  out = PutText(out, opening);
   if (sequence != 0) {
-    AppendNumberField(line, "seq", sequence);
+    out = PutNumberField(out, "seq", sequence);
   }
   switch (event.kind) {
     case EVENT_DIRECTORY_DONE:
-      AppendNameField(line, "directory", event.directory);
-      AppendNameField(line, "pattern", event.name);
-      AppendTally(line, event.tally);
+      out = PutDirectoryField(out, event.directory, directoryLength);
+      out = PutNameField(out, "pattern", event.name);
+      out = PutTally(out, event.tally);
       break;
     case EVENT_GRAND_TOTAL:
     case EVENT_UNDO_TOTAL:
-      AppendTally(line, event.tally);
+      out = PutTally(out, event.tally);
       break;
     default:
       if (withEntry) {
-        AppendEntry(line, event);
+        out = PutDirectoryField(out, event.directory, directoryLength);
+        out = PutNameField(out, "old", event.name);
+        if (event.newName != nullptr) {
+          out = PutNameField(out, "new", event.newName);
+        }
+        if (event.identityKnown) {
+          out = PutNumberField(out, "volume", event.identity.volume);
+          out = PutNumberField(out, "index", event.identity.index);
+        }
       }
       break;
   }
   if (event.kind == EVENT_RENAME_FAILED) {
-    char16_t message[ERROR_TEXT_LEN];
-    SystemErrorText(event.code, message);
-    AppendNumberField(line, "error", event.code);
-    AppendTextField(line, "message", message);
+    out = PutNumberField(out, "error", event.code);
+    out = PutTextField(out, "message", message);
   } else if (event.kind == EVENT_DEVICE_NAME) {
-    AppendTextField(line, "message", u"The new name is a Windows device name, and no suffix may be added");
+    out = PutTextField(out, "message", u"The new name is a Windows device name, and no suffix may be added");
   } else if (event.kind == EVENT_NOT_UNDONE) {
-    AppendKey(line, "reason");
-    AppendString(line, event.reason == NOT_UNDONE_GONE ? "gone" : "replaced");
+    out = PutKey(out, "reason");
+    out = event.reason == NOT_UNDONE_GONE ? Put(out, "\"gone\"") : Put(out, "\"replaced\"");
   }
-  line->append("}\n");
+  out = Put(out, "}\n");
+  CloseRoom(line, out);
   return true;
 }
 

@@ -34,7 +34,7 @@ using fuzz_tree::TreeState;
 constexpr const char16_t* OPTION_WORDS[] = {
     u"/A",   u"/B",   u"/C",    u"/D",   u"/E",    u"/F",         u"/H",    u"/K",   u"/K:B", u"/K:P",
     u"/K:BP", u"/k:pb", u"/N",   u"/N:D", u"/N:E",  u"/N:F",       u"/N:J",  u"/N:P", u"/N:S", u"/n:sf",
-    u"/S",   u"/U",   u"/B/S", u"/a/c/e", u"/Z",  u"/K:X",       u"/N:Q",  u"/NX",  u"/Q:",  u"/R:",
+    u"/S",   u"/U",   u"/B/S", u"/a/c/e", u"/X",  u"/K:X",       u"/N:Q",  u"/NX",  u"/Q:",  u"/R:",
     u"/W",   u"/w",   u"/8",   u"/8/W",  u"/W:8",
     u"/8/E/U",
 };

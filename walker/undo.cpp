@@ -70,6 +70,12 @@ std::int32_t UndoRename(const std::u16string& directory, const JournalRename& re
     ++tally->failed;
     return 0;
   }
+  // Both names for the one entry: a rename cut between the link to its new
+  // name and the unlink of its old one, the rename on a file system that
+  // refuses to rename without replacing (move_file.cpp). Taking the new name
+  // away takes the rename back, and no data goes with it.
+  bool oldNameTaken = false;
+  const bool cutInHalf = IdentityAt(target, rename.identity, &oldNameTaken);
   if ((*options & OPT_NOT_REALLY) != 0) {
     event.kind = EVENT_PREVIEWED;
     Report(event);
@@ -81,10 +87,10 @@ std::int32_t UndoRename(const std::u16string& directory, const JournalRename& re
     ++tally->failed;
     return RENAME_QUIT;
   }
-  bool renamed = MoveFileW(source, target) != 0;
+  bool renamed = cutInHalf ? DeleteFileW(source) != 0 : MoveFileW(source, target) != 0;
   // The first attempt's error is the one reported, as for any rename.
   const DWORD failure = renamed ? 0 : GetLastError();
-  renamed = renamed || RenameByLongPath(currentPath, restoredPath) == 0;
+  renamed = renamed || (!cutInHalf && RenameByLongPath(currentPath, restoredPath) == 0);
   event.kind = renamed ? EVENT_RENAMED : EVENT_RENAME_FAILED;
   event.attempted = true;
   event.code = failure;

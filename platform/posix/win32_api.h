@@ -138,6 +138,8 @@ BOOL FindClose(HANDLE find);
 // Never replaces an existing entry (ERROR_ALREADY_EXISTS); a link is renamed
 // itself, never its target.
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to);
+// Removes a name that is not a directory (a link is removed itself).
+BOOL DeleteFileW(LPCWSTR path);
 // The entry itself, not what a link points at (attributes as for FindFirstFileW).
 DWORD GetFileAttributesW(LPCWSTR path);
 // From the text alone: links are never resolved.

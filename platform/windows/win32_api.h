@@ -42,6 +42,7 @@ inline HANDLE FindFirstFileW(const char16_t* searchPath, WIN32_FIND_DATAW* found
 inline BOOL MoveFileW(const char16_t* from, const char16_t* to) {
   return ::MoveFileW(platform_detail::W(from), platform_detail::W(to));
 }
+inline BOOL DeleteFileW(const char16_t* path) { return ::DeleteFileW(platform_detail::W(path)); }
 inline DWORD GetFileAttributesW(const char16_t* path) {
   return ::GetFileAttributesW(platform_detail::W(path));
 }

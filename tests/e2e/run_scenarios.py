@@ -49,8 +49,8 @@ class Scenario:
         self.exact_line_ends = False     # carriage returns are compared, not dropped
         self.console_has = []  # texts that must appear on the controlling terminal
         # What happens before the checked command, in order: ("step", windows
-        # args, posix args), ("file", path), ("rename", path, new path) or
-        # ("append", path, text).
+        # args, posix args), ("file", path), ("rename", path, new path),
+        # ("link", path, target) or ("append", path, text).
         self.steps = []
 
 
@@ -112,9 +112,9 @@ def parse_scenarios(path):
                 current.steps[-1][2] = split_arguments(value)
             elif key == "then-file":
                 current.steps.append(["file", value])
-            elif key == "then-rename":
-                path, _, new_path = value.partition(" -> ")
-                current.steps.append(["rename", path, new_path])
+            elif key in ("then-rename", "then-link"):
+                path, _, other = value.partition(" -> ")
+                current.steps.append([key[5:], path, other])
             elif key == "then-append":
                 path, _, text = value.partition(" |")
                 current.steps.append(["append", path, text[1:] if text.startswith(" ") else text])
@@ -421,6 +421,8 @@ def run_steps(form, scenario, root):
                 out.write(b"y")
         elif step[0] == "rename":
             os.rename(os.path.join(broot, name_bytes(step[1])), os.path.join(broot, name_bytes(step[2])))
+        elif step[0] == "link":
+            os.link(os.path.join(broot, name_bytes(step[2])), os.path.join(broot, name_bytes(step[1])))
         elif step[0] == "append":
             with open(os.path.join(broot, name_bytes(step[1])), "ab") as out:
                 out.write(name_bytes(step[2]))

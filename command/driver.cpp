@@ -6,6 +6,7 @@
 #include "platform/utf16_text.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_services.h"
+#include "walker/rename.h"
 #include "walker/undo.h"
 #include "walker/walker.h"
 
@@ -220,6 +221,16 @@ struct DriverBuffers {
 };
 DriverBuffers driverBuffers;
 
+// Reports that the file specification just walked matched nothing.
+std::int32_t ReportNoMatch(OptionFlags flags) {
+  RunEvent event{};
+  event.kind = EVENT_NO_MATCH;
+  event.options = flags;
+  event.directory = driverBuffers.directory;
+  event.name = driverBuffers.pattern;
+  return Report(event);
+}
+
 // Reports a file specification (or its true name) that cannot be walked. Returns 2.
 std::int32_t RefuseSpec(SpecRefusal reason, const char16_t* name, OptionFlags flags) {
   RunEvent event{};
@@ -326,22 +337,53 @@ std::int32_t ApplyOption(const char16_t* option, const char16_t* typed, CommandO
 
 bool FitsOptionTable(const char16_t* option) { return FindOptionRow(option) != nullptr; }
 
+namespace {
+
+// The command's result after a run that stopped for stop, else result.
+std::int32_t ResultAfterStop(StopReason stop, std::int32_t result) {
+  switch (stop) {
+    case STOP_QUIT:
+      return 3;
+    case STOP_INTERRUPTED:
+      return COMMAND_INTERRUPTED;
+    case STOP_OUTPUT_CLOSED:
+      return COMMAND_OUTPUT_CLOSED;
+    case STOP_JOURNAL_FAILED:
+      return 2;
+    case STOP_NONE:
+      break;
+  }
+  return result;
+}
+
+}  // namespace
+
 std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, CommandOptions* options) {
+  const StopRequestScope stopRequests;
   RenameTally grandTally{0, 0, 0, 0};
   std::int32_t result = 0;
-  for (std::int32_t j = 0; j < count; ++j) {
+  StopReason stop = STOP_NONE;
+  for (std::int32_t j = 0; j < count && stop == STOP_NONE; ++j) {
     if (ResolveFileSpec(specs[j], options->flags) != 0) {
       result = 2;
       continue;
     }
+    const std::uint32_t foundBefore = grandTally.found;
     const std::int32_t walked = WalkDirectory(driverBuffers.directory, driverBuffers.pattern, &options->flags,
                                               options->qList, options->rList, &grandTally);
-    if (walked == -3) {
-      // The answer Quit, or a journal that could not record a rename.
-      return JournalBroken() ? 2 : 3;
-    }
-    if (walked != 0) {
+    if (walked == RENAME_QUIT) {
+      stop = STOP_QUIT;
+    } else if (walked == RENAME_STOPPED) {
+      stop = PendingStop();
+    } else if (walked != 0) {
       result = 2;
+    } else if (grandTally.found == foundBefore) {
+      ReportNoMatch(options->flags);
+      // In the POSIX style a name that matched nothing (a typing error, most
+      // likely) is a failure, as a missing file is for the platform's tools.
+      if (ReportStyleInUse() == REPORT_POSIX_STYLE) {
+        result = 2;
+      }
     }
   }
 
@@ -351,8 +393,13 @@ std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, Com
   total.kind = EVENT_GRAND_TOTAL;
   total.options = options->flags;
   total.tally = grandTally;
+  total.reason = stop;
   Report(total);
-  return result;
+  return ResultAfterStop(stop, result);
+}
+
+std::int32_t ShellResult(std::int32_t result) {
+  return result == COMMAND_INTERRUPTED || result == COMMAND_OUTPUT_CLOSED ? 3 : result;
 }
 
 std::int32_t RunCommand(const char16_t* const* specs, std::int32_t count, CommandOptions* options,
@@ -366,8 +413,14 @@ std::int32_t RunCommand(const char16_t* const* specs, std::int32_t count, Comman
   if (BeginReport(settings) != 0) {
     return 1;
   }
-  const std::int32_t result = options->undo != nullptr ? UndoJournal(options->undo, &options->flags)
-                                                       : WalkFileSpecs(specs, count, options);
+  std::int32_t result = 0;
+  if (options->undo != nullptr) {
+    const StopRequestScope stopRequests;
+    const std::int32_t undone = UndoJournal(options->undo, &options->flags);
+    result = ResultAfterStop(undone == RENAME_STOPPED ? PendingStop() : STOP_NONE, undone);
+  } else {
+    result = WalkFileSpecs(specs, count, options);
+  }
   const std::int32_t ended = EndReport();
   return result == 0 ? ended : result;
 }
@@ -414,5 +467,5 @@ extern "C" int purifile(const char16_t* tail) {
     return -1;
   }
   // The journal records the tail as the shell passed it, before splitting.
-  return RunCommand(tailFileSpecs, specCount, &options, &tail, 1);
+  return ShellResult(RunCommand(tailFileSpecs, specCount, &options, &tail, 1));
 }

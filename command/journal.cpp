@@ -14,6 +14,7 @@
 
 #include "command/json_lines.h"
 #include "command/report.h"
+#include "platform/system_error.h"
 #include "platform/win32.h"
 
 namespace {
@@ -60,8 +61,6 @@ DWORD Sync() {
 
 bool JournalOpen() { return journal.file != INVALID_HANDLE_VALUE; }
 
-bool JournalBroken() { return JournalOpen() && journal.failure != 0; }
-
 std::uint32_t OpenJournal(const ReportSettings& settings) {
   if (settings.journal == nullptr) {
     return 0;
@@ -99,8 +98,10 @@ std::uint32_t WriteJournalEvent(const RunEvent& event) {
       break;
     }
     case EVENT_QUIT:
+    case EVENT_INTERRUPTED:
     case EVENT_GRAND_TOTAL:
     case EVENT_UNDO_TOTAL:
+      // The run ends: what it did is put on the disk at once.
       AppendEventLine(&journal.waiting, event, 0, true);
       Sync();
       return 0;
@@ -144,6 +145,7 @@ std::int32_t TellProblem(const JournalReading& reading, JournalProblem problem, 
   event.reason = problem;
   event.name = reading.path;
   event.code = code;
+  event.systemError = SystemErrorOf(code);
   Report(event);
   return 1;
 }

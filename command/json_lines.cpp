@@ -263,9 +263,12 @@ const char* LineOpening(RunEventKind kind) {
     case EVENT_GRAND_TOTAL:
     case EVENT_UNDO_TOTAL:
       return "{\"type\":\"total\"";
+    case EVENT_INTERRUPTED:
+      return "{\"type\":\"stopped\"";
     case EVENT_DIRECTORY_UNREADABLE:
     case EVENT_DIRECTORY_PASSED_OVER:
     case EVENT_SPEC_REFUSED:
+    case EVENT_NO_MATCH:
     case EVENT_JOURNAL_PROBLEM:
       return nullptr;  // diagnostics: standard error tells them
   }
@@ -679,6 +682,12 @@ bool AppendEventLine(std::string* line, const RunEvent& event, std::uint32_t seq
     case EVENT_GRAND_TOTAL:
     case EVENT_UNDO_TOTAL:
       out = PutTally(out, event.tally);
+      break;
+    case EVENT_INTERRUPTED:
+      out = PutKey(out, "reason");
+      out = event.reason == STOP_OUTPUT_CLOSED    ? Put(out, "\"output closed\"")
+            : event.reason == STOP_JOURNAL_FAILED ? Put(out, "\"journal\"")
+                                                  : Put(out, "\"interrupted\"");
       break;
     default:
       if (withEntry) {

@@ -1,7 +1,11 @@
 #include "command/report.h"
 
+#include "platform/system_error.h"
+
 namespace {
 
+ReportStyle styleInUse = REPORT_SHELL_STYLE;
+bool outputRefusalsTold = false;
 RunOutput output = OUTPUT_TEXT;
 const char16_t* journalPath = nullptr;
 
@@ -12,6 +16,7 @@ void TellJournalProblem(JournalProblem problem, std::uint32_t code) {
   event.reason = problem;
   event.name = journalPath;
   event.code = code;
+  event.systemError = SystemErrorOf(code);
   WriteTextEvent(event, output != OUTPUT_TEXT);
 }
 
@@ -58,6 +63,12 @@ std::uint32_t Report(const RunEvent& event) {
   return 0;
 }
 
-bool StandardOutputIsText() { return output == OUTPUT_TEXT; }
-
 bool IdentitiesWanted() { return output == OUTPUT_JSON || JournalOpen(); }
+
+void SetReportStyle(ReportStyle style) { styleInUse = style; }
+
+ReportStyle ReportStyleInUse() { return styleInUse; }
+
+void SetOutputRefusalsTold(bool told) { outputRefusalsTold = told; }
+
+bool OutputRefusalsTold() { return outputRefusalsTold; }

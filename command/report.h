@@ -2,7 +2,7 @@
 // event here and print nothing themselves; every form of output is a sink of
 // these events:
 //   - the human text on standard output and standard error
-//     (command/report_text.cpp), the default;
+//     (command/report_text.cpp), in the style the program chose; the default;
 //   - JSON Lines on standard output, --json (command/report_json.cpp);
 //   - the old and new path of each rename, NUL-terminated, -0
 //     (command/report_nul.cpp);
@@ -21,6 +21,7 @@
 
 #include "command/options.h"
 #include "command/shared_types.h"
+#include "command/stop.h"
 #include "platform/file_identity.h"
 
 enum RunEventKind : std::int32_t {
@@ -34,13 +35,18 @@ enum RunEventKind : std::int32_t {
   EVENT_QUIT,           // the user answered Quit (or no key could be read): the run ends here
 
   // One directory of the walk.
-  EVENT_DIRECTORY_DONE,         // its matches are handled: tally holds its own counts (found 0: none matched)
+  EVENT_DIRECTORY_DONE,         // its matches are handled: tally holds its own counts (found 0: none matched);
+                                // also when the run stops in it (reason: why, and tally: the counts so far)
   EVENT_DIRECTORY_UNREADABLE,   // it exists but could not be listed: code is the system's error
   EVENT_DIRECTORY_PASSED_OVER,  // it was not searched: see PassedOverReason
 
   // The command.
   EVENT_SPEC_REFUSED,  // a file specification that cannot be walked: see SpecRefusal
-  EVENT_GRAND_TOTAL,   // after the last file specification: tally holds the whole command's counts
+  EVENT_NO_MATCH,      // a file specification matched no entry in any directory its walk searched
+  EVENT_INTERRUPTED,   // the run stops before its next rename (reason: STOP_INTERRUPTED, STOP_OUTPUT_CLOSED
+                       // or STOP_JOURNAL_FAILED),
+                       // in directory; the tallies so far and the grand total follow
+  EVENT_GRAND_TOTAL,   // after the last file specification, or the stop: the whole command's counts
 
   // The journal, and undo. An undo's renames are reported as any rename is
   // (EVENT_RENAMING, EVENT_RENAMED, EVENT_RENAME_FAILED, EVENT_PREVIEWED under
@@ -96,7 +102,8 @@ struct RunEvent {
   // directory, and for EVENT_DIRECTORY_DONE the pattern in name; for
   // EVENT_DIRECTORY_PASSED_OVER the subdirectory's name in name (empty when
   // directory is itself the one passed over). EVENT_SPEC_REFUSED: the
-  // specification (or its true name) in name.
+  // specification (or its true name) in name. EVENT_NO_MATCH: the
+  // specification's directory and pattern.
   const char16_t* directory;
   const char16_t* name;
   const char16_t* newName;
@@ -114,9 +121,16 @@ struct RunEvent {
   bool identityKnown;
   FileIdentity identity;
 
-  std::uint32_t code;  // EVENT_RENAME_FAILED, EVENT_DIRECTORY_UNREADABLE, EVENT_JOURNAL_PROBLEM
-  std::int32_t reason;  // PassedOverReason, SpecRefusal, JournalProblem, NotUndoneReason
-  RenameTally tally;    // EVENT_DIRECTORY_DONE, EVENT_GRAND_TOTAL, EVENT_UNDO_TOTAL
+  // EVENT_RENAME_FAILED, EVENT_DIRECTORY_UNREADABLE, EVENT_JOURNAL_PROBLEM:
+  // the Windows error code, and the same error in the system's own numbering
+  // (the errno value on POSIX; platform/system_error.h), 0 when there is none.
+  std::uint32_t code;
+  std::uint32_t systemError;
+  // PassedOverReason, SpecRefusal, JournalProblem, NotUndoneReason; for
+  // EVENT_INTERRUPTED, EVENT_DIRECTORY_DONE and EVENT_GRAND_TOTAL the
+  // StopReason (STOP_NONE unless the run stops).
+  std::int32_t reason;
+  RenameTally tally;  // EVENT_DIRECTORY_DONE, EVENT_GRAND_TOTAL, EVENT_UNDO_TOTAL
 };
 
 // What standard output carries.
@@ -154,9 +168,28 @@ std::uint32_t Report(const RunEvent& event);
 // Whether a sink records identities, so that entry events must carry them.
 bool IdentitiesWanted();
 
-// Whether standard output carries the human text (else the prompt's answers
-// must not go there).
-bool StandardOutputIsText();
+// How the human text speaks, chosen once by the program before its command.
+enum ReportStyle : std::int32_t {
+  // The command's own texts, as the plug-in has always written them; also
+  // purifile.exe's.
+  REPORT_SHELL_STYLE,
+  // The POSIX program's: messages as coreutils words them ("purifile: cannot
+  // rename 'a' to 'b': Permission denied"), a rename shown once it is done,
+  // a rename made at a prompt also on standard output when that is not the
+  // terminal, the prompt's every answer listed, no report of a directory
+  // without a match but one of a file specification that matched nothing
+  // (which is then a failure), and the tallies so far after Quit.
+  REPORT_POSIX_STYLE,
+};
+void SetReportStyle(ReportStyle style);
+ReportStyle ReportStyleInUse();
+
+// Whether a negative result of the host's Printf or QPuts means that standard
+// output took no more (then the run stops before its next rename). The
+// standalone programs' own host says so; a shell's Printf makes no such
+// promise, so the plug-in ignores the results, and that is the default.
+void SetOutputRefusalsTold(bool told);
+bool OutputRefusalsTold();
 
 // ---- The sinks. ----
 
@@ -181,8 +214,6 @@ std::uint32_t WriteJournalEvent(const RunEvent& event);
 // A journal that failed before is closed, and its failure not told again.
 std::uint32_t CloseJournal();
 bool JournalOpen();
-// Whether a line of the open journal could not be written: the run stopped.
-bool JournalBroken();
 
 // ---- Reading a journal back, for undo. ----
 

@@ -26,6 +26,7 @@
 
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
+#include "command/report.h"
 #include "host/standalone.h"
 #include "platform/utf16_text.h"
 #include "plugin/entry_points.h"
@@ -49,15 +50,18 @@ constexpr char16_t POSIX_HELP[] =
     u"  -k, --condense          condense runs of blanks and of punctuation\n"
     u"  -k:b, --condense=b      condense runs of blanks only\n"
     u"  -k:p, --condense=p      condense runs of one punctuation mark only\n"
-    u"  -n, --dry-run           show every rename, perform none\n"
+    u"  -n, --dry-run           show every rename, perform none (each one shown\n"
+    u"                          counts as skipped: fixed counts renames done)\n"
     u"  -n:LETTERS              leave out, one letter each (-n:se):\n"
     u"      d, --no-hidden-dirs   do not descend into hidden directories\n"
-    u"      e, --no-errors        no \"File not found\" and no rename errors shown\n"
+    u"      e, --no-errors        no message for a FILESPEC that matched nothing,\n"
+    u"                            nor for a failed rename (the status stays 2)\n"
     u"      f, --no-suffix        never add a -001 suffix (a taken name fails)\n"
     u"      j, --no-links         do not descend into links to directories\n"
     u"      p, --no-percent       do not decode %XX pairs\n"
     u"      s, --no-summary       no tally lines and no grand total\n"
-    u"  -p, --prompt            ask before each rename: Yes, No, All, Quit\n"
+    u"  -p, --prompt            ask at the terminal before each rename (y/n/a/q):\n"
+    u"                          Yes, No, All, Quit\n"
     u"  -q:LIST, --replace=LIST       characters to replace, as typed\n"
     u"  -r:LIST, --replace-with=LIST  their replacements, by position\n"
     u"  -s, --recursive         recurse into subdirectories, but not into .git,\n"
@@ -68,7 +72,9 @@ constexpr char16_t POSIX_HELP[] =
     u"  -w, --windows           names valid on Windows: no device names (CON,\n"
     u"                          nul.txt ...), none longer than 255 bytes\n"
     u"  -8, --utf8              names are UTF-8 text: %C3%A9 is one e-acute, bytes\n"
-    u"                          not UTF-8 are Windows-1252, names composed (NFC)\n"
+    u"                          not UTF-8 are Windows-1252, mojibake (caf\u00C3\u00A9)\n"
+    u"                          repaired, invisible and bidirectional format\n"
+    u"                          characters dropped, names composed (NFC)\n"
     u"  -j:FILE, --journal=FILE\n"
     u"                          record each rename in FILE, a new file, before it\n"
     u"                          is made (JSON Lines), so that --undo can take it back\n"
@@ -90,8 +96,11 @@ constexpr char16_t POSIX_HELP[] =
     u"to a file or a pipe names are written exactly.\n"
     u"\n"
     u"Exit status: 0 done, 1 bad option or journal (nothing renamed), 2 a rename\n"
-    u"failed, a filespec could not be resolved or undo left something undone,\n"
-    u"3 quit at a prompt, 255 no filespec (nothing renamed).\n";
+    u"failed, a FILESPEC matched nothing or could not be resolved, undo left\n"
+    u"something undone, or the journal could not be written, 3 quit at a\n"
+    u"prompt, 130 interrupted (SIGINT, SIGTERM, SIGHUP: the rename under way is\n"
+    u"finished, the tallies so far written), 141 standard output closed (nothing\n"
+    u"more renamed), 255 no filespec (nothing renamed).\n";
 
 // One argument's UTF-8 bytes as UTF-16 in the pool (bytes that are not UTF-8
 // travel as the platform's escape code units), or null after a report. The
@@ -412,7 +421,32 @@ std::int32_t ParseStandaloneArguments(int argc, char** argv, StandaloneCommandLi
   return 0;
 }
 
+namespace {
+
+// The exit status of the command's result: a run stopped by a signal ends with
+// 130, as one that Ctrl+C ends; one stopped because standard output was
+// closed with 141, as one that SIGPIPE ends, which is also the status when
+// what the command wrote last could not be written out.
+std::int32_t ExitStatus(std::int32_t result) {
+  if (result == COMMAND_INTERRUPTED) {
+    return 130;
+  }
+  const bool written = FlushFileBuffers(GetStdHandle(STD_OUTPUT_HANDLE)) != 0;
+  if (result == COMMAND_OUTPUT_CLOSED) {
+    return 141;
+  }
+  if (!written) {
+    Diagnose(u"standard output is closed\r\n");
+    return 141;
+  }
+  return result;
+}
+
+}  // namespace
+
 std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* line) {
+  SetReportStyle(REPORT_POSIX_STYLE);
+  SetOutputRefusalsTold(true);
   const std::int32_t parsed = ParseStandaloneArguments(argc, argv, line);
   if (parsed != 0) {
     return parsed == STANDALONE_ANSWERED ? 0 : parsed;
@@ -444,6 +478,6 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
   for (const std::u16string& text : typed) {
     command.push_back(text.c_str());
   }
-  return RunCommand(line->specs, line->specCount, &line->options, command.data(),
-                    static_cast<std::int32_t>(command.size()));
+  return ExitStatus(RunCommand(line->specs, line->specCount, &line->options, command.data(),
+                               static_cast<std::int32_t>(command.size())));
 }

@@ -16,6 +16,7 @@
 
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
+#include "command/report.h"
 #include "host/standalone.h"
 #include "platform/utf16_text.h"
 #include "plugin/host_services.h"
@@ -197,6 +198,7 @@ std::int32_t ParseStandaloneArguments(int, char**, StandaloneCommandLine* line) 
 }
 
 std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* line) {
+  SetOutputRefusalsTold(true);
   const std::int32_t parsed = ParseStandaloneArguments(argc, argv, line);
   if (parsed != 0) {
     return parsed == STANDALONE_ANSWERED ? 0 : parsed;
@@ -207,5 +209,5 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
   }
   // The journal records the command line as Windows gives it, one text.
   const char16_t* const commandLine = reinterpret_cast<const char16_t*>(::GetCommandLineW());
-  return RunCommand(line->specs, line->specCount, &line->options, &commandLine, 1);
+  return ShellResult(RunCommand(line->specs, line->specCount, &line->options, &commandLine, 1));
 }

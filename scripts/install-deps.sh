@@ -24,7 +24,8 @@ needs=(
   "libbenchmark-dev             /usr/include/benchmark/benchmark.h     build"   # bench/
   "unicode-data                 /usr/share/unicode/UnicodeData.txt     tests"   # source of the character-type table
   "w3c-sgml-lib                 /usr/share/xml/w3c-sgml-lib            tests"   # HTML 4.01 entity sets
-  "locales                      /usr/share/i18n/charmaps/CP1252.gz     tests"   # glibc's CP1252 charmap
+  "locales                      /usr/share/i18n/charmaps/CP1252.gz     tests"   # glibc's CP1252 and IBM437 charmaps
+  "samba-vfs-modules            /usr/lib/x86_64-linux-gnu/samba/vfs/fruit.so  tests"  # vfs_fruit's Mac stand-in mapping
   "e2fsprogs                    /usr/bin/chattr                        tests"   # immutable entries for rename tests
   "util-linux                   /usr/bin/unshare                       tests"   # private mounts for tests/scripts
   "bindfs                       /usr/bin/bindfs                        tests"   # a FUSE file system without RENAME_NOREPLACE

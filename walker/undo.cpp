@@ -11,6 +11,7 @@
 #include "walker/undo.h"
 
 #include "command/report.h"
+#include "platform/system_error.h"
 #include "plugin/host_services.h"
 #include "walker/path_text.h"
 #include "walker/rename.h"
@@ -24,8 +25,8 @@ bool IdentityAt(const char16_t* path, const FileIdentity& wanted, bool* exists) 
 }
 
 // Takes one rename back. Counts it in the tally: fixed (undone), failed (not
-// undone), skipped (nothing to do, or previewed). Returns 0, or RENAME_QUIT when
-// the undo's own journal could not record it.
+// undone), skipped (nothing to do, or previewed). Returns 0, or RENAME_STOPPED
+// when the undo's own journal could not record it.
 std::int32_t UndoRename(const std::u16string& directory, const JournalRename& rename, OptionFlags* options,
                         RenameTally* tally) {
   char16_t currentPath[MAX_ARG_LEN];
@@ -50,6 +51,7 @@ std::int32_t UndoRename(const std::u16string& directory, const JournalRename& re
   if (source == nullptr || target == nullptr) {
     event.kind = EVENT_RENAME_FAILED;
     event.code = ERROR_FILENAME_EXCED_RANGE;
+    event.systemError = SystemErrorOf(ERROR_FILENAME_EXCED_RANGE);
     Report(event);
     ++tally->failed;
     return 0;
@@ -84,16 +86,19 @@ std::int32_t UndoRename(const std::u16string& directory, const JournalRename& re
   }
   event.kind = EVENT_RENAMING;
   if (Report(event) != 0) {
+    RequestStop(STOP_JOURNAL_FAILED);
     ++tally->failed;
-    return RENAME_QUIT;
+    return RENAME_STOPPED;
   }
   bool renamed = cutInHalf ? DeleteFileW(source) != 0 : MoveFileW(source, target) != 0;
   // The first attempt's error is the one reported, as for any rename.
   const DWORD failure = renamed ? 0 : GetLastError();
+  const std::uint32_t systemError = renamed ? 0 : GetLastSystemError();
   renamed = renamed || (!cutInHalf && RenameByLongPath(currentPath, restoredPath) == 0);
   event.kind = renamed ? EVENT_RENAMED : EVENT_RENAME_FAILED;
   event.attempted = true;
   event.code = failure;
+  event.systemError = systemError;
   Report(event);
   ++(renamed ? tally->fixed : tally->failed);
   return 0;
@@ -107,20 +112,31 @@ std::int32_t UndoJournal(const char16_t* journal, OptionFlags* options) {
     return 1;
   }
   RenameTally tally{0, 0, 0, 0};
-  for (std::size_t i = read.renames.size(); i-- > 0;) {
+  bool stopped = false;
+  for (std::size_t i = read.renames.size(); i-- > 0 && !stopped;) {
     const JournalRename& rename = read.renames[i];
     if (rename.failed) {
       continue;  // nothing was renamed
     }
-    ++tally.found;
-    if (UndoRename(read.directories[rename.directory], rename, options, &tally) == RENAME_QUIT) {
-      return 2;
+    // Asked to stop (an interrupt): before the next rename back, as a run.
+    if (PendingStop() != STOP_NONE) {
+      RunEvent event{};
+      event.kind = EVENT_INTERRUPTED;
+      event.options = *options;
+      event.directory = read.directories[rename.directory].c_str();
+      event.reason = PendingStop();
+      Report(event);
+      stopped = true;
+      break;
     }
+    ++tally.found;
+    stopped = UndoRename(read.directories[rename.directory], rename, options, &tally) == RENAME_STOPPED;
   }
   RunEvent total{};
   total.kind = EVENT_UNDO_TOTAL;
   total.options = *options;
   total.tally = tally;
+  total.reason = stopped ? PendingStop() : STOP_NONE;
   Report(total);
-  return tally.failed == 0 ? 0 : 2;
+  return stopped ? RENAME_STOPPED : tally.failed == 0 ? 0 : 2;
 }

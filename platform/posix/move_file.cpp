@@ -81,6 +81,7 @@ BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
     return FALSE;
   }
   ForgetKeptDirectoryAtOrBelow(fromBytes);
+  NoteRenameForStandardOutput();
   return TRUE;
 }
 

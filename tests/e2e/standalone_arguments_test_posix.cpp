@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -161,7 +162,7 @@ TEST_P(Refusal, ReportsAndRunsNothing) {
   const std::int32_t result = Parse(c.arguments);
   const std::string error = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(result, 1);
-  EXPECT_EQ(error.rfind("Purifile plugin: ", 0), 0u) << error;
+  EXPECT_EQ(error.rfind("purifile: ", 0), 0u) << error;
   EXPECT_NE(error.find(c.message), std::string::npos) << error;
 }
 
@@ -236,7 +237,7 @@ TEST(Standalone, MissingFileSpecificationPointsToHelp) {
   std::int32_t result = 0;
   const std::string error = testing_support::CaptureOutput([&] { result = RunProgram({"-s", "-b"}); }).standardError;
   EXPECT_EQ(result, -1);
-  EXPECT_EQ(error, "Purifile plugin: Missing filespec\nTry \"purifile --help\" for more information.\n");
+  EXPECT_EQ(error, "purifile: Missing filespec\nTry \"purifile --help\" for more information.\n");
 }
 
 // The current directory was removed under the program: a relative
@@ -246,13 +247,14 @@ TEST(Standalone, WithoutACurrentDirectoryOnlyAbsolutePathsPass) {
   testing_support::TempDir dir;
   const std::filesystem::path gone = dir.path() / "gone";
   std::filesystem::create_directory(gone);
+  std::ofstream(dir.path() / "tidy.txt") << "x";
   std::filesystem::current_path(gone);
   std::filesystem::remove(gone);
 
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(RunProgram({"-s", (dir.path() / "*").string(), "*"}), 1);
   const std::string error = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(error.find("Purifile plugin: Cannot resolve \"*\": there is no current directory"), std::string::npos)
+  EXPECT_NE(error.find("purifile: Cannot resolve \"*\": there is no current directory"), std::string::npos)
       << error;
 
   ::testing::internal::CaptureStdout();

@@ -12,9 +12,14 @@ namespace {
 
 std::uint32_t sequence = 0;  // of the last rename attempted
 
+// A line refused (a pipe whose reader has gone) stops the run before its next
+// rename, as a refused line of text does.
 std::int32_t WriteLine(const std::string& line) {
   DWORD written = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  if (!WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
+      OutputRefusalsTold()) {
+    RequestStop(STOP_OUTPUT_CLOSED);
+  }
   return 0;
 }
 

@@ -18,6 +18,10 @@ std::int32_t WriteNulEvent(const RunEvent& event) {
   AppendUtf8(&bytes, event.newPath, TextLength(event.newPath));
   bytes.push_back('\0');
   DWORD written = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  // Refused (a pipe whose reader has gone): the run stops before its next rename.
+  if (!WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      OutputRefusalsTold()) {
+    RequestStop(STOP_OUTPUT_CLOSED);
+  }
   return 0;
 }

@@ -7,6 +7,7 @@
 #include "plugin/entry_points.h"
 #include "plugin/host_services.h"
 #include "walker/rename.h"
+#include "walker/undo.h"
 #include "walker/walker.h"
 
 namespace {
@@ -25,6 +26,8 @@ enum OptionAction : std::int32_t {
   ACTION_SUB_OPTIONS,   // each letter of the rest sets its bit from the row's letter set
   ACTION_Q_LIST,        // the rest becomes the /Q list (absent when empty)
   ACTION_R_LIST,        // the rest becomes the /R list (absent when empty)
+  ACTION_JOURNAL,       // the rest, as typed, is the journal to write
+  ACTION_UNDO,          // the rest, as typed, is the journal to undo
 };
 
 struct SubOptionLetter {
@@ -73,6 +76,7 @@ constexpr OptionRow OPTION_TABLE[] = {
     {u"/E", MATCH_WHOLE, ACTION_SET_BITS, OPT_EQUALS_HEX, nullptr},
     {u"/F", MATCH_WHOLE, ACTION_SET_BITS, OPT_QUOTES, nullptr},
     {u"/H", MATCH_WHOLE, ACTION_SET_BITS, OPT_ENTITIES, nullptr},
+    {u"/J", MATCH_PREFIX, ACTION_JOURNAL, 0, nullptr},
     {u"/K", MATCH_WHOLE, ACTION_SET_BITS, OPT_CONDENSE_BLANKS | OPT_CONDENSE_PUNCT, nullptr},
     {u"/K", MATCH_PREFIX, ACTION_SUB_OPTIONS, 0, &CONDENSE_SUB_OPTIONS},
     {u"/N", MATCH_WHOLE, ACTION_SET_BITS, OPT_NOT_REALLY, nullptr},
@@ -83,6 +87,7 @@ constexpr OptionRow OPTION_TABLE[] = {
     {u"/S", MATCH_WHOLE, ACTION_SET_BITS, OPT_RECURSE, nullptr},
     {u"/U", MATCH_WHOLE, ACTION_SET_BITS, OPT_HIGH_UNICODE, nullptr},
     {u"/W", MATCH_WHOLE, ACTION_SET_BITS, OPT_WINDOWS_NAMES, nullptr},
+    {u"/Z", MATCH_PREFIX, ACTION_UNDO, 0, nullptr},
 };
 
 // The version line of /??: name, major, minor, build, always 0, platform tag.
@@ -159,6 +164,19 @@ std::int32_t ApplyOptionRow(const OptionRow& row, const char16_t* argument, cons
       const char16_t* rest = OptionRest(argument);
       const char16_t* list = (*rest != 0) ? rest : nullptr;
       (row.action == ACTION_Q_LIST ? options->qList : options->rList) = list;
+      return 0;
+    }
+    case ACTION_JOURNAL:
+    case ACTION_UNDO: {
+      // A file name keeps the case it was typed in (the plug-in's splitter
+      // has upper-cased it already, which Windows file systems ignore).
+      const char16_t* file = OptionRest(typed);
+      if (*file == 0) {
+        const char16_t name[] = {typed[0], typed[1], 0};
+        Diagnose(u"Option \"%s\" needs a file name: \"%s:FILE\"\r\n", typed, name);
+        return 1;
+      }
+      (row.action == ACTION_JOURNAL ? options->journal : options->undo) = file;
       return 0;
     }
   }
@@ -319,6 +337,27 @@ std::int32_t ApplyOption(const char16_t* option, const char16_t* typed, CommandO
 
 bool FitsOptionTable(const char16_t* option) { return FindOptionRow(option) != nullptr; }
 
+namespace {
+
+// The command's result after a run that stopped for stop, else result.
+std::int32_t ResultAfterStop(StopReason stop, std::int32_t result) {
+  switch (stop) {
+    case STOP_QUIT:
+      return 3;
+    case STOP_INTERRUPTED:
+      return COMMAND_INTERRUPTED;
+    case STOP_OUTPUT_CLOSED:
+      return COMMAND_OUTPUT_CLOSED;
+    case STOP_JOURNAL_FAILED:
+      return 2;
+    case STOP_NONE:
+      break;
+  }
+  return result;
+}
+
+}  // namespace
+
 std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, CommandOptions* options) {
   const StopRequestScope stopRequests;
   RenameTally grandTally{0, 0, 0, 0};
@@ -356,21 +395,34 @@ std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, Com
   total.tally = grandTally;
   total.reason = stop;
   Report(total);
-  switch (stop) {
-    case STOP_QUIT:
-      return 3;
-    case STOP_INTERRUPTED:
-      return COMMAND_INTERRUPTED;
-    case STOP_OUTPUT_CLOSED:
-      return COMMAND_OUTPUT_CLOSED;
-    case STOP_NONE:
-      break;
-  }
-  return result;
+  return ResultAfterStop(stop, result);
 }
 
 std::int32_t ShellResult(std::int32_t result) {
   return result == COMMAND_INTERRUPTED || result == COMMAND_OUTPUT_CLOSED ? 3 : result;
+}
+
+std::int32_t RunCommand(const char16_t* const* specs, std::int32_t count, CommandOptions* options,
+                        const char16_t* const* command, std::int32_t commandCount) {
+  if (options->undo != nullptr && count > 0) {
+    Diagnose(u"Undo takes no file specification: \"%s\"\r\n", specs[0]);
+    return 1;
+  }
+  const ReportSettings settings{options->output, options->journal, command, commandCount, options->undo,
+                                (options->flags & OPT_NOT_REALLY) != 0};
+  if (BeginReport(settings) != 0) {
+    return 1;
+  }
+  std::int32_t result = 0;
+  if (options->undo != nullptr) {
+    const StopRequestScope stopRequests;
+    const std::int32_t undone = UndoJournal(options->undo, &options->flags);
+    result = ResultAfterStop(undone == RENAME_STOPPED ? PendingStop() : STOP_NONE, undone);
+  } else {
+    result = WalkFileSpecs(specs, count, options);
+  }
+  const std::int32_t ended = EndReport();
+  return result == 0 ? ended : result;
 }
 
 namespace {
@@ -391,7 +443,7 @@ extern "C" int purifile(const char16_t* tail) {
     Diagnose(u"Missing filespec\r\n");
     return -1;
   }
-  CommandOptions options{0, nullptr, nullptr};
+  CommandOptions options{};
   std::int32_t specCount = 0;
   for (std::int32_t j = 0; j < argumentTable.count; ++j) {
     const char16_t* argument = argumentTable.starts[j];
@@ -410,9 +462,10 @@ extern "C" int purifile(const char16_t* tail) {
       return applied;
     }
   }
-  if (specCount == 0) {
+  if (specCount == 0 && options.undo == nullptr) {
     Diagnose(u"Missing filespec\r\n");
     return -1;
   }
-  return ShellResult(WalkFileSpecs(tailFileSpecs, specCount, &options));
+  // The journal records the tail as the shell passed it, before splitting.
+  return ShellResult(RunCommand(tailFileSpecs, specCount, &options, &tail, 1));
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "command/options.h"
+#include "command/report.h"
 
 extern "C" int purifile(const char16_t* tail);
 
@@ -17,8 +18,11 @@ std::int32_t AppendWildcard(char16_t* path);
 // program's own copy of its arguments), which outlives the command.
 struct CommandOptions {
   OptionFlags flags;
-  const char16_t* qList;  // or null
-  const char16_t* rList;  // or null
+  const char16_t* qList;    // or null
+  const char16_t* rList;    // or null
+  const char16_t* journal;  // /J: the journal to write, or null
+  const char16_t* undo;     // /Z: the journal to undo, or null
+  RunOutput output;         // what standard output carries (a standalone program's choice)
 };
 
 // ApplyOption wrote the help text for /? or /??: the command ends with 0.
@@ -39,13 +43,25 @@ bool FitsOptionTable(const char16_t* option);
 // exactly as given, walks it, and writes the grand total under /S unless /N:S.
 // For its length, the console's control events ask the run to stop before
 // its next rename (command/stop.h). Returns 0, 2 when a specification failed
-// (in the POSIX style also one that matched nothing), 3 after the answer Quit,
-// or one of these two when the run was stopped before its end:
+// (in the POSIX style also one that matched nothing) or the journal could not
+// record a rename (the run stopped before it), 3 after the answer Quit, or
+// one of these two when the run was stopped before its end:
 constexpr std::int32_t COMMAND_INTERRUPTED = -4;    // by a console control event (Ctrl+C)
 constexpr std::int32_t COMMAND_OUTPUT_CLOSED = -5;  // because standard output refused the text
 std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, CommandOptions* options);
 
-// The result the shell's forms give for WalkFileSpecs' result: a stopped run
+// The command once its arguments are read, in every form: sets up its report
+// (the journal is created here, before anything is touched), then walks the
+// file specifications or, with /Z, undoes a journal (an interrupt stops it
+// before its next rename, as it stops a walk), and ends the report. command
+// is the command line as typed (commandCount texts), for the journal.
+// Returns the walk's or the undo's result, 1 when the journal cannot be
+// created or /Z is given file specifications, or 2 when the journal could not
+// be completed.
+std::int32_t RunCommand(const char16_t* const* specs, std::int32_t count, CommandOptions* options,
+                        const char16_t* const* command, std::int32_t commandCount);
+
+// The result the shell's forms give for RunCommand's result: a stopped run
 // is 3, as a run ended by Quit.
 std::int32_t ShellResult(std::int32_t result);
 

@@ -1,17 +1,28 @@
-// What a run did, told once: the walk and the rename step report each event
-// here and print nothing themselves; every form of output is a sink of these
-// events. Today's one sink is the human text on standard output and standard
-// error (command/report_text.cpp), in the style the program chose.
+// What a run did, told once: the walk, the rename step and undo report each
+// event here and print nothing themselves; every form of output is a sink of
+// these events:
+//   - the human text on standard output and standard error
+//     (command/report_text.cpp), in the style the program chose; the default;
+//   - JSON Lines on standard output, --json (command/report_json.cpp);
+//   - the old and new path of each rename, NUL-terminated, -0
+//     (command/report_nul.cpp);
+//   - the journal, a file of JSON Lines written ahead of every rename,
+//     --journal and /J (command/journal.cpp).
+// With JSON Lines or NUL output the text sink still writes the diagnostics on
+// standard error, and nothing on standard output.
 //
 // Adding an output format is adding a sink: one file that writes the events it
 // cares for, and one line in Report that hands it each event.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "command/options.h"
 #include "command/shared_types.h"
 #include "command/stop.h"
+#include "platform/file_identity.h"
 
 enum RunEventKind : std::int32_t {
   // One entry, once it has a new name. The paths are as shown to the user.
@@ -32,9 +43,18 @@ enum RunEventKind : std::int32_t {
   // The command.
   EVENT_SPEC_REFUSED,  // a file specification that cannot be walked: see SpecRefusal
   EVENT_NO_MATCH,      // a file specification matched no entry in any directory its walk searched
-  EVENT_INTERRUPTED,   // the run stops before its next rename (reason: STOP_INTERRUPTED or STOP_OUTPUT_CLOSED),
+  EVENT_INTERRUPTED,   // the run stops before its next rename (reason: STOP_INTERRUPTED, STOP_OUTPUT_CLOSED
+                       // or STOP_JOURNAL_FAILED),
                        // in directory; the tallies so far and the grand total follow
   EVENT_GRAND_TOTAL,   // after the last file specification, or the stop: the whole command's counts
+
+  // The journal, and undo. An undo's renames are reported as any rename is
+  // (EVENT_RENAMING, EVENT_RENAMED, EVENT_RENAME_FAILED, EVENT_PREVIEWED under
+  // /N), name being the entry's name now and newName the one it takes back.
+  EVENT_JOURNAL_PROBLEM,  // the journal cannot be made, written or read: see JournalProblem; name is its path
+  EVENT_NOT_UNDONE,       // an entry undo leaves as it is: see NotUndoneReason
+  EVENT_UNDO_TOTAL,       // the end of an undo: tally holds fixed (undone), failed (not undone),
+                          // skipped (nothing to do, or previewed) and found (all of them)
 };
 
 // Why a directory was not searched.
@@ -48,6 +68,24 @@ enum PassedOverReason : std::int32_t {
 enum SpecRefusal : std::int32_t {
   SPEC_UNRESOLVED,  // no true name, or one without a directory and a pattern
   SPEC_TOO_LONG,    // the directory's path and "*" would not fit MAX_ARG_LEN
+};
+
+// What is wrong with the journal. code holds the system's error where there
+// is one, else as said.
+enum JournalProblem : std::int32_t {
+  JOURNAL_NOT_CREATED,     // it exists already, or cannot be made: nothing is touched
+  JOURNAL_NOT_WRITTEN,     // a line could not be written or put on the disk: nothing more is renamed
+  JOURNAL_NOT_READ,        // the journal to undo cannot be read
+  JOURNAL_NOT_A_JOURNAL,   // its first line is not the first line of a journal
+  JOURNAL_TOO_NEW,         // written by a newer version: code is that journal's version
+  JOURNAL_BAD_LINE,        // code is the number of a line that is not a journal line
+  JOURNAL_LAST_LINE_CUT,   // code is the number of the last line, cut off: it is left out
+};
+
+// Why undo leaves an entry of the journal as it is.
+enum NotUndoneReason : std::int32_t {
+  NOT_UNDONE_GONE,      // nothing has the new name now, nor the old one the entry
+  NOT_UNDONE_REPLACED,  // another entry has the new name now
 };
 
 // One event. Which fields hold what depends on the kind; the others are null
@@ -78,19 +116,57 @@ struct RunEvent {
   bool prompted;
   bool attempted;
 
-  // EVENT_RENAME_FAILED, EVENT_DIRECTORY_UNREADABLE: the Windows error code,
-  // and the same error in the system's own numbering (the errno value on
-  // POSIX; platform/system_error.h), 0 when there is none.
+  // Entry events, when a sink asks for identities (IdentitiesWanted): the
+  // entry's identity before the rename, a link not followed.
+  bool identityKnown;
+  FileIdentity identity;
+
+  // EVENT_RENAME_FAILED, EVENT_DIRECTORY_UNREADABLE, EVENT_JOURNAL_PROBLEM:
+  // the Windows error code, and the same error in the system's own numbering
+  // (the errno value on POSIX; platform/system_error.h), 0 when there is none.
   std::uint32_t code;
   std::uint32_t systemError;
-  // PassedOverReason, SpecRefusal; for EVENT_INTERRUPTED, EVENT_DIRECTORY_DONE
-  // and EVENT_GRAND_TOTAL the StopReason (STOP_NONE unless the run stops).
+  // PassedOverReason, SpecRefusal, JournalProblem, NotUndoneReason; for
+  // EVENT_INTERRUPTED, EVENT_DIRECTORY_DONE and EVENT_GRAND_TOTAL the
+  // StopReason (STOP_NONE unless the run stops).
   std::int32_t reason;
-  RenameTally tally;  // EVENT_DIRECTORY_DONE, EVENT_GRAND_TOTAL
+  RenameTally tally;  // EVENT_DIRECTORY_DONE, EVENT_GRAND_TOTAL, EVENT_UNDO_TOTAL
 };
 
-// Hands the event to every sink. Returns 0.
-std::int32_t Report(const RunEvent& event);
+// What standard output carries.
+enum RunOutput : std::int32_t {
+  OUTPUT_TEXT,  // the human text
+  OUTPUT_JSON,  // JSON Lines (--json)
+  OUTPUT_NUL,   // old path NUL new path NUL for each rename or preview (-0)
+};
+
+// How one command reports, fixed before its first event.
+struct ReportSettings {
+  RunOutput output;
+  const char16_t* journal;         // the journal to write, or null
+  const char16_t* const* command;  // the command line as typed: the argument vector, or one text
+  std::int32_t commandCount;
+  const char16_t* undone;          // the journal an undo takes back, or null for a run
+  bool preview;                    // /N: nothing is renamed
+};
+
+// Sets the sinks up for one command: with a journal, creates it (never one
+// that exists) and writes its first line. Returns 0, or 1 after reporting a
+// journal that cannot be created: the command must then touch nothing.
+std::int32_t BeginReport(const ReportSettings& settings);
+
+// Ends the command's report: the journal's last lines are written and put on
+// the disk, and it is closed. Returns 0, or 2 after reporting that it could
+// not be (the journal may then lack its end).
+std::int32_t EndReport();
+
+// Hands the event to every sink. Returns 0, or for EVENT_RENAMING the system's
+// error when the journal could not take its intent line: the rename must then
+// not be made, and no other sink has been told of it.
+std::uint32_t Report(const RunEvent& event);
+
+// Whether a sink records identities, so that entry events must carry them.
+bool IdentitiesWanted();
 
 // How the human text speaks, chosen once by the program before its command.
 enum ReportStyle : std::int32_t {
@@ -117,6 +193,47 @@ bool OutputRefusalsTold();
 
 // ---- The sinks. ----
 
-// The human text: rename lines and tally lines on standard output,
-// diagnostics on standard error (quiet as /N:E and /N:S say).
-std::int32_t WriteTextEvent(const RunEvent& event);
+// The human text: rename lines and tally lines on standard output (unless
+// diagnosticsOnly), diagnostics on standard error (quiet as /N:E and /N:S say).
+std::int32_t WriteTextEvent(const RunEvent& event, bool diagnosticsOnly);
+
+// JSON Lines on standard output, in the journal's schema.
+std::int32_t BeginJsonOutput(const ReportSettings& settings);
+std::int32_t WriteJsonEvent(const RunEvent& event);
+
+// The paths of each rename (or preview) on standard output, each followed by NUL.
+std::int32_t WriteNulEvent(const RunEvent& event);
+
+// The journal. OpenJournal creates the file and writes its first line: 0 or the
+// system's error. WriteJournalEvent: 0, or the system's error when a line that
+// must reach the system before a rename (an intent) could not. CloseJournal
+// writes what is left, puts it on the disk and closes it: 0 or the error.
+// Without an open journal each does nothing and returns 0.
+std::uint32_t OpenJournal(const ReportSettings& settings);
+std::uint32_t WriteJournalEvent(const RunEvent& event);
+// A journal that failed before is closed, and its failure not told again.
+std::uint32_t CloseJournal();
+bool JournalOpen();
+
+// ---- Reading a journal back, for undo. ----
+
+// One rename of a journal: its intent, and what its result line says.
+struct JournalRename {
+  std::size_t directory;  // in JournalRenames::directories
+  std::u16string oldName;
+  std::u16string newName;
+  FileIdentity identity;
+  bool done;    // a result line says it was made
+  bool failed;  // a result line says it failed: there is nothing to undo
+};
+
+struct JournalRenames {
+  std::vector<std::u16string> directories;  // each ends in its separator
+  std::vector<JournalRename> renames;       // in the order they were made
+};
+
+// Reads the journal at path into renames. Returns 0, or 1 after reporting a
+// journal that cannot be read or is not one, or a line of it that is not a
+// journal line: then nothing may be undone. A last line that is cut off is
+// reported and left out; an empty file holds no rename.
+std::int32_t ReadJournal(const char16_t* path, OptionFlags options, JournalRenames* renames);

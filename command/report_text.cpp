@@ -22,9 +22,15 @@
 // programs' host refuses (a pipe whose reader has gone) asks the run to stop
 // before its next rename: what it renamed from then on could not be shown. A
 // shell's Printf promises nothing by its result, so the plug-in goes on.
+//
+// Undo ends with its own tally ("Undone 2, not undone 1", or "Nothing to
+// undo"); what is wrong with a journal is always told. When standard output
+// carries another format (JSON Lines, NUL), only the diagnostics are written
+// here.
 #include <string>
 
 #include "command/diagnostics.h"
+#include "command/json_lines.h"
 #include "command/report.h"
 #include "command/tally.h"
 #include "platform/utf16_text.h"
@@ -92,6 +98,36 @@ std::int32_t WriteGrandTotal(const RunEvent& event) {
     CrLf();
   }
   return 0;
+}
+
+// Nothing to undo when every entry was back already (or never renamed);
+// under /N the previews were shown.
+std::int32_t WriteUndoTotal(const RunEvent& event) {
+  if (event.tally.fixed == 0 && event.tally.failed == 0 && (event.options & OPT_NOT_REALLY) == 0) {
+    CheckShown(QPuts(u"Nothing to undo\r\n"));
+  } else {
+    CrLf();
+    CheckShown(Printf(u"Undone %u, not undone %u\r\n", static_cast<unsigned>(event.tally.fixed),
+                      static_cast<unsigned>(event.tally.failed)));
+  }
+  return 0;
+}
+
+// What goes to standard output alone: rename lines and tallies (a directory's
+// "File not found" is a diagnostic).
+bool WritesStandardOutput(const RunEvent& event) {
+  switch (event.kind) {
+    case EVENT_RENAMING:
+    case EVENT_RENAMED:
+    case EVENT_PREVIEWED:
+    case EVENT_GRAND_TOTAL:
+    case EVENT_UNDO_TOTAL:
+      return true;
+    case EVENT_DIRECTORY_DONE:
+      return event.tally.found != 0;
+    default:
+      return false;
+  }
 }
 
 const char16_t* StopText(const RunEvent& event) {
@@ -231,9 +267,90 @@ std::int32_t WritePosixDiagnostic(const RunEvent& event) {
   }
 }
 
+// ---- The journal and undo, in the style in use. ----
+
+// The text of a journal problem that is not the system's: the shell's style
+// names the journal in it, the POSIX style before it.
+std::u16string JournalProblemText(const RunEvent& event, bool posix) {
+  char16_t text[1024];
+  const unsigned number = static_cast<unsigned>(event.code);
+  switch (static_cast<JournalProblem>(event.reason)) {
+    case JOURNAL_TOO_NEW:
+      if (posix) {
+        Sprintf(text, u"written by a newer purifile (journal version %u; this one reads %u)", number,
+                static_cast<unsigned>(JOURNAL_VERSION));
+      } else {
+        Sprintf(text, u"\"%s\" was written by a newer purifile (journal version %u; this one reads %u)", event.name,
+                number, static_cast<unsigned>(JOURNAL_VERSION));
+      }
+      break;
+    case JOURNAL_BAD_LINE:
+      if (posix) {
+        Sprintf(text, u"line %u is not a journal line", number);
+      } else {
+        Sprintf(text, u"Line %u of the journal \"%s\" is not a journal line", number, event.name);
+      }
+      break;
+    case JOURNAL_LAST_LINE_CUT:
+      if (posix) {
+        Sprintf(text, u"the last line (line %u) is cut off", number);
+      } else {
+        Sprintf(text, u"The last line of the journal \"%s\" (line %u) is cut off", event.name, number);
+      }
+      break;
+    default:
+      if (posix) {
+        Sprintf(text, u"not a journal of purifile");
+      } else {
+        Sprintf(text, u"\"%s\" is not a journal of purifile", event.name);
+      }
+      break;
+  }
+  return text;
+}
+
+std::int32_t WriteJournalProblem(const RunEvent& event) {
+  const bool posix = PosixStyle();
+  const std::u16string words = ErrorWords(event.systemError, event.code);
+  switch (static_cast<JournalProblem>(event.reason)) {
+    case JOURNAL_NOT_CREATED:
+      return posix ? Complain(u"cannot create journal ", event.name, nullptr, nullptr, words)
+                   : ReportSystemError(u"Cannot create the journal \"%s\":\r\n", event.name, event.code);
+    case JOURNAL_NOT_WRITTEN:
+      return posix ? Complain(u"cannot write journal ", event.name, nullptr, nullptr, words + u" (nothing more is renamed)")
+                   : ReportSystemError(u"Cannot write the journal \"%s\" (nothing more is renamed):\r\n", event.name,
+                                       event.code);
+    case JOURNAL_NOT_READ:
+      return posix ? Complain(u"cannot read journal ", event.name, nullptr, nullptr, words)
+                   : ReportSystemError(u"Cannot read the journal \"%s\":\r\n", event.name, event.code);
+    case JOURNAL_LAST_LINE_CUT:
+      return posix ? Complain(u"", event.name, nullptr, nullptr, JournalProblemText(event, true) + u": left out")
+                   : Diagnose(u"%s: left out\r\n", JournalProblemText(event, false).c_str());
+    default:
+      return posix ? Complain(u"", event.name, nullptr, nullptr, JournalProblemText(event, true) + u": nothing undone")
+                   : Diagnose(u"%s: nothing undone\r\n", JournalProblemText(event, false).c_str());
+  }
+}
+
+std::int32_t WriteNotUndone(const RunEvent& event) {
+  const char16_t* why = event.reason == NOT_UNDONE_GONE ? u"it is gone" : u"another entry has its name now";
+  if (PosixStyle()) {
+    ErrorPrefix();
+    WriteError(u"cannot rename ");
+    WriteQuoted(event.directory, event.name);
+    WriteError(u" back to ");
+    WriteQuoted(event.directory, event.newName);
+    return Qprintf(GetStdHandle(STD_ERROR_HANDLE), u": %s\r\n", why);
+  }
+  return Diagnose(u"Cannot rename \"%s\" back to \"%s\": %s\r\n", event.oldPath, event.newPath, why);
+}
+
 }  // namespace
 
-std::int32_t WriteTextEvent(const RunEvent& event) {
+std::int32_t WriteTextEvent(const RunEvent& event, bool diagnosticsOnly) {
+  if (diagnosticsOnly && WritesStandardOutput(event)) {
+    return 0;
+  }
   switch (event.kind) {
     case EVENT_RENAMING:
     case EVENT_RENAMED:
@@ -244,7 +361,14 @@ std::int32_t WriteTextEvent(const RunEvent& event) {
     case EVENT_GRAND_TOTAL:
       return WriteGrandTotal(event);
     case EVENT_INTERRUPTED:
-      return Diagnose(StopText(event));
+      // A journal that failed was told with the system's reason.
+      return event.reason == STOP_JOURNAL_FAILED ? 0 : Diagnose(StopText(event));
+    case EVENT_JOURNAL_PROBLEM:
+      return WriteJournalProblem(event);
+    case EVENT_UNDO_TOTAL:
+      return WriteUndoTotal(event);
+    case EVENT_NOT_UNDONE:
+      return ErrorsShown(event) ? WriteNotUndone(event) : 0;
     case EVENT_SPEC_REFUSED:
       break;  // reported even under /N:E: the command line itself was wrong
     case EVENT_DECLINED:

@@ -1,8 +1,9 @@
 // The request that a run stop before its next rename. It comes from the
 // console (Ctrl+C and Ctrl+Break; on POSIX SIGINT, SIGTERM and SIGHUP), taken
-// by a console control handler for the length of one command, or from a sink
+// by a console control handler for the length of one command, from a sink
 // whose output can take no more (a pipe whose reader has gone: what is renamed
-// from then on could not be shown). The walk asks before every entry and every
+// from then on could not be shown), or from the journal, when it cannot
+// record the next rename before it is made. The walk asks before every entry and every
 // directory; a rename under way is never cut short, and the run ends with the
 // tallies of what was done.
 #pragma once
@@ -14,6 +15,7 @@ enum StopReason : std::int32_t {
   STOP_QUIT,           // the answer Quit at a prompt (the rename step returns it; never pending)
   STOP_INTERRUPTED,    // a console control event
   STOP_OUTPUT_CLOSED,  // standard output refused what was written to it
+  STOP_JOURNAL_FAILED, // the journal could not take the intent of the next rename
 };
 
 // For the length of one command: any earlier request is forgotten, and the

@@ -5,6 +5,8 @@
 // gives; a refused command renames nothing; no entry is lost, duplicated,
 // moved to another directory or given other content; under /N nothing is
 // renamed; every new name holds nothing a Windows file name may not hold.
+// Half the commands write a journal (/J); its undo (/Z) must then end with 0
+// and give every entry its old name back.
 //
 // The tail is built so that the command cannot reach outside the tree: the
 // process stands in the work directory, which holds only the tree's root; the
@@ -32,7 +34,7 @@ using fuzz_tree::TreeState;
 constexpr const char16_t* OPTION_WORDS[] = {
     u"/A",   u"/B",   u"/C",    u"/D",   u"/E",    u"/F",         u"/H",    u"/K",   u"/K:B", u"/K:P",
     u"/K:BP", u"/k:pb", u"/N",   u"/N:D", u"/N:E",  u"/N:F",       u"/N:J",  u"/N:P", u"/N:S", u"/n:sf",
-    u"/S",   u"/U",   u"/B/S", u"/a/c/e", u"/Z",  u"/K:X",       u"/N:Q",  u"/NX",  u"/Q:",  u"/R:",
+    u"/S",   u"/U",   u"/B/S", u"/a/c/e", u"/X",  u"/K:X",       u"/N:Q",  u"/NX",  u"/Q:",  u"/R:",
     u"/W",   u"/w",   u"/8",   u"/8/W",  u"/W:8",
     u"/8/E/U",
 };
@@ -70,7 +72,14 @@ std::u16string TakePattern(FuzzInput* input) {
 struct Command {
   std::u16string tail;
   OptionFlags options;  // as far as the checks need them: /N and /D
+  bool journal;         // the tail writes JOURNAL_FILE
 };
+
+// In the work directory, beside the tree's root: no specification reaches it.
+// In upper case, as the splitter stores it.
+constexpr char16_t JOURNAL_OPTION[] = u"/J:JOURNAL.JSONL ";
+constexpr char16_t UNDO_TAIL[] = u"/Z:JOURNAL.JSONL";
+constexpr char JOURNAL_FILE[] = "JOURNAL.JSONL";
 
 // The bits of /N and /D in the arguments of one option word ("/B/S" holds two).
 OptionFlags CheckedOptions(const std::u16string& word) {
@@ -86,9 +95,14 @@ OptionFlags CheckedOptions(const std::u16string& word) {
 }
 
 Command BuildCommand(FuzzInput* input) {
-  Command command{u"", 0};
+  Command command{u"", 0, false};
   std::u16string& tail = command.tail;
-  const std::size_t optionCount = TakeByte(input) % 6;
+  const std::uint8_t optionByte = TakeByte(input);
+  const std::size_t optionCount = optionByte % 6;
+  command.journal = (optionByte / 6) % 2 != 0;
+  if (command.journal) {
+    tail += JOURNAL_OPTION;
+  }
   for (std::size_t i = 0; i < optionCount; ++i) {
     const std::u16string word = OPTION_WORDS[TakeByte(input) % OPTION_WORD_COUNT];
     command.options |= CheckedOptions(word);
@@ -132,12 +146,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // given back after it, since the caller may name its inputs relatively.
   const int callersDirectory = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   Require(callersDirectory >= 0 && chdir(fuzz_tree::WorkDirectory()) == 0, "the work directory can be entered");
+  unlink(JOURNAL_FILE);
   const int result = purifile(command.tail.c_str());
   FlushStandardOutput();
-  Require(fchdir(callersDirectory) == 0 && close(callersDirectory) == 0, "the caller's directory can be entered again");
-
   TreeState after;
   fuzz_tree::ReadWholeTree(root, &after);
+  if (command.journal && result != 1) {
+    const int undone = purifile(UNDO_TAIL);
+    FlushStandardOutput();
+    TreeState restored;
+    fuzz_tree::ReadWholeTree(root, &restored);
+    Require(undone == 0, "the undo of a run's journal takes back every rename");
+    Require(SameNames(before, restored), "the undo of a run's journal gives every entry its old name");
+  }
+  Require(fchdir(callersDirectory) == 0 && close(callersDirectory) == 0, "the caller's directory can be entered again");
+
   Require(result == 0 || result == 1 || result == 2, "a command without prompts ends with 0, 1 or 2");
   if (result == 1) {
     Require(SameNames(before, after), "a refused command renames nothing");

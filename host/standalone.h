@@ -55,13 +55,15 @@ enum LongKind : std::int32_t {
   LONG_MAYBE_VALUE,  // the table option alone, or with ":value"
   LONG_FOLLOW,
   LONG_ENTER_REPOSITORIES,  // purifile.exe's /V
+  LONG_JSON,  // standard output in JSON Lines (POSIX)
+  LONG_NULL,  // standard output as NUL-terminated paths (POSIX)
   LONG_HELP,
   LONG_VERSION,
 };
 
 struct LongOption {
   const char16_t* name;
-  const char16_t* option;  // in the option table's form (/V: purifile.exe's own); null for --follow
+  const char16_t* option;  // in the option table's form (/V: purifile.exe's own); null for --follow, --json and --null
   LongKind kind;
   const char16_t* typedPrefix;  // a value's option as messages name it
 };
@@ -78,10 +80,16 @@ std::int32_t ReportOptionOfTheOtherForm(const char16_t* text, const char16_t* ow
 // the option: reports it and returns 1. Else 0.
 std::int32_t CheckNotAnOptionOfTheOtherForm(const char16_t* text, const char16_t* ownForm);
 
+// The letters of the options that take a value, attached ("-q:ab", "-qab",
+// "-j:run.jsonl") or as the next argument: the lists of -q and -r, the
+// journal files of -j and -z.
+bool TakesValue(char16_t letter);
+
 // Short options of the POSIX form bundle as getopt bundles them: "-sbk" is
 // -s -b -k. An option that takes the rest of its argument ends a bundle: the
 // sub-options of -n and -k after a colon or equals sign ("-sn:se"), and the
-// list of -q and -r, attached with or without a separator ("-bq:ab", "-qab").
+// value of an option that takes one, attached with or without a separator
+// ("-bq:ab", "-qab", "-sj:run.jsonl").
 // The length of the option at the letter option points to in such a bundle.
 std::size_t BundledOptionLength(const char16_t* option);
 // Whether letter is one of the option table's in the POSIX form: the table's

@@ -35,8 +35,12 @@ constexpr LongOption LONG_OPTIONS[] = {
     {u"high-unicode", u"/U", LONG_FLAG, nullptr},
     {u"windows", u"/W", LONG_FLAG, nullptr},
     {u"utf8", u"/8", LONG_FLAG, nullptr},
+    {u"journal", u"/J", LONG_VALUE, u"-j:"},
+    {u"undo", u"/Z", LONG_VALUE, u"-z:"},
     {u"follow", nullptr, LONG_FOLLOW, nullptr},
     {u"enter-repositories", u"/V", LONG_ENTER_REPOSITORIES, nullptr},
+    {u"json", nullptr, LONG_JSON, nullptr},
+    {u"null", nullptr, LONG_NULL, nullptr},
     {u"help", u"/?", LONG_HELP, nullptr},
     {u"version", u"/??", LONG_VERSION, nullptr},
 };
@@ -99,10 +103,12 @@ const char16_t* Joined(StandaloneCommandLine* line, const char16_t* prefix, cons
   return joined;
 }
 
+bool TakesValue(char16_t letter) { return letter == u'q' || letter == u'r' || letter == u'j' || letter == u'z'; }
+
 std::size_t BundledOptionLength(const char16_t* option) {
   const char16_t letter = option[0];
   const bool subOptions = (letter == u'n' || letter == u'k') && (option[1] == u':' || option[1] == u'=');
-  return subOptions || letter == u'q' || letter == u'r' ? TextLength(option) : 1;
+  return subOptions || TakesValue(letter) ? TextLength(option) : 1;
 }
 
 bool IsTableLetter(char16_t letter) {

@@ -7,10 +7,12 @@
 //     sub-options of -n and -k follow a colon or equals sign (-n:s, -k=b).
 //     -? and -?? are arguments of their own;
 //   - "--name" and "--name=value" are the long options of LONG_OPTIONS;
-//   - a list (-q, -r, --replace, --replace-with) is attached (-q:ab, -qab,
-//     --replace=ab) or is the next argument, but never one that begins with
-//     '-': "--replace -n" is refused, since taking -n as the list would turn
-//     a preview into a real run; "--replace=-n" is that list;
+//   - a list (-q, -r, --replace, --replace-with), and a journal's file (-j,
+//     -z, --journal, --undo), is attached (-q:ab, -qab, --replace=ab) or is
+//     the next argument, but never one that begins with '-': "--replace -n"
+//     is refused, since taking -n as the list would turn a preview into a
+//     real run; "--replace=-n" is that list;
+//   - -0 (--null) and --json choose what standard output carries;
 //   - the lists are taken and matched as typed (OPT_LISTS_AS_TYPED), where
 //     the plug-in's are upper-cased;
 //   - "--" ends the options; "-" alone is a file specification;
@@ -20,6 +22,7 @@
 // into a real run.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
@@ -33,6 +36,7 @@ namespace {
 
 constexpr char16_t POSIX_HELP[] =
     u"Usage: purifile [OPTION]... FILESPEC...\n"
+    u"  or:  purifile --undo=JOURNAL [-n] [--journal=FILE]\n"
     u"Rename files (with -d, directories) whose names hold troublesome characters.\n"
     u"Each new name is derived from the old one; every rename is shown.\n"
     u"\n"
@@ -71,6 +75,13 @@ constexpr char16_t POSIX_HELP[] =
     u"                          not UTF-8 are Windows-1252, mojibake (caf\u00C3\u00A9)\n"
     u"                          repaired, invisible and bidirectional format\n"
     u"                          characters dropped, names composed (NFC)\n"
+    u"  -j:FILE, --journal=FILE\n"
+    u"                          record each rename in FILE, a new file, before it\n"
+    u"                          is made (JSON Lines), so that --undo can take it back\n"
+    u"  -z:FILE, --undo=FILE    rename back what the journal FILE shows renamed\n"
+    u"      --json              write the run as JSON Lines instead of the text\n"
+    u"  -0, --null              write only the old and new path of each rename,\n"
+    u"                          each followed by NUL\n"
     u"  -?, --help              show this help and exit\n"
     u"      --version           show the version and exit\n"
     u"  --                      end of options\n"
@@ -84,11 +95,12 @@ constexpr char16_t POSIX_HELP[] =
     u"On a terminal the control characters of names are shown escaped (\\x1B);\n"
     u"to a file or a pipe names are written exactly.\n"
     u"\n"
-    u"Exit status: 0 done, 1 bad option, 2 a rename failed or a FILESPEC matched\n"
-    u"nothing or could not be resolved, 3 quit at a prompt, 130 interrupted\n"
-    u"(SIGINT, SIGTERM, SIGHUP: the rename under way is finished, the tallies\n"
-    u"so far written), 141 standard output closed (nothing more renamed),\n"
-    u"255 no filespec (nothing renamed).\n";
+    u"Exit status: 0 done, 1 bad option or journal (nothing renamed), 2 a rename\n"
+    u"failed, a FILESPEC matched nothing or could not be resolved, undo left\n"
+    u"something undone, or the journal could not be written, 3 quit at a\n"
+    u"prompt, 130 interrupted (SIGINT, SIGTERM, SIGHUP: the rename under way is\n"
+    u"finished, the tallies so far written), 141 standard output closed (nothing\n"
+    u"more renamed), 255 no filespec (nothing renamed).\n";
 
 // One argument's UTF-8 bytes as UTF-16 in the pool (bytes that are not UTF-8
 // travel as the platform's escape code units), or null after a report. The
@@ -154,23 +166,27 @@ struct LaterArguments {
   std::int32_t* typedUnits;
 };
 
-// The list of an option written without one attached: the next argument,
-// unless there is none or it begins with '-'. name is the option as typed,
-// attached its form with a list attached ("-q:", "--replace="), which the
+// The value (a list, or a journal's file) of an option written without one
+// attached: the next argument, unless there is none or it begins with '-'.
+// letter is the option's in the table ('Q', 'J'), name the option as typed,
+// attached its form with a value attached ("-q:", "--replace="), which the
 // refusal shows. Null after a report.
-const char16_t* TakeNextList(StandaloneCommandLine* line, const char16_t* name, const char16_t* attached,
-                             const LaterArguments& later) {
+const char16_t* TakeNextList(StandaloneCommandLine* line, char16_t letter, const char16_t* name,
+                             const char16_t* attached, const LaterArguments& later) {
+  // The journal options (/J, /Z) take a file, the others a list.
+  const bool file = letter == u'J' || letter == u'Z';
+  const char16_t* noun = file ? u"file" : u"list";
   const int next = *later.index + 1;
   if (next >= later.count) {
-    Diagnose(u"Option \"%s\" needs a list: \"%sLIST\"\r\n", name, attached);
+    Diagnose(u"Option \"%s\" needs a %s: \"%s%s\"\r\n", name, noun, attached, file ? u"FILE" : u"LIST");
     return nullptr;
   }
   if (later.values[next][0] == '-') {
     const char16_t* value = ConvertArgument(line, later.values[next], later.typedUnits);
     const char16_t* joined = value != nullptr ? Joined(line, attached, value) : nullptr;
     if (joined != nullptr) {
-      Diagnose(u"Option \"%s\" needs a list, not \"%s\": a list that begins with '-' is written \"%s\"\r\n", name,
-               value, joined);
+      Diagnose(u"Option \"%s\" needs a %s, not \"%s\": a %s that begins with '-' is written \"%s\"\r\n", name,
+               noun, value, noun, joined);
     }
     return nullptr;
   }
@@ -195,6 +211,12 @@ std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, 
     case LONG_FOLLOW:
       line->options.flags |= OPT_FOLLOW_LINKS;
       return 0;
+    case LONG_JSON:
+      line->options.output = OUTPUT_JSON;
+      return 0;
+    case LONG_NULL:
+      line->options.output = OUTPUT_NUL;
+      return 0;
     case LONG_ENTER_REPOSITORIES:
       line->options.flags &= ~OPT_NO_REPOSITORIES;
       return 0;
@@ -208,7 +230,7 @@ std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, 
       const char16_t* list = value;
       if (list == nullptr) {
         const char16_t* attached = Joined(line, text, u"=");
-        list = attached != nullptr ? TakeNextList(line, text, attached, later) : nullptr;
+        list = attached != nullptr ? TakeNextList(line, found->option[1], text, attached, later) : nullptr;
       }
       return list == nullptr ? 1 : ApplyList(line, found->option[1], list);
     }
@@ -242,17 +264,21 @@ std::int32_t ApplyBundledOption(StandaloneCommandLine* line, const char16_t* tex
     line->options.flags |= OPT_FOLLOW_LINKS;
     return 0;
   }
+  if (letter == u'0') {
+    line->options.output = OUTPUT_NUL;
+    return 0;
+  }
   if (!IsTableLetter(letter)) {
     return ReportUnknownLetter(text, letter);
   }
   const char16_t typed[] = {u'-', letter, 0};
-  if (letter == u'q' || letter == u'r') {
+  if (TakesValue(letter)) {
     const char16_t* list = option + 1;
     if (*list == u':' || *list == u'=') {
       ++list;
     } else if (*list == 0) {
       const char16_t attached[] = {u'-', letter, u':', 0};
-      list = TakeNextList(line, typed, attached, later);
+      list = TakeNextList(line, ToUpperAscii(letter), typed, attached, later);
     }
     return list == nullptr ? 1 : ApplyList(line, ToUpperAscii(letter), list);
   }
@@ -359,7 +385,8 @@ std::int32_t CheckPromptCanBeAnswered(const StandaloneCommandLine& line) {
 }  // namespace
 
 std::int32_t ParseStandaloneArguments(int argc, char** argv, StandaloneCommandLine* line) {
-  line->options = CommandOptions{OPT_LISTS_AS_TYPED | OPT_NO_REPOSITORIES, nullptr, nullptr};
+  line->options = CommandOptions{};
+  line->options.flags = OPT_LISTS_AS_TYPED | OPT_NO_REPOSITORIES;
   line->specCount = 0;
   line->poolUsed = 0;
   std::int32_t typedUnits = 0;
@@ -424,7 +451,7 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
   if (parsed != 0) {
     return parsed == STANDALONE_ANSWERED ? 0 : parsed;
   }
-  if (line->specCount == 0) {
+  if (line->specCount == 0 && line->options.undo == nullptr) {
     Diagnose(u"Missing filespec\r\n");
     Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Try \"purifile --help\" for more information.\r\n");
     return -1;
@@ -436,5 +463,21 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
   if (unanswerable != 0) {
     return unanswerable;
   }
-  return ExitStatus(WalkFileSpecs(line->specs, line->specCount, &line->options));
+  // The journal records the argument vector as typed, each argument exactly.
+  std::vector<std::u16string> typed;
+  std::vector<const char16_t*> command;
+  for (int i = 0; i < argc; ++i) {
+    const std::size_t length = std::strlen(argv[i]);
+    std::u16string text(length, u'\0');
+    const int units = length == 0 ? 0
+                                  : MultiByteToWideChar(CP_UTF8, 0, argv[i], static_cast<int>(length), text.data(),
+                                                        static_cast<int>(length));
+    text.resize(units > 0 ? static_cast<std::size_t>(units) : 0);
+    typed.push_back(text);
+  }
+  for (const std::u16string& text : typed) {
+    command.push_back(text.c_str());
+  }
+  return ExitStatus(RunCommand(line->specs, line->specCount, &line->options, command.data(),
+                               static_cast<std::int32_t>(command.size())));
 }

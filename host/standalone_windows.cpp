@@ -110,9 +110,13 @@ std::int32_t CheckNotALongOption(StandaloneCommandLine* line, const char16_t* te
   if (found == nullptr || GetFileAttributesW(text) != INVALID_FILE_ATTRIBUTES) {
     return 0;
   }
-  if (found->option == nullptr) {
-    // --follow: /S walks junctions and directory links here already.
+  if (found->kind == LONG_FOLLOW) {
+    // /S walks junctions and directory links here already.
     Diagnose(u"Option \"%s\" is not needed here: /S walks junctions unless /N:J\r\n", text);
+    return 1;
+  }
+  if (found->option == nullptr) {
+    Diagnose(u"Option \"%s\" is not available here\r\n", text);
     return 1;
   }
   const char16_t* form = WindowsForm(line, *found, value);
@@ -137,10 +141,10 @@ bool WindowsSpelling(const char16_t* text, std::u16string* spelling) {
     }
     *spelling += spelling->empty() ? u"/" : u" /";
     spelling->push_back(ToUpperAscii(letter));
-    if (letter == u'q' || letter == u'r') {
-      const char16_t* list = option[1] == u':' || option[1] == u'=' ? option + 2 : option + 1;
+    if (TakesValue(letter)) {
+      const char16_t* value = option[1] == u':' || option[1] == u'=' ? option + 2 : option + 1;
       *spelling += u":";
-      *spelling += option[1] == 0 ? u"list" : list;
+      *spelling += option[1] == 0 ? (letter == u'q' || letter == u'r' ? u"list" : u"file") : value;
     } else if (BundledOptionLength(option) > 1) {
       for (const char16_t* subOption = option + 1; *subOption != 0; ++subOption) {
         spelling->push_back(ToUpperAscii(*subOption));
@@ -166,7 +170,8 @@ std::int32_t AddFileSpec(StandaloneCommandLine* line, const char16_t* text) {
 }  // namespace
 
 std::int32_t ParseStandaloneArguments(int, char**, StandaloneCommandLine* line) {
-  line->options = CommandOptions{OPT_NO_REPOSITORIES, nullptr, nullptr};
+  line->options = CommandOptions{};
+  line->options.flags = OPT_NO_REPOSITORIES;
   line->specCount = 0;
   line->poolUsed = 0;
   int count = 0;
@@ -198,9 +203,11 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
   if (parsed != 0) {
     return parsed == STANDALONE_ANSWERED ? 0 : parsed;
   }
-  if (line->specCount == 0) {
+  if (line->specCount == 0 && line->options.undo == nullptr) {
     Diagnose(u"Missing filespec\r\n");
     return -1;
   }
-  return ShellResult(WalkFileSpecs(line->specs, line->specCount, &line->options));
+  // The journal records the command line as Windows gives it, one text.
+  const char16_t* const commandLine = reinterpret_cast<const char16_t*>(::GetCommandLineW());
+  return ShellResult(RunCommand(line->specs, line->specCount, &line->options, &commandLine, 1));
 }

@@ -1,6 +1,8 @@
 // Which file or directory a path reaches, beyond the path's spelling: two paths
 // that lead to the same directory, one of them through a symbolic link or a
-// junction, give equal identities. The walk uses it to notice a link loop.
+// junction, give equal identities. The walk uses it to notice a link loop; the
+// journal records the identity of each entry it renames, so that undo renames
+// back only the entry that was renamed.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,8 @@ struct FileIdentity {
 // Follows links to what they lead to. Returns 1 and fills identity, or 0 when
 // the path cannot be reached (GetLastError tells why).
 int GetFileIdentity(const char16_t* path, FileIdentity* identity);
+// The same for the entry the path names itself: a link is not followed.
+int GetEntryIdentity(const char16_t* path, FileIdentity* identity);
 
 inline bool SameFile(const FileIdentity& left, const FileIdentity& right) {
   return left.volume == right.volume && left.index == right.index;

@@ -225,6 +225,26 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
     }
   }
 
+  // The paths shown stay as they are; the file system is handed the
+  // long-path form of one that Win32 path rules would rewrite, since the
+  // plain "bar " would rename its twin "bar".
+  char16_t sourceBuffer[MAX_ARG_LEN];
+  char16_t targetBuffer[MAX_ARG_LEN];
+  const char16_t* source = FileSystemPath(oldPath, sourceBuffer);
+  const char16_t* target = FileSystemPath(newPath, targetBuffer);
+  if (source == nullptr || target == nullptr) {
+    return Fail(&event, FailureOf(ERROR_FILENAME_EXCED_RANGE), false, tally);
+  }
+  // A record of the rename (the journal, JSON Lines) names the entry by its
+  // identity as well: undo takes back that entry only. One that cannot be
+  // had now could not be renamed either.
+  if (IdentitiesWanted()) {
+    event.identityKnown = GetEntryIdentity(source, &event.identity) != 0;
+    if (!event.identityKnown) {
+      return Fail(&event, Failure{GetLastError(), GetLastSystemError()}, false, tally);
+    }
+  }
+
   if ((*options & OPT_NOT_REALLY) != 0) {
     event.kind = EVENT_PREVIEWED;
     event.options = *options;
@@ -240,16 +260,12 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
 
   event.kind = EVENT_RENAMING;
   event.options = *options;
-  Report(event);
-  // The paths shown stay as they are; the file system is handed the
-  // long-path form of one that Win32 path rules would rewrite, since the
-  // plain "bar " would rename its twin "bar".
-  char16_t sourceBuffer[MAX_ARG_LEN];
-  char16_t targetBuffer[MAX_ARG_LEN];
-  const char16_t* source = FileSystemPath(oldPath, sourceBuffer);
-  const char16_t* target = FileSystemPath(newPath, targetBuffer);
-  if (source == nullptr || target == nullptr) {
-    return Fail(&event, FailureOf(ERROR_FILENAME_EXCED_RANGE), true, tally);
+  if (Report(event) != 0) {
+    // The journal could not record the intent: this rename and every later
+    // one are not made, and the run stops here.
+    RequestStop(STOP_JOURNAL_FAILED);
+    ++tally->failed;
+    return RENAME_STOPPED;
   }
   const Failure failure = Move(directory, name, shortName, oldPath, newPath, source, target);
   if (failure.code != 0) {

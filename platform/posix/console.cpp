@@ -1,4 +1,4 @@
-// POSIX implementation: handles, the console, standard output and the
+// POSIX implementation: handles, the console, standard output, files and the
 // console's control events.
 //
 // The console device is the controlling terminal, /dev/tty: CreateFileW opens
@@ -6,7 +6,8 @@
 // and _getwch reads keys from it. GetConsoleMode says TRUE for those handles
 // and for a standard handle that is a terminal, as Windows does for a
 // standard handle on the console; WriteConsoleW writes to such a standard
-// handle exactly as WriteFile does.
+// handle exactly as WriteFile does. Any other name CreateFileW opens is a
+// file, created new for writing or opened for reading (the run's journal).
 //
 // Standard output is buffered (one write per 64 KiB, not per line). The buffer
 // is written out before anything else reaches the terminal or the process
@@ -38,6 +39,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -51,10 +53,14 @@ constexpr std::uint32_t kHandleMagic = 0x48414E44;  // "HAND"
 
 enum class Terminal { Unknown, Yes, No };
 
+// Where a handle came from: the standard ones stay open for the whole
+// process; the others are opened by CreateFileW and closed by CloseHandle.
+enum class Opened { Standard, Console, File };
+
 struct PosixHandle {
   std::uint32_t magic;
   int fd;
-  bool console;  // opened by CreateFileW on the terminal, and closed by CloseHandle
+  Opened opened;
   // Whether fd is a terminal. A standard handle's file is the one the process
   // started with (there is no SetStdHandle here), so this is asked once rather
   // than once for every line written: a system call per line costs a tenth
@@ -62,8 +68,8 @@ struct PosixHandle {
   Terminal terminal;
 };
 
-PosixHandle standardOutput{kHandleMagic, STDOUT_FILENO, false, Terminal::Unknown};
-PosixHandle standardError{kHandleMagic, STDERR_FILENO, false, Terminal::Unknown};
+PosixHandle standardOutput{kHandleMagic, STDOUT_FILENO, Opened::Standard, Terminal::Unknown};
+PosixHandle standardError{kHandleMagic, STDERR_FILENO, Opened::Standard, Terminal::Unknown};
 
 bool IsTerminal(PosixHandle* handle) {
   if (handle->terminal == Terminal::Unknown) {
@@ -280,11 +286,18 @@ BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE routine, BOOL add) {
   return TRUE;
 }
 
+// Standard output: what it gathered written out, and any write-out lost told.
+// A file: its data, and what is needed to read it back, on the disk.
 BOOL FlushFileBuffers(HANDLE file) {
   PosixHandle* posixHandle = AsHandle(file);
   if (posixHandle == nullptr) return FALSE;
   if (posixHandle == &standardOutput) FlushOutputBuffer();
-  const int error = posixHandle == &standardOutput ? outputLost : 0;
+  int error = 0;
+  if (posixHandle == &standardOutput) {
+    error = outputLost;
+  } else if (posixHandle->opened == Opened::File && fdatasync(posixHandle->fd) != 0) {
+    error = errno;
+  }
   if (error != 0) {
     SetLastErrorFromErrno(error);
     return FALSE;
@@ -299,19 +312,33 @@ HANDLE GetStdHandle(DWORD which) {
   return INVALID_HANDLE_VALUE;
 }
 
-// Only the console device can be opened; this layer opens no files.
-HANDLE CreateFileW(LPCWSTR name, DWORD /*access*/, DWORD /*share*/, void* /*security*/, DWORD disposition,
+// The console device, a file created new for writing (CREATE_NEW with
+// GENERIC_WRITE: never one that exists), or an existing file opened for
+// reading (OPEN_EXISTING with GENERIC_READ).
+HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD /*share*/, void* /*security*/, DWORD disposition,
                    DWORD /*flags*/, HANDLE /*templateFile*/) {
-  if (name == nullptr || !IsConsoleName(name) || disposition != OPEN_EXISTING) {
+  if (name == nullptr || name[0] == 0) {
+    SetLastError(ERROR_INVALID_NAME);
+    return INVALID_HANDLE_VALUE;
+  }
+  const bool console = IsConsoleName(name);
+  const bool createsFile = !console && disposition == CREATE_NEW && access == GENERIC_WRITE;
+  const bool readsFile = !console && disposition == OPEN_EXISTING && access == GENERIC_READ;
+  if (!(console ? disposition == OPEN_EXISTING : createsFile || readsFile)) {
     SetLastError(ERROR_NOT_SUPPORTED);
     return INVALID_HANDLE_VALUE;
   }
-  const int fd = OpenTerminal();
+  char path[PATH_MAX];
+  if (!console && !PathToBytes(name, path, sizeof path)) return INVALID_HANDLE_VALUE;
+  const int fd = console      ? OpenTerminal()
+                 : createsFile ? open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)
+                               : open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     SetLastErrorFromErrno(errno);
     return INVALID_HANDLE_VALUE;
   }
-  auto* handle = new (std::nothrow) PosixHandle{kHandleMagic, fd, true, Terminal::Yes};
+  auto* handle = new (std::nothrow)
+      PosixHandle{kHandleMagic, fd, console ? Opened::Console : Opened::File, console ? Terminal::Yes : Terminal::No};
   if (handle == nullptr) {
     close(fd);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -320,15 +347,19 @@ HANDLE CreateFileW(LPCWSTR name, DWORD /*access*/, DWORD /*share*/, void* /*secu
   return handle;
 }
 
-// Console handles are closed; the standard handles stay open for the rest of
-// the process (standard output still has its buffer to write out).
+// Console and file handles are closed; the standard handles stay open for the
+// rest of the process (standard output still has its buffer to write out).
 BOOL CloseHandle(HANDLE handle) {
   PosixHandle* posixHandle = AsHandle(handle);
   if (posixHandle == nullptr) return FALSE;
-  if (posixHandle->console) {
-    close(posixHandle->fd);
-    posixHandle->magic = 0;
-    delete posixHandle;
+  if (posixHandle->opened == Opened::Standard) return TRUE;
+  const int closed = close(posixHandle->fd);
+  const int error = errno;
+  posixHandle->magic = 0;
+  delete posixHandle;
+  if (closed != 0) {
+    SetLastErrorFromErrno(error);
+    return FALSE;
   }
   return TRUE;
 }
@@ -375,7 +406,8 @@ BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, voi
   if (posixHandle == &standardOutput) {
     error = BufferStandardOutput(static_cast<const char*>(bytes), length);
   } else {
-    FlushStandardOutput();
+    // What reaches the terminal keeps its order; a file is no part of that.
+    if (posixHandle->opened != Opened::File) FlushStandardOutput();
     TakeOverSignals();
     error = WriteAll(posixHandle->fd, static_cast<const char*>(bytes), length);
   }
@@ -386,6 +418,27 @@ BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, voi
   if (written != nullptr) *written = length;
   return TRUE;
 }
+
+BOOL ReadFile(HANDLE file, void* bytes, DWORD length, DWORD* read, void* /*overlapped*/) {
+  if (read != nullptr) *read = 0;
+  PosixHandle* posixHandle = AsHandle(file);
+  if (posixHandle == nullptr || posixHandle->opened != Opened::File) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  for (;;) {
+    const ssize_t count = ::read(posixHandle->fd, bytes, length);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) {
+      SetLastErrorFromErrno(errno);
+      return FALSE;
+    }
+    if (read != nullptr) *read = static_cast<DWORD>(count);
+    return TRUE;
+  }
+}
+
+
 
 // There are no windows: the caption and the text go to the terminal, or to
 // standard error when there is none, and the box is taken as answered OK.

@@ -1,5 +1,6 @@
-// POSIX implementation of GetFileIdentity: device and inode from stat(), which
-// follows symbolic links to what they point at.
+// POSIX implementation of GetFileIdentity and GetEntryIdentity: device and
+// inode from stat(), which follows symbolic links to what they point at, or
+// from lstat(), which does not.
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -10,7 +11,9 @@
 #include "platform/posix/posix_internal.h"
 #include "platform/win32.h"
 
-int GetFileIdentity(const char16_t* path, FileIdentity* identity) {
+namespace {
+
+int Identity(const char16_t* path, int statFlags, FileIdentity* identity) {
   char bytes[PATH_MAX];
   if (!PathToBytes(path, bytes, sizeof bytes)) {
     return 0;
@@ -21,11 +24,19 @@ int GetFileIdentity(const char16_t* path, FileIdentity* identity) {
   const char* leaf = nullptr;
   const int directory = KeptDirectoryOf(bytes, &leaf);
   struct stat status;
-  if (fstatat(directory, leaf, &status, 0) != 0) {
+  if (fstatat(directory, leaf, &status, statFlags) != 0) {
     SetLastErrorFromErrno(errno);
     return 0;
   }
   identity->volume = static_cast<std::uint64_t>(status.st_dev);
   identity->index = static_cast<std::uint64_t>(status.st_ino);
   return 1;
+}
+
+}  // namespace
+
+int GetFileIdentity(const char16_t* path, FileIdentity* identity) { return Identity(path, 0, identity); }
+
+int GetEntryIdentity(const char16_t* path, FileIdentity* identity) {
+  return Identity(path, AT_SYMLINK_NOFOLLOW, identity);
 }

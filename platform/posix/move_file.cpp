@@ -1,5 +1,5 @@
 // POSIX implementation: MoveFileW, which, as on Windows, never replaces an
-// existing entry. POSIX rename() silently replaces its target, so the work is
+// existing entry, and DeleteFileW. POSIX rename() silently replaces its target, so the work is
 // done by renameat2 with RENAME_NOREPLACE, which the kernel performs
 // atomically. Some file systems refuse that flag; for them:
 //   - a non-directory is linked under the new name (link() never replaces
@@ -82,5 +82,17 @@ BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
   }
   ForgetKeptDirectoryAtOrBelow(fromBytes);
   NoteRenameForStandardOutput();
+  return TRUE;
+}
+
+BOOL DeleteFileW(LPCWSTR path) {
+  char bytes[PATH_MAX];
+  if (path == nullptr || !PathToBytes(path, bytes, sizeof bytes)) return FALSE;
+  const char* leaf = nullptr;
+  const int directory = KeptDirectoryOf(bytes, &leaf);
+  if (unlinkat(directory, leaf, 0) != 0) {
+    SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
   return TRUE;
 }

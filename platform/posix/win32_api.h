@@ -33,6 +33,8 @@ constexpr char16_t PATH_SEPARATOR = u'/';
 inline bool IsPathSeparator(char16_t ch) { return ch == u'/'; }
 // File names differ by letter case here (the usual POSIX file systems).
 constexpr bool FILE_NAMES_IGNORE_CASE = false;
+// A name is the bytes the kernel holds, text or not (its exact record).
+constexpr bool FILE_NAMES_ARE_BYTES = true;
 
 // A byte of a file name that is not part of valid UTF-8 travels as the code
 // unit UNDECODED_BYTE_BASE + byte (U+DC80..U+DCFF).
@@ -105,6 +107,7 @@ constexpr DWORD GENERIC_READ = 0x80000000u;
 constexpr DWORD GENERIC_WRITE = 0x40000000u;
 constexpr DWORD FILE_SHARE_READ = 0x1;
 constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD CREATE_NEW = 1;
 constexpr DWORD OPEN_EXISTING = 3;
 
 constexpr DWORD ENABLE_PROCESSED_OUTPUT = 0x1;
@@ -135,6 +138,8 @@ BOOL FindClose(HANDLE find);
 // Never replaces an existing entry (ERROR_ALREADY_EXISTS); a link is renamed
 // itself, never its target.
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to);
+// Removes a name that is not a directory (a link is removed itself).
+BOOL DeleteFileW(LPCWSTR path);
 // The entry itself, not what a link points at (attributes as for FindFirstFileW).
 DWORD GetFileAttributesW(LPCWSTR path);
 // From the text alone: links are never resolved.
@@ -153,23 +158,42 @@ int NormalizeString(NORM_FORM form, LPCWSTR source, int sourceLength, LPWSTR des
 // CT_CTYPE1 only (platform/ctype_table.h).
 BOOL GetStringTypeW(DWORD infoType, LPCWSTR text, int length, WORD* types);
 
-// The console device: CreateFileW opens "CONOUT$" (and "CONIN$") only, as the
+// The console device: CreateFileW opens "CONOUT$" (and "CONIN$") as the
 // controlling terminal, and fails when there is none. GetConsoleMode is TRUE
 // for those handles and for a standard handle that is a terminal. WriteFile on
 // standard output gathers the bytes and writes them out when the buffer is
 // full, before any other handle is written or any input read, at exit, and,
 // when it is a pipe or a socket, at the first line end after a rename. A write
 // to a pipe whose reader has gone fails with ERROR_NO_DATA, as on Windows.
+// Files: CreateFileW creates one with CREATE_NEW and GENERIC_WRITE (an
+// existing file fails, ERROR_ALREADY_EXISTS), or opens one with OPEN_EXISTING
+// and GENERIC_READ; the share mode and flags are ignored. WriteFile on a file
+// writes at once, ReadFile reads (0 bytes at its end).
 HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, void* security, DWORD disposition,
                    DWORD flags, HANDLE templateFile);
 BOOL CloseHandle(HANDLE handle);
 BOOL GetConsoleMode(HANDLE handle, DWORD* mode);
 BOOL WriteConsoleW(HANDLE console, const void* text, DWORD length, DWORD* written, void* reserved);
 BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, void* overlapped);
+BOOL ReadFile(HANDLE file, void* bytes, DWORD length, DWORD* read, void* overlapped);
+
+// The time now, in UTC.
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+void GetSystemTime(SYSTEMTIME* time);
 
 // Writes out what standard output has gathered (see above); FALSE with the
 // error when that, or any earlier write-out, failed: some of what was
-// written never arrived. Other handles keep nothing back.
+// written never arrived. A file's data is put on the disk (fdatasync). Other
+// handles keep nothing back.
 BOOL FlushFileBuffers(HANDLE file);
 
 // The console's control events are the signals that ask a process to end:

@@ -1,12 +1,15 @@
-// Windows implementation of GetFileIdentity: the volume serial number and file
-// index of the opened file. Opening follows junctions and symbolic links;
+// Windows implementation of GetFileIdentity and GetEntryIdentity: the volume
+// serial number and file index of the opened file. Opening follows junctions
+// and symbolic links unless FILE_FLAG_OPEN_REPARSE_POINT says otherwise;
 // FILE_FLAG_BACKUP_SEMANTICS lets a directory be opened at all.
 #include "platform/win32.h"
 
-int GetFileIdentity(const char16_t* path, FileIdentity* identity) {
+namespace {
+
+int Identity(const char16_t* path, DWORD flags, FileIdentity* identity) {
   HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t*>(path), 0,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                              FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     return 0;
   }
@@ -21,4 +24,12 @@ int GetFileIdentity(const char16_t* path, FileIdentity* identity) {
   identity->volume = information.dwVolumeSerialNumber;
   identity->index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
   return 1;
+}
+
+}  // namespace
+
+int GetFileIdentity(const char16_t* path, FileIdentity* identity) { return Identity(path, 0, identity); }
+
+int GetEntryIdentity(const char16_t* path, FileIdentity* identity) {
+  return Identity(path, FILE_FLAG_OPEN_REPARSE_POINT, identity);
 }

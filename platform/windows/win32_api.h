@@ -25,6 +25,8 @@ constexpr char16_t PATH_SEPARATOR = u'\\';
 inline bool IsPathSeparator(char16_t ch) { return ch == u'\\' || ch == u'/'; }
 // File names that differ only by letter case name the same entry here.
 constexpr bool FILE_NAMES_IGNORE_CASE = true;
+// A name is UTF-16 code units, text or not (its exact record).
+constexpr bool FILE_NAMES_ARE_BYTES = false;
 // Names are UTF-16 here: every code unit of a name read from the file system
 // is text, none stands for a byte that could not be read.
 inline int UndecodedNameByte(char16_t) { return -1; }
@@ -40,6 +42,7 @@ inline HANDLE FindFirstFileW(const char16_t* searchPath, WIN32_FIND_DATAW* found
 inline BOOL MoveFileW(const char16_t* from, const char16_t* to) {
   return ::MoveFileW(platform_detail::W(from), platform_detail::W(to));
 }
+inline BOOL DeleteFileW(const char16_t* path) { return ::DeleteFileW(platform_detail::W(path)); }
 inline DWORD GetFileAttributesW(const char16_t* path) {
   return ::GetFileAttributesW(platform_detail::W(path));
 }

@@ -35,7 +35,7 @@ class OptionTable : public ::testing::TestWithParam<OptionCase> {};
 TEST_P(OptionTable, FoldsEveryOptionIntoTheWord) {
   const OptionCase& c = GetParam();
   SplitArguments(c.tail);
-  CommandOptions options{0, nullptr, nullptr};
+  CommandOptions options{};
   bool sawFileSpec = false;
   ::testing::internal::CaptureStderr();
   ::testing::internal::CaptureStdout();
@@ -83,7 +83,7 @@ TEST(Driver, MessagesNameTheOptionAsTyped) {
       {u"/K:BZ", u"/K:BZ", "Unknown suboption: /K:Z"},
   };
   for (const auto& c : cases) {
-    CommandOptions options{0, nullptr, nullptr};
+    CommandOptions options{};
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(ApplyOption(c.option, c.typed, &options), 1);
     const std::string error = ::testing::internal::GetCapturedStderr();
@@ -265,7 +265,7 @@ CommandRun RunCommand(const std::u16string& tail) {
 // The shared second pass with the options in the table's form and the file
 // specifications exactly as given, as the standalone programs hand them over.
 CommandRun RunWithSpecs(const std::vector<std::u16string>& options, const std::vector<std::u16string>& specs) {
-  CommandOptions folded{0, nullptr, nullptr};
+  CommandOptions folded{};
   ::testing::internal::CaptureStderr();
   std::int32_t result = 0;
   for (const std::u16string& option : options) {

@@ -57,6 +57,10 @@ class Scenario:
         self.stdout_closed = False  # POSIX: standard output is a pipe nobody reads
         self.signals = {}      # prompt number -> name of the signal sent when it appears
         self.posix_lines = []  # (key, value) of the "posix-" lines, in order
+        # What happens before the checked command, in order: ("step", windows
+        # args, posix args), ("file", path), ("rename", path, new path),
+        # ("link", path, target) or ("append", path, text).
+        self.steps = []
 
     def for_mode(self, mode):
         """The scenario as the given form runs it: on POSIX the "posix-" lines
@@ -150,6 +154,18 @@ def parse_scenarios(path):
                     current.run = split_arguments(value)
                 elif key == "posix-run":
                     current.posix_run = split_arguments(value)
+                elif key == "step":
+                    current.steps.append(["step", split_arguments(value), None])
+                elif key == "posix-step":
+                    current.steps[-1][2] = split_arguments(value)
+                elif key == "then-file":
+                    current.steps.append(["file", value])
+                elif key in ("then-rename", "then-link"):
+                    path, _, other = value.partition(" -> ")
+                    current.steps.append([key[5:], path, other])
+                elif key == "then-append":
+                    path, _, text = value.partition(" |")
+                    current.steps.append(["append", path, text[1:] if text.startswith(" ") else text])
                 elif key == "keys":
                     current.keys = value.strip()
                 elif key == "signal":
@@ -231,11 +247,11 @@ def initial_listing(tree):
 
 def posix_arguments(arguments):
     """The Windows form's options in this platform's spelling: '-' and the
-    letters in lower case, the lists of /Q and /R as written (/N:S is -n:s,
-    /Q:AB is -q:AB)."""
+    letters in lower case, the lists of /Q and /R and the files of /J and /Z
+    as written (/N:S is -n:s, /Q:AB is -q:AB)."""
     translated = []
     for argument in arguments:
-        if argument[:2].upper() in ("/Q", "/R"):
+        if argument[:2].upper() in ("/Q", "/R", "/J", "/Z"):
             argument = "-" + argument[1].lower() + argument[2:]
         elif argument.startswith("/"):
             argument = "-" + argument[1:].lower()
@@ -291,11 +307,11 @@ class Form:
         subprocess.run(warm_up, env=self.environment(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=TIMEOUT_SECONDS, check=False)
 
-    def command(self, scenario, root):
+    def command(self, run, posix_run, root):
         if self.mode == "posix":
-            arguments = scenario.posix_run if scenario.posix_run is not None else posix_arguments(scenario.run)
+            arguments = posix_run if posix_run is not None else posix_arguments(run)
             return [self.program] + [self.substitute(a, root) for a in arguments]
-        arguments = [self.substitute(a, root) for a in scenario.run]
+        arguments = [self.substitute(a, root) for a in run]
         if self.mode == "wine-exe":
             return [self.wine_run, self.program] + arguments
         return [self.wine_run, self.program, "purifile " + windows_tail(arguments)]
@@ -411,7 +427,8 @@ def run_scenario(form, scenario, keep):
     try:
         build_tree(root, scenario.tree)
         before = list_tree(root)
-        command = form.command(scenario, root)
+        problems += run_steps(form, scenario, root)
+        command = form.command(scenario.run, scenario.posix_run, root)
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             closed_pipe = None
             if scenario.stdout_closed:
@@ -469,6 +486,31 @@ def run_scenario(form, scenario, keep):
         else:
             shutil.rmtree(root, ignore_errors=True)
     return problems
+
+
+def run_steps(form, scenario, root):
+    """What comes before the checked command: commands, each of which must
+    exit with 0, and changes to the tree."""
+    broot = os.fsencode(root)
+    for step in scenario.steps:
+        if step[0] == "file":
+            with open(os.path.join(broot, name_bytes(step[1])), "wb") as out:
+                out.write(b"y")
+        elif step[0] == "rename":
+            os.rename(os.path.join(broot, name_bytes(step[1])), os.path.join(broot, name_bytes(step[2])))
+        elif step[0] == "link":
+            os.link(os.path.join(broot, name_bytes(step[2])), os.path.join(broot, name_bytes(step[1])))
+        elif step[0] == "append":
+            with open(os.path.join(broot, name_bytes(step[1])), "ab") as out:
+                out.write(name_bytes(step[2]))
+        else:
+            command = form.command(step[1], step[2], root)
+            completed = subprocess.run(command, cwd=root, env=form.environment(), stdin=subprocess.DEVNULL,
+                                       capture_output=True, timeout=TIMEOUT_SECONDS, start_new_session=True)
+            if completed.returncode != 0:
+                return [f"step {shlex.join(command)} exited with {completed.returncode}:\n" +
+                        os.fsdecode(completed.stdout + completed.stderr)]
+    return []
 
 
 def output_lines(text, exact_line_ends=False):

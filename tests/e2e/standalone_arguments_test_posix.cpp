@@ -46,6 +46,9 @@ struct ParseCase {
   const char16_t* qList;
   const char16_t* rList;
   std::vector<std::u16string> specs;  // exactly as typed
+  const char16_t* journal = nullptr;  // as typed
+  const char16_t* undo = nullptr;
+  RunOutput output = OUTPUT_TEXT;
 };
 
 class Parsing : public ::testing::TestWithParam<ParseCase> {};
@@ -58,6 +61,9 @@ TEST_P(Parsing, FoldsOptionsAndKeepsSpecificationsExactly) {
   EXPECT_EQ(OrAbsent(line.options.rList), OrAbsent(c.rList));
   std::vector<std::u16string> specs(line.specs, line.specs + line.specCount);
   EXPECT_EQ(specs, c.specs);
+  EXPECT_EQ(OrAbsent(line.options.journal), OrAbsent(c.journal));
+  EXPECT_EQ(OrAbsent(line.options.undo), OrAbsent(c.undo));
+  EXPECT_EQ(line.options.output, c.output);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -93,6 +99,12 @@ INSTANTIATE_TEST_SUITE_P(
                   nullptr, nullptr, {u"x"}},
         ParseCase{"LongValuesJoinedOrNext", {"--replace=-b", "--replace-with", "xY", "--condense=p", "x"},
                   HABITS | OPT_CONDENSE_PUNCT, u"-b", u"xY", {u"x"}},
+        ParseCase{"JournalFilesAsTypedAttachedOrNext", {"-sj:Run.jsonl", "--undo", "Old.jsonl", "x"},
+                  HABITS | OPT_RECURSE, nullptr, nullptr, {u"x"}, u"Run.jsonl", u"Old.jsonl"},
+        ParseCase{"LongJournalAndNullEndingABundle", {"--journal=-J", "-s0", "x"}, HABITS | OPT_RECURSE, nullptr,
+                  nullptr, {u"x"}, u"-J", nullptr, OUTPUT_NUL},
+        ParseCase{"JsonOutput", {"-0", "--json", "x"}, HABITS, nullptr, nullptr, {u"x"}, nullptr, nullptr,
+                  OUTPUT_JSON},
         ParseCase{"EnterRepositories", {"-s", "--enter-repositories", "x"}, OPT_LISTS_AS_TYPED | OPT_RECURSE, nullptr,
                   nullptr, {u"x"}},
         ParseCase{"ShortFollow", {"-L", "-s", "x"}, HABITS | OPT_FOLLOW_LINKS | OPT_RECURSE, nullptr, nullptr, {u"x"}},
@@ -130,7 +142,8 @@ TEST(Standalone, HelpNamesEveryOption) {
                            "d, --no-hidden-dirs", "e, --no-errors", "f, --no-suffix", "j, --no-links",
                            "p, --no-percent", "s, --no-summary", "-p,", "-q:LIST", "-r:LIST", "-s,", "-L, --follow",
                            "-u,", "--help", "--version", "--dry-run", "--recursive", "--directories", "--prompt",
-                           "--enter-repositories"}) {
+                           "--enter-repositories", "-j:FILE, --journal=FILE", "-z:FILE, --undo=FILE", "--json",
+                           "-0, --null"}) {
     EXPECT_NE(out.find(text), std::string::npos) << text;
   }
 }
@@ -182,6 +195,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"BadLongSubOptionByItsShortForm", {"--condense=bz", "x"}, "Unknown suboption: -k:z"},
         RefusalCase{"LongFlagWithAValue", {"--blanks=1", "x"}, "Option \"--blanks\" takes no value"},
         RefusalCase{"LongListMissing", {"--replace"}, "Option \"--replace\" needs a list"},
+        RefusalCase{"JournalFileMissing", {"x", "-j"}, "Option \"-j\" needs a file: \"-j:FILE\""},
+        RefusalCase{"JournalFileThatLooksLikeAnOption", {"--undo", "-n"},
+                    "Option \"--undo\" needs a file, not \"-n\": a file that begins with '-' is written \"--undo=-n\""},
         RefusalCase{"WindowsFormNotReally", {"/n", "*"}, "Option \"/n\" is written \"-n\" here"},
         RefusalCase{"WindowsFormWithSubOption", {"*", "/n:s"}, "Option \"/n:s\" is written \"-n:s\" here"},
         RefusalCase{"WindowsFormList", {"/q:ab", "*"}, "Option \"/q:ab\" is written \"-q:ab\" here"},

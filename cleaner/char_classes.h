@@ -7,6 +7,7 @@
 // no class.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/utf16_text.h"  // ToUpperAscii
@@ -44,3 +45,8 @@ std::int32_t HexDigitValue(char16_t ch);
 // and every other code unit compared exactly. Returns 0 when they are equal,
 // a negative number when left sorts first, a positive one otherwise.
 std::int32_t CompareIgnoringAsciiCase(const char16_t* left, const char16_t* right);
+
+// Whether the first length code units of text are word, a word of upper-case
+// ASCII letters and other characters, with the ASCII letters of text folded to
+// upper case.
+bool EqualsIgnoringAsciiCase(const char16_t* text, std::size_t length, const char16_t* word);

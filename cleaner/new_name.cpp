@@ -80,6 +80,18 @@ bool ReadUndecodedBytes(char16_t* name) {
   return changed;
 }
 
+// The characters trimming removes from the end of a cleaned name.
+constexpr bool IsTrimmedAtTheEnd(char16_t ch) { return ch == u' ' || ch == u'.' || ch == 0x00A0; }
+
+// Removes the characters trimming takes from the end of name; returns the
+// length left.
+std::size_t TrimEnd(char16_t* name, std::size_t length) {
+  while (length > 0 && IsTrimmedAtTheEnd(name[length - 1])) {
+    name[--length] = 0;
+  }
+  return length;
+}
+
 // What the per-character steps after the hex pairs need to know.
 struct CharacterSteps {
   OptionFlags options;
@@ -105,7 +117,9 @@ char16_t ApplyCharacterSteps(char16_t ch, const CharacterSteps& steps) {
     }
   }
   ch = TranslateChar(ch);
-  if ((options & OPT_BLANKS) != 0 && IsWhitespace(ch)) {
+  // A blank that trimming takes stays one until the end has been trimmed:
+  // /B makes underscores only of the blanks a name keeps.
+  if ((options & OPT_BLANKS) != 0 && IsWhitespace(ch) && !IsTrimmedAtTheEnd(ch)) {
     ch = u'_';
   }
   if ((options & OPT_AMPERSANDS) != 0 && ch == u'&') {
@@ -266,6 +280,37 @@ std::uint32_t TakeCounterSuffix(const char16_t* stem, std::size_t* stemLength) {
   return value <= LARGEST_CONTINUED_COUNTER ? value : 0;
 }
 
+// The extensions that follow ".tar" in the names of compressed archives,
+// kept whole with it: "x.tar.gz" has the extension ".tar.gz".
+constexpr const char16_t* COMPRESSED_TAR_EXTENSIONS[] = {u".GZ", u".XZ", u".BZ2", u".ZST"};
+constexpr char16_t TAR_EXTENSION[] = u".TAR";
+constexpr std::size_t TAR_EXTENSION_LENGTH = 4;
+
+// Where a name's extension starts, the counter suffix going before it: at its
+// last full stop, unless that is the name's first character (".profile" is
+// all stem, as Unix names hidden files), or at the ".tar" of a compressed
+// archive's compound extension (".tar.gz", ".tar.xz", ".tar.bz2", ".tar.zst",
+// in any ASCII letter case) when something comes before it. A name without
+// such a full stop is all stem: the result is its length.
+std::size_t StemLength(const char16_t* name, std::size_t length) {
+  std::size_t stop = length;
+  while (stop > 1 && name[stop - 1] != u'.') {
+    --stop;
+  }
+  if (stop <= 1) {
+    return length;
+  }
+  const std::size_t extensionStart = stop - 1;
+  for (const char16_t* compressed : COMPRESSED_TAR_EXTENSIONS) {
+    if (extensionStart > TAR_EXTENSION_LENGTH &&
+        EqualsIgnoringAsciiCase(name + extensionStart, length - extensionStart, compressed) &&
+        EqualsIgnoringAsciiCase(name + extensionStart - TAR_EXTENSION_LENGTH, TAR_EXTENSION_LENGTH, TAR_EXTENSION)) {
+      return extensionStart - TAR_EXTENSION_LENGTH;
+    }
+  }
+  return extensionStart;
+}
+
 // The code units below U+0080 that no step changes under any option but
 // condensing and the /Q list: letters, digits, '-', '_' and '.'. A blank is
 // one of them unless /B is given.
@@ -353,13 +398,19 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
     ComposeName(&text, work, flags);  // the work copy is read no more
   }
   std::size_t length = text.length;
+  if ((flags & OPT_BLANKS) != 0) {
+    // The blanks the steps kept for trimming: those it leaves become underscores.
+    length = TrimEnd(cleaned, length);
+    for (std::size_t i = 0; i < length; ++i) {
+      if (cleaned[i] == u' ' || cleaned[i] == 0x00A0) {
+        cleaned[i] = u'_';
+      }
+    }
+  }
   if (CondenseRuns(cleaned, flags) > 0) {
     length = TextLength(cleaned);
   }
-  while (length > 0 && (cleaned[length - 1] == u' ' || cleaned[length - 1] == u'.' ||
-                        cleaned[length - 1] == 0x00A0)) {
-    cleaned[--length] = 0;
-  }
+  length = TrimEnd(cleaned, length);
   if (length == 0) {
     const char16_t* defaultName = (flags & OPT_DIRECTORIES) != 0 ? u"Dir" : u"File";
     length = TextLength(defaultName);
@@ -386,14 +437,9 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
     return NEW_NAME_TOO_LONG;
   }
 
-  // The name as stem and extension, split at its last full stop (a name
-  // without one is all stem). Under /W every candidate is fitted into one
-  // name's limit by shortening its stem.
-  std::size_t stemLength = length;
-  while (stemLength > 0 && cleaned[stemLength - 1] != u'.') {
-    --stemLength;
-  }
-  stemLength = stemLength > 0 ? stemLength - 1 : length;
+  // The name as stem and extension (see StemLength). Under /W every
+  // candidate is fitted into one name's limit by shortening its stem.
+  std::size_t stemLength = StemLength(cleaned, length);
   const char16_t* extension = cleaned + stemLength;  // moved below for a device name
   const bool fitToLimit = (options & OPT_WINDOWS_NAMES) != 0;
 

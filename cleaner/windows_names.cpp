@@ -18,17 +18,6 @@ bool IsDeviceDigit(char16_t ch) {
   return (ch >= u'0' && ch <= u'9') || ch == 0x00B9 || ch == 0x00B2 || ch == 0x00B3;
 }
 
-// Whether the first length characters of text are word, ignoring ASCII case.
-bool EqualsIgnoringAsciiCase(const char16_t* text, std::size_t length, const char16_t* word) {
-  std::size_t i = 0;
-  for (; i < length && word[i] != 0; ++i) {
-    if (ToUpperAscii(text[i]) != word[i]) {
-      return false;
-    }
-  }
-  return i == length && word[i] == 0;
-}
-
 bool IsCharacterStart(const char16_t* text, std::size_t at) {
   return at == 0 || !(text[at] >= 0xDC00 && text[at] <= 0xDFFF && text[at - 1] >= 0xD800 && text[at - 1] <= 0xDBFF);
 }

@@ -124,6 +124,13 @@ TEST(BuildNewName, CondensingTrimmingAndDefaults) {
       {u"%00", 0, {}, READY, u"File"},
       {u"...", OPT_DIRECTORIES, {}, READY, u"Dir"},
       {u"file", 0, {}, SAME, nullptr},
+      // Blanks at the end are trimmed before /B makes underscores of blanks.
+      {u"end.txt ", OPT_BLANKS, {}, READY, u"end.txt"},
+      {u"a b%20", OPT_BLANKS, {}, READY, u"a_b"},
+      {u"name. \u00A0.", OPT_BLANKS, {}, READY, u"name"},
+      {u"a  b  ", OPT_BLANKS | OPT_CONDENSE_PUNCT, {}, READY, u"a_b"},
+      {u"a\t", OPT_BLANKS, {}, READY, u"a_"},  // only what trimming takes goes
+      {u"  ", OPT_BLANKS, {}, READY, u"File"},
   };
   for (const Case& c : cases) Check(c);
 }
@@ -141,7 +148,20 @@ TEST(BuildNewName, UniqueSuffix) {
       {u"%32021", 0, {u"2021"}, READY, u"2021-001"},
       {u"%2D5", 0, {u"-5"}, READY, u"-006"},
       {u"rev2%2E5", 0, {u"rev2.5"}, READY, u"rev2-001.5"},
-      {u"%2Eprofile", 0, {u".profile"}, READY, u"-001.profile"},
+      // A leading full stop starts no extension; the usual compound ones stay whole.
+      {u"%2Eprofile", 0, {u".profile"}, READY, u".profile-001"},
+      {u"%2Ehid%3F", 0, {u".hid_"}, READY, u".hid_-001"},
+      {u"%2Ea.b", 0, {u".a.b"}, READY, u".a-001.b"},
+      {u"%2Etar.gz", 0, {u".tar.gz"}, READY, u".tar-001.gz"},
+      {u"x%3F.tar.gz", 0, {u"x_.tar.gz"}, READY, u"x_-001.tar.gz"},
+      {u"x%3F.tar.xz", 0, {u"x_.tar.xz"}, READY, u"x_-001.tar.xz"},
+      {u"x%3F.tar.bz2", 0, {u"x_.tar.bz2"}, READY, u"x_-001.tar.bz2"},
+      {u"x%3F.TAR.ZST", 0, {u"x_.TAR.ZST"}, READY, u"x_-001.TAR.ZST"},
+      {u"v1.0%3F.tar.gz", 0, {u"v1.0_.tar.gz"}, READY, u"v1.0_-001.tar.gz"},
+      {u"x%2D007.tar.gz", 0, {u"x-007.tar.gz"}, READY, u"x-008.tar.gz"},
+      {u"x%3F.tar", 0, {u"x_.tar"}, READY, u"x_-001.tar"},
+      {u"x%3F.gz", 0, {u"x_.gz"}, READY, u"x_-001.gz"},
+      {u"x%3F.star.gz", 0, {u"x_.star.gz"}, READY, u"x_.star-001.gz"},
       {u"x%2D\u00B2", 0, {u"x-\u00B2"}, READY, u"x-001"},  // a digit without an ASCII value
       {u"a b", OPT_BLANKS, {u"a_b", u"a_b-001"}, READY, u"a_b-002"},
   };

@@ -85,14 +85,12 @@ std::int32_t FitNameToLimit(const char16_t* stem, std::size_t* stemLength, const
       return Fits(stem, length, suffix, suffixLength, extension, *extensionLength);
     });
   }
-  if (suffixLength == 0) {
-    // The cut piece may now end the name: Windows would drop a trailing blank
-    // or full stop there.
-    if (*extensionLength == 0) {
-      *stemLength = TrimBlanksAndStops(stem, *stemLength);
-    } else {
-      *extensionLength = TrimBlanksAndStops(extension, *extensionLength);
-    }
+  // A cut piece may now end the name, and Windows would drop a blank or a
+  // full stop there: the extension when one is left, else the stem unless the
+  // suffix ends the name (it ends in a digit).
+  *extensionLength = TrimBlanksAndStops(extension, *extensionLength);
+  if (*extensionLength == 0 && suffixLength == 0) {
+    *stemLength = TrimBlanksAndStops(stem, *stemLength);
   }
   const bool fits = Fits(stem, *stemLength, suffix, suffixLength, extension, *extensionLength);
   return fits && *stemLength + suffixLength + *extensionLength > 0 ? 0 : -1;

@@ -17,8 +17,8 @@ bool IsDeviceName(const char16_t* name, std::size_t length);
 // taking whole characters (a surrogate pair together) off the end of the
 // stem, so that the extension and the suffix stay. Only when no stem leaves
 // room for the extension is the extension shortened instead, and the stem
-// dropped. A shortened piece that ends the name loses trailing blanks and
-// full stops, which Windows would drop itself. Updates the two lengths and
+// dropped. The piece that ends the name, once shortened, loses trailing
+// blanks and full stops, which Windows would drop itself, on every candidate. Updates the two lengths and
 // returns 0, or -1 when nothing fits (the suffix alone is too long).
 std::int32_t FitNameToLimit(const char16_t* stem, std::size_t* stemLength, const char16_t* suffix,
                             std::size_t suffixLength, const char16_t* extension, std::size_t* extensionLength);

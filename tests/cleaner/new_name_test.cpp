@@ -275,7 +275,12 @@ TEST(BuildNewName, WindowsNamesFitTheNameLimit) {
   const std::u16string suffixed = u"x " + Repeat(u"a", 245) + u"-001.txt";  // 255
   const std::u16string blankDropped = Repeat(u"a", 254);
   const std::u16string extensionCut = u"." + Repeat(u"e", 254);
+  // A device name is split at its first full stop; the suffixed candidate
+  // keeps no stem and cuts its extension, which then must not end in a dot.
+  const std::u16string deviceWithLongExtension = u"CON." + Repeat(u"x", 249) + u"." + Repeat(u"y", 10);
+  const std::u16string deviceExtensionCut = u"-001." + Repeat(u"x", 249);
   const Case cases[] = {
+      {deviceWithLongExtension.c_str(), OPT_WINDOWS_NAMES, {}, READY, deviceExtensionCut.c_str()},
       {longStem.c_str(), OPT_WINDOWS_NAMES, {}, READY, fitted.c_str()},
       {longStem.c_str(), 0, {}, READY, unchanged.c_str()},  // without /W the rename itself fails
       {longStem.c_str(), OPT_WINDOWS_NAMES, {fitted}, READY, suffixed.c_str()},

@@ -14,6 +14,8 @@ TEST(BuildNewName, WindowsNamesFitTwoHundredFiftyFiveBytes) {
       {Repeat(u"\xDCE9", 300) + u"%20", Repeat(u"\xDCE9", 255)},
       // A three-byte character that would straddle the limit goes whole.
       {u"ab" + Repeat(u"\u20AC", 90) + u"%20", u"ab" + Repeat(u"\u20AC", 84)},
+      // A suffixed candidate whose extension was cut ends in no full stop.
+      {u"CON." + Repeat(u"\u0080", 83) + u"." + Repeat(u"\u0080", 40), u"-001." + Repeat(u"\u20AC", 83)},
   });
 }
 

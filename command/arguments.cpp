@@ -34,9 +34,7 @@ bool OpensSlashGuard(const char16_t* tail, std::int32_t index) {
 // Stores one character. Returns 0, or -1 when the pool is full (reported here).
 std::int32_t StoreCharacter(SplitState& state, char16_t ch) {
   if (state.position >= MAX_ARG_LEN - 1) {
-    ErrorPrefix();
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Buffer overflow: b = %d, MAX_ARG_LEN = %d \r\n", state.position,
-            MAX_ARG_LEN);
+    Diagnose(u"Buffer overflow: b = %d, MAX_ARG_LEN = %d \r\n", state.position, MAX_ARG_LEN);
     return -1;
   }
   if (state.completed >= MAX_ARGUMENTS) {

@@ -56,8 +56,7 @@ std::int32_t SystemErrorText(std::uint32_t code, char16_t* buffer) {
 std::int32_t ReportSystemError(const char16_t* heading, const char16_t* subject, std::uint32_t code) {
   char16_t errorText[ERROR_TEXT_LEN];
   SystemErrorText(code, errorText);
-  ErrorPrefix();
-  Qprintf(GetStdHandle(STD_ERROR_HANDLE), heading, subject);
+  Diagnose(heading, subject);
   Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"    %s\r\n", errorText);
   Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
   return 0;

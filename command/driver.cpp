@@ -2,7 +2,7 @@
 
 #include "command/arguments.h"
 #include "command/diagnostics.h"
-#include "command/tally.h"
+#include "command/report.h"
 #include "platform/utf16_text.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_services.h"
@@ -113,18 +113,6 @@ const char16_t* OptionRest(const char16_t* argument) {
   return rest;
 }
 
-// A diagnostic: the prefix, then the message.
-void Report(const char16_t* message) {
-  ErrorPrefix();
-  Qprintf(GetStdHandle(STD_ERROR_HANDLE), message);
-}
-
-// A diagnostic about one argument or path: the prefix, then the message.
-void ReportNamed(const char16_t* format, const char16_t* name) {
-  ErrorPrefix();
-  Qprintf(GetStdHandle(STD_ERROR_HANDLE), format, name);
-}
-
 // Sets the bit of every letter of the option's rest. Returns 0, or 1 after
 // reporting the first letter that is not in the set, as typed (bits already set
 // stay set, but the command ends before anything uses them).
@@ -139,8 +127,7 @@ std::int32_t ApplySubOptions(const SubOptionSet& set, const char16_t* option, co
     }
     if (found < 0) {
       const char16_t name[] = {typed[0], typed[1], 0};
-      ErrorPrefix();
-      Qprintf(GetStdHandle(STD_ERROR_HANDLE), set.unknownFormat, name, static_cast<int>(typed[rest - option]));
+      Diagnose(set.unknownFormat, name, static_cast<int>(typed[rest - option]));
       return 1;
     }
     *flags |= set.letters[found].bit;
@@ -215,6 +202,17 @@ struct DriverBuffers {
 };
 DriverBuffers driverBuffers;
 
+// Reports a file specification (or its true name) that cannot be walked. Returns 2.
+std::int32_t RefuseSpec(SpecRefusal reason, const char16_t* name, OptionFlags flags) {
+  RunEvent event{};
+  event.kind = EVENT_SPEC_REFUSED;
+  event.options = flags;
+  event.name = name;
+  event.reason = reason;
+  Report(event);
+  return 2;
+}
+
 // Turns one file specification into directory and pattern. Returns 0, or 2
 // after reporting a specification that cannot be walked. A refused
 // specification is never walked with an earlier one's directory: each starts
@@ -226,20 +224,17 @@ std::int32_t ResolveFileSpec(const char16_t* spec, OptionFlags flags) {
   driverBuffers.pattern[0] = 0;
   QueryTrueName(spec, trueName);
   if (trueName[0] == 0) {
-    ReportNamed(u"Cannot resolve \"%s\"\r\n", spec);
-    return 2;
+    return RefuseSpec(SPEC_UNRESOLVED, spec, flags);
   }
   if ((flags & OPT_DIRECTORIES) == 0) {
     if (QueryIsDirectory(trueName) != 0 && AppendWildcard(trueName) != 0) {
-      ReportNamed(u"Path too long: \"%s\"\r\n", trueName);
-      return 2;
+      return RefuseSpec(SPEC_TOO_LONG, trueName, flags);
     }
   } else {
     DropTrailingSeparators(trueName);
   }
   if (SplitTrueName(trueName, driverBuffers.directory, driverBuffers.pattern) != 0) {
-    ReportNamed(u"Cannot resolve \"%s\"\r\n", trueName);
-    return 2;
+    return RefuseSpec(SPEC_UNRESOLVED, trueName, flags);
   }
   return 0;
 }
@@ -305,7 +300,7 @@ const OptionRow* FindOptionRow(const char16_t* option) {
 std::int32_t ApplyOption(const char16_t* option, const char16_t* typed, CommandOptions* options) {
   const OptionRow* row = FindOptionRow(option);
   if (row == nullptr) {
-    ReportNamed(u"Unknown option \"%s\"\r\n", typed);
+    Diagnose(u"Unknown option \"%s\"\r\n", typed);
     return 1;
   }
   return ApplyOptionRow(*row, option, typed, options);
@@ -332,12 +327,12 @@ std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, Com
   }
 
   // The prompt's answer All may have cleared a bit meanwhile, so the word is
-  // read again here; /S and /N:S are never cleared.
-  if ((options->flags & OPT_RECURSE) != 0 && (options->flags & OPT_NO_SUMMARY) == 0) {
-    QPuts(u"GRAND TOTAL: ");
-    PrintTally(grandTally);
-    CrLf();
-  }
+  // read again here.
+  RunEvent total{};
+  total.kind = EVENT_GRAND_TOTAL;
+  total.options = options->flags;
+  total.tally = grandTally;
+  Report(total);
   return result;
 }
 
@@ -356,7 +351,7 @@ extern "C" int purifile(const char16_t* tail) {
   }
   SplitArguments(tail);
   if (argumentTable.count <= 0) {
-    Report(u"Missing filespec\r\n");
+    Diagnose(u"Missing filespec\r\n");
     return -1;
   }
   CommandOptions options{0, nullptr, nullptr};
@@ -379,7 +374,7 @@ extern "C" int purifile(const char16_t* tail) {
     }
   }
   if (specCount == 0) {
-    Report(u"Missing filespec\r\n");
+    Diagnose(u"Missing filespec\r\n");
     return -1;
   }
   return WalkFileSpecs(tailFileSpecs, specCount, &options);

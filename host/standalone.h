@@ -37,8 +37,6 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
 
 // ---- Shared by both programs' parsers (standalone_arguments.cpp). ----
 
-// ErrorPrefix, then format with name for its %s.
-void ReportNamed(const char16_t* format, const char16_t* name);
 bool TextIs(const char16_t* text, const char16_t* expected);
 // Reports a command line longer than the command takes. Returns 1.
 std::int32_t ReportTooLong();

@@ -59,20 +59,13 @@ const LongOption* FindLongOption(const char16_t* text, const char16_t** value) {
   return nullptr;
 }
 
-void ReportNamed(const char16_t* format, const char16_t* name) {
-  ErrorPrefix();
-  Qprintf(GetStdHandle(STD_ERROR_HANDLE), format, name);
-}
-
 bool TextIs(const char16_t* text, const char16_t* expected) {
   return std::char_traits<char16_t>::compare(text, expected, TextLength(expected) + 1) ==
          0;
 }
 
 std::int32_t ReportTooLong() {
-  ErrorPrefix();
-  Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Command line too long: the arguments hold %d characters at most\r\n",
-          MAX_ARG_LEN - 1);
+  Diagnose(u"Command line too long: the arguments hold %d characters at most\r\n", MAX_ARG_LEN - 1);
   return 1;
 }
 
@@ -80,9 +73,7 @@ std::int32_t CheckRoomForArgument(std::int32_t taken) {
   if (taken <= MAX_ARGUMENTS) {
     return 0;
   }
-  ErrorPrefix();
-  Qprintf(GetStdHandle(STD_ERROR_HANDLE),
-          u"Too many arguments: the most is %d; quote wildcards so that purifile expands them\r\n", MAX_ARGUMENTS);
+  Diagnose(u"Too many arguments: the most is %d; quote wildcards so that purifile expands them\r\n", MAX_ARGUMENTS);
   return 1;
 }
 
@@ -143,8 +134,6 @@ std::int32_t CheckNotAnOptionOfTheOtherForm(StandaloneCommandLine* line, const c
 }
 
 std::int32_t ReportOptionOfTheOtherForm(const char16_t* text, const char16_t* ownForm) {
-  ErrorPrefix();
-  Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Option \"%s\" is written \"%s\" here (no file \"%s\" exists)\r\n", text,
-          ownForm, text);
+  Diagnose(u"Option \"%s\" is written \"%s\" here (no file \"%s\" exists)\r\n", text, ownForm, text);
   return 1;
 }

@@ -107,7 +107,7 @@ std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, 
   const char16_t* value = nullptr;
   const LongOption* found = FindLongOption(text, &value);
   if (found == nullptr) {
-    ReportNamed(u"Unknown option \"%s\"\r\n", text);
+    Diagnose(u"Unknown option \"%s\"\r\n", text);
     return 1;
   }
   if (value == nullptr && found->kind == LONG_VALUE && *index + 1 < argc) {
@@ -118,11 +118,11 @@ std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, 
     }
   }
   if (value != nullptr && found->kind != LONG_VALUE && found->kind != LONG_MAYBE_VALUE) {
-    ReportNamed(u"Option \"--%s\" takes no value\r\n", found->name);
+    Diagnose(u"Option \"--%s\" takes no value\r\n", found->name);
     return 1;
   }
   if (value == nullptr && found->kind == LONG_VALUE) {
-    ReportNamed(u"Option \"--%s\" needs a list\r\n", found->name);
+    Diagnose(u"Option \"--%s\" needs a list\r\n", found->name);
     return 1;
   }
   switch (found->kind) {
@@ -181,7 +181,7 @@ std::int32_t CheckCurrentDirectory(const StandaloneCommandLine& line) {
   }
   for (std::int32_t i = 0; i < line.specCount; ++i) {
     if (line.specs[i][0] != u'/') {
-      ReportNamed(u"Cannot resolve \"%s\": there is no current directory\r\n", line.specs[i]);
+      Diagnose(u"Cannot resolve \"%s\": there is no current directory\r\n", line.specs[i]);
       return 1;
     }
   }
@@ -199,8 +199,7 @@ std::int32_t CheckPromptCanBeAnswered(const StandaloneCommandLine& line) {
     CloseHandle(terminal);
     return 0;
   }
-  ErrorPrefix();
-  Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"No terminal to answer the prompts of -p: nothing renamed (Quit)\r\n");
+  Diagnose(u"No terminal to answer the prompts of -p: nothing renamed (Quit)\r\n");
   return 3;
 }
 
@@ -247,8 +246,7 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
     return parsed == STANDALONE_ANSWERED ? 0 : parsed;
   }
   if (line->specCount == 0) {
-    ErrorPrefix();
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Missing filespec\r\n");
+    Diagnose(u"Missing filespec\r\n");
     Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Try \"purifile --help\" for more information.\r\n");
     return -1;
   }

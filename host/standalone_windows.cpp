@@ -90,7 +90,7 @@ std::int32_t CheckNotALongOption(StandaloneCommandLine* line, const char16_t* te
   }
   if (found->option == nullptr) {
     // --follow: /S walks junctions and directory links here already.
-    ReportNamed(u"Option \"%s\" is not needed here: /S walks junctions unless /N:J\r\n", text);
+    Diagnose(u"Option \"%s\" is not needed here: /S walks junctions unless /N:J\r\n", text);
     return 1;
   }
   const char16_t* form = WindowsForm(line, *found, value);
@@ -144,8 +144,7 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
     return parsed == STANDALONE_ANSWERED ? 0 : parsed;
   }
   if (line->specCount == 0) {
-    ErrorPrefix();
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Missing filespec\r\n");
+    Diagnose(u"Missing filespec\r\n");
     return -1;
   }
   return WalkFileSpecs(line->specs, line->specCount, &line->options);

@@ -3,7 +3,7 @@
 #include "cleaner/char_classes.h"
 #include "cleaner/new_name.h"
 #include "cleaner/preview_names.h"
-#include "command/diagnostics.h"
+#include "command/report.h"
 #include "platform/terminal_text.h"
 #include "plugin/host_services.h"
 #include "walker/key_read.h"
@@ -41,28 +41,46 @@ std::int32_t WriteToConsole(const char16_t* text) {
   return WriteToConsole(pieces, 1);
 }
 
-// Reports a rename that failed with the first attempt's error code, and counts it.
-std::int32_t ReportRenameFailure(const char16_t* name, DWORD code, const OptionFlags* options,
-                                 RenameTally* tally) {
-  if ((*options & OPT_NO_ERRORS) == 0) {
-    ReportSystemError(u"Error renaming \"%s\":\r\n", name, code);
-  }
+// The entry in hand, as the events about it tell it.
+RunEvent EntryEvent(const OptionFlags* options, const char16_t* directory, const char16_t* name) {
+  RunEvent event{};
+  event.options = *options;
+  event.directory = directory;
+  event.name = name;
+  return event;
+}
+
+// Reports the entry's failure and counts it. Returns 2. code is the system's
+// error, attempted whether a rename was tried (else no new name could be had).
+std::int32_t Fail(RunEvent* event, DWORD code, bool attempted, RenameTally* tally) {
+  event->kind = EVENT_RENAME_FAILED;
+  event->code = code;
+  event->attempted = attempted;
+  Report(*event);
   ++tally->failed;
   return 2;
 }
 
-// Reports an entry whose only new name is a Windows device name, under /N:F
-// where no suffix may make it a file's name, and counts it as failed.
-std::int32_t ReportDeviceName(const char16_t* name, const char16_t* newName, const OptionFlags* options,
-                              RenameTally* tally) {
-  if ((*options & OPT_NO_ERRORS) == 0) {
-    ErrorPrefix();
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Error renaming \"%s\":\r\n", name);
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE),
-            u"    The new name \"%s\" is a Windows device name, and no suffix may be added\r\n\r\n", newName);
+// Renames source to target (the file system's forms of oldPath and newPath),
+// and when that fails retries by the long-path form and by the short name.
+// Returns 0, or the first attempt's error code (never 0 for a failure: a
+// system that gave none is reported as an unknown error).
+DWORD Move(const char16_t* directory, const char16_t* name, const char16_t* shortName, const char16_t* oldPath,
+           const char16_t* newPath, const char16_t* source, const char16_t* target) {
+  if (MoveFileW(source, target)) {
+    return 0;
   }
-  ++tally->failed;
-  return 2;
+  // The first attempt's error is the one the user sees; the retries' own
+  // errors say less about why the rename failed.
+  const DWORD firstError = GetLastError();
+  if (RenameByLongPath(oldPath, newPath) == 0) {
+    return 0;
+  }
+  if (shortName != nullptr && shortName[0] != u'\0' && CompareIgnoringAsciiCase(shortName, name) != 0 &&
+      RenameByShortName(directory, shortName, target) == 0) {
+    return 0;
+  }
+  return firstError != 0 ? firstError : static_cast<DWORD>(-1);
 }
 
 }  // namespace
@@ -140,14 +158,19 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
   char16_t newName[MAX_ARG_LEN];
   const std::int32_t built = BuildNewName(directory, name, newName, *options, qList, rList, preview);
   if (built == NEW_NAME_UNCHANGED) {
-    ++tally->skipped;
+    ++tally->skipped;  // nothing to do, and nothing is shown
     return 0;
   }
+  RunEvent event = EntryEvent(options, directory, name);
   if (built == NEW_NAME_NO_FREE_SUFFIX) {
-    return ReportRenameFailure(name, ERROR_ALREADY_EXISTS, options, tally);
+    return Fail(&event, ERROR_ALREADY_EXISTS, false, tally);
   }
+  event.newName = newName;
   if (built == NEW_NAME_DEVICE) {
-    return ReportDeviceName(name, newName, options, tally);
+    event.kind = EVENT_DEVICE_NAME;
+    Report(event);
+    ++tally->failed;
+    return 2;
   }
   char16_t oldPath[MAX_ARG_LEN];
   char16_t newPath[MAX_ARG_LEN];
@@ -158,10 +181,14 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
       AppendText(newPath, &newLength, newName) != 0) {
     // NEW_NAME_TOO_LONG, or a path that does not fit: no entry of that path
     // can be renamed, and nothing is shown that could not be done.
-    return ReportRenameFailure(name, ERROR_FILENAME_EXCED_RANGE, options, tally);
+    event.newName = nullptr;
+    return Fail(&event, ERROR_FILENAME_EXCED_RANGE, false, tally);
   }
+  event.oldPath = oldPath;
+  event.newPath = newPath;
 
   if ((*options & OPT_PROMPT) != 0) {
+    event.prompted = true;
     // The console would act on a name's control characters: it is shown them escaped.
     const std::u16string oldShown = TerminalForm(oldPath, oldLength);
     const std::u16string newShown = TerminalForm(newPath, newLength);
@@ -169,22 +196,21 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
                                       u"\"  (Y/N/A)? "};
     WriteToConsole(prompt, sizeof prompt / sizeof prompt[0]);
     const std::int32_t answer = ReadPromptAnswer();
-    if (answer == RENAME_QUIT) {
+    if (answer == RENAME_QUIT || answer == ANSWER_NO) {
+      event.kind = answer == RENAME_QUIT ? EVENT_QUIT : EVENT_DECLINED;
+      Report(event);
       ++tally->skipped;
-      return RENAME_QUIT;
-    }
-    if (answer == ANSWER_NO) {
-      ++tally->skipped;
-      return 0;
+      return answer == RENAME_QUIT ? RENAME_QUIT : 0;
     }
     if (answer == ANSWER_ALL) {
       *options &= ~OPT_PROMPT;  // for every later entry of this command
     }
-  } else {
-    Printf(u"\"%s\" %s \"%s\"\r\n", oldPath, ARROW, newPath);
   }
 
   if ((*options & OPT_NOT_REALLY) != 0) {
+    event.kind = EVENT_PREVIEWED;
+    event.options = *options;
+    Report(event);
     // Later entries of this directory see the name as taken, and the old one
     // as free, just as they would after the real rename.
     if (preview != nullptr) {
@@ -194,6 +220,9 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
     return 0;
   }
 
+  event.kind = EVENT_RENAMING;
+  event.options = *options;
+  Report(event);
   // The paths shown stay as they are; the file system is handed the
   // long-path form of one that Win32 path rules would rewrite, since the
   // plain "bar " would rename its twin "bar".
@@ -202,23 +231,14 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
   const char16_t* source = FileSystemPath(oldPath, sourceBuffer);
   const char16_t* target = FileSystemPath(newPath, targetBuffer);
   if (source == nullptr || target == nullptr) {
-    return ReportRenameFailure(name, ERROR_FILENAME_EXCED_RANGE, options, tally);
+    return Fail(&event, ERROR_FILENAME_EXCED_RANGE, true, tally);
   }
-  if (MoveFileW(source, target)) {
-    ++tally->fixed;
-    return 0;
+  const DWORD failure = Move(directory, name, shortName, oldPath, newPath, source, target);
+  if (failure != 0) {
+    return Fail(&event, failure, true, tally);
   }
-  // The first attempt's error is the one the user sees; the retries' own
-  // errors say less about why the rename failed.
-  const DWORD firstError = GetLastError();
-  if (RenameByLongPath(oldPath, newPath) == 0) {
-    ++tally->fixed;
-    return 0;
-  }
-  if (shortName != nullptr && shortName[0] != u'\0' && CompareIgnoringAsciiCase(shortName, name) != 0 &&
-      RenameByShortName(directory, shortName, target) == 0) {
-    ++tally->fixed;
-    return 0;
-  }
-  return ReportRenameFailure(name, firstError, options, tally);
+  event.kind = EVENT_RENAMED;
+  Report(event);
+  ++tally->fixed;
+  return 0;
 }

@@ -37,7 +37,7 @@
 #include "cleaner/new_name.h"
 #include "cleaner/packed_text.h"
 #include "cleaner/preview_names.h"
-#include "command/diagnostics.h"
+#include "command/report.h"
 #include "platform/kept_directory.h"
 #include "plugin/host_services.h"
 #include "walker/links.h"
@@ -188,24 +188,22 @@ bool IsDotName(const char16_t* name) {
   return name[0] == u'.' && (name[1] == u'\0' || (name[1] == u'.' && name[2] == u'\0'));
 }
 
-// Writes a diagnostic about a directory on standard error, followed by an
-// empty line, unless /N:E: format holds two %s, for first and second. Returns 0.
-std::int32_t WriteDirectoryDiagnostic(const OptionFlags* options, const char16_t* format, const char16_t* first,
-                                      const char16_t* second) {
-  if ((*options & OPT_NO_ERRORS) == 0) {
-    ErrorPrefix();
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), format, first, second);
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
-  }
-  return 0;
+// Reports a directory that was not searched: path itself when name is empty,
+// else its subdirectory name.
+std::int32_t ReportPassedOver(PassedOverReason reason, const OptionFlags* options, const char16_t* path,
+                              const char16_t* name) {
+  RunEvent event{};
+  event.kind = EVENT_DIRECTORY_PASSED_OVER;
+  event.options = *options;
+  event.directory = path;
+  event.name = name;
+  event.reason = reason;
+  return Report(event);
 }
-
-constexpr char16_t NO_MEMORY_FORMAT[] = u"Not enough memory to read \"%s%s\"\r\n";
-constexpr char16_t TOO_LONG_FORMAT[] = u"Path too long, not searched:  \"%s%s\"\r\n";
 
 // A directory passed over for want of memory counts as a failure: 2.
 std::int32_t ReportOutOfMemory(const WalkState* state) {
-  WriteDirectoryDiagnostic(state->options, NO_MEMORY_FORMAT, state->path, u"");
+  ReportPassedOver(PASSED_OVER_NO_MEMORY, state->options, state->path, u"");
   return 2;
 }
 
@@ -220,9 +218,12 @@ bool IsMissingDirectory(DWORD code) {
 
 // A directory that exists but cannot be listed counts as a failure: 2.
 std::int32_t ReportUnreadable(const WalkState* state, DWORD code) {
-  if ((*state->options & OPT_NO_ERRORS) == 0) {
-    ReportSystemError(u"Error reading directory \"%s\":\r\n", state->path, code);
-  }
+  RunEvent event{};
+  event.kind = EVENT_DIRECTORY_UNREADABLE;
+  event.options = *state->options;
+  event.directory = state->path;
+  event.code = code;
+  Report(event);
   return 2;
 }
 
@@ -313,17 +314,16 @@ std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
   return result == 0 ? 0 : ReportOutOfMemory(state);
 }
 
-// The directory's own report: its tally line (unless /N:S), or, when nothing
-// matched, "File not found" (unless /N:E). It never changes the walk's result.
+// The directory's own report: its tally, found 0 when nothing matched. It
+// never changes the walk's result.
 std::int32_t ReportDirectory(const WalkState* state, const RenameTally& local) {
-  if (local.found == 0) {
-    WriteDirectoryDiagnostic(state->options, u"File not found:  \"%s%s\"\r\n", state->path, state->pattern);
-  } else if ((*state->options & OPT_NO_SUMMARY) == 0) {
-    CrLf();
-    PrintTally(local);
-    Printf(u" in \"%s\"\r\n\n", state->path);
-  }
-  return 0;
+  RunEvent event{};
+  event.kind = EVENT_DIRECTORY_DONE;
+  event.options = *state->options;
+  event.directory = state->path;
+  event.name = state->pattern;
+  event.tally = local;
+  return Report(event);
 }
 
 // Cleans the directory in state->path: reads its matches, hands each with
@@ -464,7 +464,7 @@ std::int32_t EnterNextSubdirectory(WalkState* state) {
   const std::size_t pathLength = parent->pathLength + nameLength + 1;
   if (pathLength + 1 >= static_cast<std::size_t>(MAX_ARG_LEN)) {
     // Counted as a failure: part of the tree was not searched.
-    WriteDirectoryDiagnostic(state->options, TOO_LONG_FORMAT, state->path, state->names.text + nameOffset);
+    ReportPassedOver(PASSED_OVER_TOO_LONG, state->options, state->path, state->names.text + nameOffset);
     parent->result = 2;
     return 0;
   }
@@ -479,7 +479,7 @@ std::int32_t EnterNextSubdirectory(WalkState* state) {
     // A link back to a directory being walked: entering it would repeat that
     // directory's walk without end.
     // Not a failure: the directory is being walked already.
-    WriteDirectoryDiagnostic(state->options, u"Link loop, not searched again:  \"%s%s\"\r\n", state->path, u"");
+    ReportPassedOver(PASSED_OVER_LINK_LOOP, state->options, state->path, u"");
     state->path[parent->pathLength] = u'\0';
     return 0;
   }
@@ -558,7 +558,7 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
   const KeptDirectoryScope keptDirectory;
   WalkState* state = new (std::nothrow) WalkState;
   if (state == nullptr) {
-    WriteDirectoryDiagnostic(options, NO_MEMORY_FORMAT, directory, u"");
+    ReportPassedOver(PASSED_OVER_NO_MEMORY, options, directory, u"");
     return 2;
   }
   state->names = NameArena{nullptr, 0, 0};
@@ -579,7 +579,7 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
   std::size_t pathLength = 0;
   // Room is needed for the "*" of the search path as well.
   if (AppendText(state->path, &pathLength, directory) != 0 || pathLength + 1 >= static_cast<std::size_t>(MAX_ARG_LEN)) {
-    WriteDirectoryDiagnostic(options, TOO_LONG_FORMAT, directory, u"");
+    ReportPassedOver(PASSED_OVER_TOO_LONG, options, directory, u"");
     result = 2;
   } else {
     result = Walk(state, pathLength);

@@ -11,6 +11,7 @@
 #include "cleaner/surrogates.h"
 #include "cleaner/translation.h"
 #include "cleaner/windows_names.h"
+#include "platform/name_limit.h"
 #include "platform/utf16_text.h"
 #include "platform/win32.h"
 #include "plugin/host_services.h"
@@ -437,11 +438,12 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
     return NEW_NAME_TOO_LONG;
   }
 
-  // The name as stem and extension (see StemLength). Under /W every
-  // candidate is fitted into one name's limit by shortening its stem.
+  // The name as stem and extension (see StemLength).
   std::size_t stemLength = StemLength(cleaned, length);
   const char16_t* extension = cleaned + stemLength;  // moved below for a device name
-  const bool fitToLimit = (options & OPT_WINDOWS_NAMES) != 0;
+  // Every candidate is fitted into one name's limit in the directory, where
+  // one is set (platform/name_limit.h).
+  const std::size_t nameLimit = NameLimitOf(directory, (options & OPT_WINDOWS_NAMES) != 0);
 
   // Forms the candidate stem + suffix + extension after the directory in
   // probePath. Returns its length, or -1 when it cannot be formed.
@@ -450,8 +452,8 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
   char16_t* candidate = probePath + directoryLength;
   auto formCandidate = [&](std::size_t stemKept, const char16_t* suffix, std::size_t suffixLength) {
     std::size_t extensionKept = length - stemLength;
-    if (fitToLimit &&
-        FitNameToLimit(cleaned, &stemKept, suffix, suffixLength, extension, &extensionKept) != 0) {
+    if (nameLimit != NO_NAME_LIMIT &&
+        FitNameToLimit(nameLimit, cleaned, &stemKept, suffix, suffixLength, extension, &extensionKept) != 0) {
       return static_cast<std::ptrdiff_t>(-1);
     }
     if (directoryLength + stemKept + suffixLength + extensionKept > NAME_CAPACITY) {

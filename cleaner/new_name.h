@@ -36,8 +36,9 @@ bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned, const Optio
 // The name for an entry whose cleaned name differs from its old one: the
 // cleaned name when it is free or when /N:F wants no suffix, else
 // the first free one with a counter suffix. A Windows device name is never
-// free; under /N:F it is handed back as NEW_NAME_DEVICE. Under /W every
-// candidate is first shortened to one name's limit on the disk. directory ends in a path
+// free; under /N:F it is handed back as NEW_NAME_DEVICE. Every candidate is
+// first shortened to one name's limit in the directory, where one is set
+// (platform/name_limit.h: under /W, and on POSIX always). directory ends in a path
 // separator; newName is a buffer of MAX_ARG_LEN characters, written only when
 // the result is NEW_NAME_READY. preview, when given (a /N run), says which
 // names earlier entries of the same directory would have taken or freed.

@@ -22,11 +22,11 @@ bool IsCharacterStart(const char16_t* text, std::size_t at) {
   return at == 0 || !(text[at] >= 0xDC00 && text[at] <= 0xDFFF && text[at - 1] >= 0xD800 && text[at - 1] <= 0xDBFF);
 }
 
-bool Fits(const char16_t* stem, std::size_t stemLength, const char16_t* suffix, std::size_t suffixLength,
-          const char16_t* extension, std::size_t extensionLength) {
+bool Fits(std::size_t limit, const char16_t* stem, std::size_t stemLength, const char16_t* suffix,
+          std::size_t suffixLength, const char16_t* extension, std::size_t extensionLength) {
   const char16_t* const pieces[] = {stem, suffix, extension};
   const std::size_t lengths[] = {stemLength, suffixLength, extensionLength};
-  return NameFitsOnDisk(pieces, lengths, 3);
+  return NameFitsLimit(limit, pieces, lengths, 3);
 }
 
 // Takes whole characters off the end of text until fits(length) holds or
@@ -71,18 +71,18 @@ bool IsDeviceName(const char16_t* name, std::size_t length) {
   return false;
 }
 
-std::int32_t FitNameToLimit(const char16_t* stem, std::size_t* stemLength, const char16_t* suffix,
+std::int32_t FitNameToLimit(std::size_t limit, const char16_t* stem, std::size_t* stemLength, const char16_t* suffix,
                            std::size_t suffixLength, const char16_t* extension, std::size_t* extensionLength) {
-  if (!Fits(stem, 0, suffix, suffixLength, extension, *extensionLength)) {
+  if (!Fits(limit, stem, 0, suffix, suffixLength, extension, *extensionLength)) {
     // No stem leaves room for this extension: it is shortened instead, and
     // the stem goes.
     *stemLength = 0;
     *extensionLength = CutToFit(extension, *extensionLength, [&](std::size_t length) {
-      return Fits(stem, 0, suffix, suffixLength, extension, length);
+      return Fits(limit, stem, 0, suffix, suffixLength, extension, length);
     });
   } else {
     *stemLength = CutToFit(stem, *stemLength, [&](std::size_t length) {
-      return Fits(stem, length, suffix, suffixLength, extension, *extensionLength);
+      return Fits(limit, stem, length, suffix, suffixLength, extension, *extensionLength);
     });
   }
   // A cut piece may now end the name, and Windows would drop a blank or a
@@ -92,6 +92,6 @@ std::int32_t FitNameToLimit(const char16_t* stem, std::size_t* stemLength, const
   if (*extensionLength == 0 && suffixLength == 0) {
     *stemLength = TrimBlanksAndStops(stem, *stemLength);
   }
-  const bool fits = Fits(stem, *stemLength, suffix, suffixLength, extension, *extensionLength);
+  const bool fits = Fits(limit, stem, *stemLength, suffix, suffixLength, extension, *extensionLength);
   return fits && *stemLength + suffixLength + *extensionLength > 0 ? 0 : -1;
 }

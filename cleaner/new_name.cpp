@@ -10,6 +10,7 @@
 #include "cleaner/preview_names.h"
 #include "cleaner/surrogates.h"
 #include "cleaner/translation.h"
+#include "cleaner/twin_names.h"
 #include "cleaner/windows_names.h"
 #include "platform/name_limit.h"
 #include "platform/utf16_text.h"
@@ -218,18 +219,56 @@ void ComposeName(CleanedText* name, char16_t* scratch, OptionFlags options) {
   name->length = recleaned.length;
 }
 
-// Whether a candidate is taken: first what the preview run recorded for this
-// directory, then the file system. probePath is the directory followed by the
-// candidate, which starts at candidateStart.
-bool IsNameTaken(const char16_t* probePath, std::size_t candidateStart, const PreviewNames* preview) {
-  if (preview != nullptr) {
-    const std::int32_t recorded = LookUpPreviewName(preview, probePath + candidateStart);
-    if (recorded == PREVIEW_NAME_TAKEN) {
-      return true;
+// The key names->changes keeps a name by: its twin key under /W, else the
+// name as the directory compares names. key holds MAX_ARG_LEN; returns its length.
+std::size_t RecordKey(const DirectoryNames& names, OptionFlags options, const char16_t* name, std::size_t length,
+                      char16_t* key) {
+  if ((options & OPT_WINDOWS_NAMES) != 0) {
+    return TwinKey(name, length, key);
+  }
+  if (names.ignoresCase) {
+    return UpperCaseKey(name, length, key);
+  }
+  CopyText(key, name, length);
+  return length;
+}
+
+// What the probe of every candidate of one entry needs.
+struct Probe {
+  const DirectoryNames* names;  // may be null
+  OptionFlags options;
+  std::uint64_t oldFingerprint;  // of the entry's own name's twin key, under /W
+};
+
+// Whether a candidate is taken (see MakeNameUnique). probePath is the
+// directory followed by the candidate, which starts at candidateStart.
+bool IsNameTaken(const char16_t* probePath, std::size_t candidateStart, std::size_t candidateLength,
+                 const Probe& probe) {
+  const DirectoryNames* names = probe.names;
+  const bool twins = names != nullptr && names->twins != nullptr;
+  const bool recorded = names != nullptr && names->changes != nullptr && names->directory != NO_PREVIEW_DIRECTORY;
+  std::int64_t count = 0;  // the names under the candidate's key, beyond what the file system says
+  if (twins || recorded) {
+    char16_t key[MAX_ARG_LEN];
+    const std::size_t keyLength =
+        RecordKey(*names, probe.options, probePath + candidateStart, candidateLength, key);
+    if (twins) {
+      const std::uint64_t fingerprint = TwinFingerprint(key, keyLength);
+      count += static_cast<std::int64_t>(CountTwinNames(*names->twins, fingerprint));
+      count -= fingerprint == probe.oldFingerprint ? 1 : 0;  // the entry's own name
     }
-    if (recorded == PREVIEW_NAME_FREED) {
-      return false;
+    if (recorded) {
+      count += CountPreviewName(names->changes, names->directory, key);
     }
+  }
+  if (twins) {
+    // The walk read every entry: the file system is asked only in a real run,
+    // for an entry made since.
+    return count > 0 || ((probe.options & OPT_NOT_REALLY) == 0 && QueryIsFileOrDirectory(probePath) != 0);
+  }
+  if (count != 0) {
+    // Taken by an earlier entry; or left by one, with no other entry there.
+    return count > 0;
   }
   return QueryIsFileOrDirectory(probePath) != 0;
 }
@@ -427,8 +466,8 @@ bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned, const Optio
          ((options & OPT_WINDOWS_NAMES) == 0 || !IsDeviceName(cleaned, TextLength(cleaned)));
 }
 
-std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, char16_t* newName,
-                            const OptionFlags& options, const PreviewNames* preview) {
+std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* oldName, const char16_t* cleaned,
+                            char16_t* newName, const OptionFlags& options, const DirectoryNames* names) {
   const std::size_t length = TextLength(cleaned);
   // Every name handed back must also fit, with the directory, into a path
   // buffer: the rename step forms that path. A name that cannot is refused
@@ -465,6 +504,12 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
     return static_cast<std::ptrdiff_t>(stemKept + suffixLength + extensionKept);
   };
 
+  Probe probe{names, options, 0};
+  if (names != nullptr && names->twins != nullptr) {
+    char16_t key[MAX_ARG_LEN];
+    probe.oldFingerprint = TwinFingerprint(key, TwinKey(oldName, TextLength(oldName), key));
+  }
+
   const std::ptrdiff_t firstLength = formCandidate(stemLength, u"", 0);
   if (firstLength < 0) {
     return NEW_NAME_TOO_LONG;
@@ -476,7 +521,7 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
   }
   // A name Windows takes for a device counts as taken: the command never
   // gives an entry a name that reaches a device instead of a file.
-  if (!firstIsDevice && !IsNameTaken(probePath, directoryLength, preview)) {
+  if (!firstIsDevice && !IsNameTaken(probePath, directoryLength, static_cast<std::size_t>(firstLength), probe)) {
     CopyText(newName, candidate, static_cast<std::size_t>(firstLength));
     return NEW_NAME_READY;
   }
@@ -507,7 +552,7 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
       return NEW_NAME_TOO_LONG;
     }
     if (!IsDeviceName(candidate, static_cast<std::size_t>(candidateLength)) &&
-        !IsNameTaken(probePath, directoryLength, preview)) {
+        !IsNameTaken(probePath, directoryLength, static_cast<std::size_t>(candidateLength), probe)) {
       CopyText(newName, candidate, static_cast<std::size_t>(candidateLength));
       return NEW_NAME_READY;
     }
@@ -516,14 +561,35 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
 
 std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, char16_t* newName,
                           const OptionFlags& options, const char16_t* qList, const char16_t* rList,
-                          const PreviewNames* preview) {
+                          const DirectoryNames* names) {
   char16_t cleaned[MAX_ARG_LEN];
   const std::int32_t length = CleanName(oldName, cleaned, options, qList, rList);
   if (length < 0) {
     return length;
   }
-  if (NeedsNoChange(oldName, cleaned, options)) {
+  if (NeedsNoChange(oldName, cleaned, options) && (names == nullptr || !names->leavesItsName)) {
     return NEW_NAME_UNCHANGED;
   }
-  return MakeNameUnique(directory, cleaned, newName, options, preview);
+  return MakeNameUnique(directory, oldName, cleaned, newName, options, names);
+}
+
+std::int32_t RecordNewName(DirectoryNames* names, const char16_t* oldName, const char16_t* newName,
+                           const OptionFlags& options) {
+  if (names == nullptr || names->changes == nullptr) {
+    return 0;
+  }
+  if (names->directory == NO_PREVIEW_DIRECTORY) {
+    if (!names->identityKnown) {
+      return -1;
+    }
+    names->directory = PreviewDirectory(names->changes, names->identity, true);
+    if (names->directory == NO_PREVIEW_DIRECTORY) {
+      return -1;
+    }
+  }
+  char16_t oldKey[MAX_ARG_LEN];
+  char16_t newKey[MAX_ARG_LEN];
+  RecordKey(*names, options, oldName, TextLength(oldName), oldKey);
+  RecordKey(*names, options, newName, TextLength(newName), newKey);
+  return RecordPreviewRename(names->changes, names->directory, oldKey, newKey) == PREVIEW_RECORDED ? 0 : -1;
 }

@@ -2,6 +2,8 @@
 
 #include "cleaner/char_classes.h"
 #include "platform/name_limit.h"
+#include "platform/win32.h"
+#include "command/shared_types.h"
 
 namespace {
 
@@ -94,4 +96,36 @@ std::int32_t FitNameToLimit(std::size_t limit, const char16_t* stem, std::size_t
   }
   const bool fits = Fits(limit, stem, *stemLength, suffix, suffixLength, extension, *extensionLength);
   return fits && *stemLength + suffixLength + *extensionLength > 0 ? 0 : -1;
+}
+
+std::size_t UpperCaseKey(const char16_t* name, std::size_t length, char16_t* key) {
+  bool ascii = true;
+  for (std::size_t i = 0; i < length; ++i) {
+    key[i] = ToUpperAscii(name[i]);
+    ascii = ascii && name[i] < 0x80;
+  }
+  if (!ascii) {
+    LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, name, static_cast<int>(length), key,
+                  static_cast<int>(length), nullptr, nullptr, 0);
+  }
+  key[length] = 0;
+  return length;
+}
+
+std::size_t TwinKey(const char16_t* name, std::size_t length, char16_t* key) {
+  // No code unit below U+0300 composes with a neighbour.
+  bool mayCompose = false;
+  for (std::size_t i = 0; i < length && !mayCompose; ++i) {
+    mayCompose = name[i] >= 0x0300;
+  }
+  if (!mayCompose) {
+    return UpperCaseKey(name, length, key);
+  }
+  char16_t composed[MAX_ARG_LEN];
+  const int composedLength = NormalizeString(NormalizationC, name, static_cast<int>(length), composed,
+                                             static_cast<int>(MAX_ARG_LEN - 1));
+  if (composedLength <= 0) {
+    return UpperCaseKey(name, length, key);
+  }
+  return UpperCaseKey(composed, static_cast<std::size_t>(composedLength), key);
 }

@@ -89,14 +89,6 @@ constexpr char16_t VERSION_FORMAT[] = u"\r\n\t\t\t\t%s version %u.%u.%u.%u (%s)\
 
 // ---- Small text helpers over zero-terminated UTF-16. ----
 
-bool TextEquals(const char16_t* left, const char16_t* right) {
-  std::int32_t i = 0;
-  while (left[i] != 0 && left[i] == right[i]) {
-    ++i;
-  }
-  return left[i] == right[i];
-}
-
 bool RowFits(const OptionRow& row, const char16_t* argument) {
   if (row.match == MATCH_WHOLE) {
     return TextEquals(row.text, argument);
@@ -309,6 +301,9 @@ std::int32_t ApplyOption(const char16_t* option, const char16_t* typed, CommandO
 bool FitsOptionTable(const char16_t* option) { return FindOptionRow(option) != nullptr; }
 
 std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, CommandOptions* options) {
+  // A preview gives no name twice in a directory, whichever specification
+  // reaches it.
+  const PreviewScope preview;
   RenameTally grandTally{0, 0, 0, 0};
   std::int32_t result = 0;
   for (std::int32_t j = 0; j < count; ++j) {

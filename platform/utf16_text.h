@@ -1,6 +1,6 @@
 // The smallest helpers of zero-terminated UTF-16 text, one of each for the
 // whole program (the engine, the built-in host and the POSIX layer): its
-// length, and letter case as every comparison of the program sees it: only
+// length, equality, and letter case as every comparison of the program sees it: only
 // the ASCII letters a to z and A to Z have a case; every other code unit is
 // compared as it is.
 #pragma once
@@ -13,6 +13,14 @@ inline std::size_t TextLength(const char16_t* text) {
     ++length;
   }
   return length;
+}
+
+inline bool TextEquals(const char16_t* left, const char16_t* right) {
+  std::size_t i = 0;
+  while (left[i] != 0 && left[i] == right[i]) {
+    ++i;
+  }
+  return left[i] == right[i];
 }
 
 inline char16_t ToUpperAscii(char16_t ch) {

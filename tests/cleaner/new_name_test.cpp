@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "cleaner/preview_names.h"
+#include "cleaner/twin_names.h"
 #include "cleaner/windows_names.h"
 #include "tests/cleaner/fitted_names.h"
 #include "plugin/host_services.h"
@@ -340,6 +341,11 @@ std::u16string DirectoryOfLength(std::size_t length) {
   return directory + static_cast<char16_t>(std::filesystem::path::preferred_separator);
 }
 
+// A directory's names as a preview records them, in directory 0.
+DirectoryNames RecordedNames(PreviewNames* preview, bool ignoresCase = false) {
+  return DirectoryNames{preview, 0, {0, 0}, false, nullptr, ignoresCase, false};
+}
+
 TEST(BuildNewName, NamesThatCannotFitAPathAreRefused) {
   std::vector<char16_t> newName(MAX_ARG_LEN, u'#');
   const OptionFlags none = 0;
@@ -358,8 +364,9 @@ TEST(BuildNewName, NamesThatCannotFitAPathAreRefused) {
   // The name fits, but no suffixed candidate does.
   PreviewNames* preview = CreatePreviewNames();
   ASSERT_NE(preview, nullptr);
-  ASSERT_EQ(RecordPreviewRename(preview, u"old", u"a b"), PREVIEW_RECORDED);
-  EXPECT_EQ(BuildNewName(fits.c_str(), u"a%20b", newName.data(), none, nullptr, nullptr, preview),
+  const DirectoryNames names = RecordedNames(preview);
+  ASSERT_EQ(RecordPreviewRename(preview, names.directory, u"old", u"a b"), PREVIEW_RECORDED);
+  EXPECT_EQ(BuildNewName(fits.c_str(), u"a%20b", newName.data(), none, nullptr, nullptr, &names),
             NEW_NAME_TOO_LONG);
   DestroyPreviewNames(preview);
   // An old name without a terminator inside MAX_ARG_LEN.
@@ -374,21 +381,115 @@ TEST(BuildNewName, PreviewNamesComeBeforeTheFileSystem) {
   std::ofstream(directory.path() / "a b").put('x');
   PreviewNames* preview = CreatePreviewNames();
   ASSERT_NE(preview, nullptr);
+  const DirectoryNames names = RecordedNames(preview);
   std::vector<char16_t> newName(MAX_ARG_LEN, 0);
   const std::u16string path = directory.engine_path();
   // "a b" exists, but an earlier entry of the preview would have renamed it away.
-  ASSERT_EQ(RecordPreviewRename(preview, u"a b", u"c"), PREVIEW_RECORDED);
-  EXPECT_EQ(BuildNewName(path.c_str(), u"a%20b", newName.data(), 0, nullptr, nullptr, preview), NEW_NAME_READY);
+  ASSERT_EQ(RecordPreviewRename(preview, 0, u"a b", u"c"), PREVIEW_RECORDED);
+  EXPECT_EQ(BuildNewName(path.c_str(), u"a%20b", newName.data(), 0, nullptr, nullptr, &names), NEW_NAME_READY);
   EXPECT_EQ(std::u16string(newName.data()), u"a b");
   // "x y" and "x y-001" do not exist, but earlier entries would have taken them.
-  ASSERT_EQ(RecordPreviewRename(preview, u"x%20y", u"x y"), PREVIEW_RECORDED);
-  ASSERT_EQ(RecordPreviewRename(preview, u"x%20y ", u"x y-001"), PREVIEW_RECORDED);
-  EXPECT_EQ(BuildNewName(path.c_str(), u"x%20y.", newName.data(), 0, nullptr, nullptr, preview), NEW_NAME_READY);
+  ASSERT_EQ(RecordPreviewRename(preview, 0, u"x%20y", u"x y"), PREVIEW_RECORDED);
+  ASSERT_EQ(RecordPreviewRename(preview, 0, u"x%20y ", u"x y-001"), PREVIEW_RECORDED);
+  EXPECT_EQ(BuildNewName(path.c_str(), u"x%20y.", newName.data(), 0, nullptr, nullptr, &names), NEW_NAME_READY);
   EXPECT_EQ(std::u16string(newName.data()), u"x y-002");
+  // Names of another directory are not this one's.
+  const DirectoryNames other{preview, 1, {0, 0}, false, nullptr, false, false};
+  EXPECT_EQ(BuildNewName(path.c_str(), u"x%20y.", newName.data(), 0, nullptr, nullptr, &other), NEW_NAME_READY);
+  EXPECT_EQ(std::u16string(newName.data()), u"x y");
   // Without the record only the file system answers.
   EXPECT_EQ(BuildNewName(path.c_str(), u"a%20b", newName.data(), 0, nullptr, nullptr), NEW_NAME_READY);
   EXPECT_EQ(std::u16string(newName.data()), u"a b-001");
   DestroyPreviewNames(preview);
+}
+
+// A directory that finds names in any letter case finds them so in every
+// alphabet, as exFAT and NTFS do: the preview records names upper-cased there,
+// or it would promise "caf\u00E9" beside "CAF\u00C9", which the real run makes
+// "caf\u00E9-001".
+TEST(BuildNewName, PreviewNamesOfADirectoryThatIgnoresCase) {
+  testing_support::TempDir directory;
+  // Where the directory ignores case, this is the entry "\u00C9t\u00E9" below.
+  std::ofstream(directory.path() / std::filesystem::path(u"\u00E9T\u00C9")).put('x');
+  const std::u16string path = directory.engine_path();
+  std::vector<char16_t> newName(MAX_ARG_LEN, 0);
+  for (const bool ignoresCase : {true, false}) {
+    PreviewNames* preview = CreatePreviewNames();
+    ASSERT_NE(preview, nullptr);
+    DirectoryNames names = RecordedNames(preview, ignoresCase);
+    const OptionFlags options = OPT_UTF8 | OPT_NOT_REALLY;
+    ASSERT_EQ(BuildNewName(path.c_str(), u"CAF%C3%89", newName.data(), options, nullptr, nullptr, &names),
+              NEW_NAME_READY);
+    ASSERT_EQ(RecordNewName(&names, u"CAF%C3%89", newName.data(), options), 0);
+    EXPECT_EQ(BuildNewName(path.c_str(), u"caf%C3%A9", newName.data(), options, nullptr, nullptr, &names),
+              NEW_NAME_READY);
+    EXPECT_EQ(std::u16string(newName.data()), ignoresCase ? u"caf\u00E9-001" : u"caf\u00E9") << ignoresCase;
+    // An entry left its name: free again, in any case there.
+    ASSERT_EQ(RecordNewName(&names, u"\u00C9t\u00E9", u"summer", options), 0);
+    EXPECT_EQ(BuildNewName(path.c_str(), u"%C3%A9T%C3%89", newName.data(), options, nullptr, nullptr, &names),
+              NEW_NAME_READY);
+    EXPECT_EQ(std::u16string(newName.data()), ignoresCase ? u"\u00E9T\u00C9" : u"\u00E9T\u00C9-001");
+    DestroyPreviewNames(preview);
+  }
+}
+
+struct TwinCase {
+  const char16_t* oldName;
+  OptionFlags options;
+  std::vector<std::u16string> entries;  // the directory's entries, the old name's included
+  const char16_t* newName;
+  bool leavesItsName = false;
+};
+
+// Under /W a new name is taken when it is the twin of an entry's name:
+// equal once both are composed and upper-cased. Checked in a real run, and in
+// a preview, which asks the file system nothing the walk read already.
+void CheckTwins(const TwinCase& c) {
+  testing_support::TempDir directory;
+  TwinNames twins{nullptr, 0, 0};
+  for (const std::u16string& entry : c.entries) {
+    std::ofstream(directory.path() / std::filesystem::path(entry)).put('x');
+    char16_t key[MAX_ARG_LEN];
+    ASSERT_EQ(AddTwinName(&twins, TwinFingerprint(key, TwinKey(entry.c_str(), entry.size(), key))), 0);
+  }
+  SortTwinNames(&twins);
+  for (const OptionFlags preview : {OptionFlags{0}, OPT_NOT_REALLY}) {
+    const OptionFlags options = c.options | OPT_WINDOWS_NAMES | preview;
+    PreviewNames* changes = CreatePreviewNames();
+    const DirectoryNames names{changes, 0, {0, 0}, false, &twins, false, c.leavesItsName};
+    std::vector<char16_t> newName(MAX_ARG_LEN, u'#');
+    const std::int32_t result = BuildNewName(directory.engine_path().c_str(), c.oldName, newName.data(), options,
+                                             nullptr, nullptr, &names);
+    const std::string label = testing::PrintToString(std::u16string(c.oldName)) + (preview != 0 ? " preview" : "");
+    ASSERT_EQ(result, NEW_NAME_READY) << label;
+    EXPECT_EQ(std::u16string(newName.data()), c.newName) << label;
+    DestroyPreviewNames(changes);
+  }
+  ReleaseTwinNames(&twins);
+}
+
+TEST(BuildNewName, WindowsNamesAreNoTwinsOfOtherEntries) {
+  const TwinCase cases[] = {
+      {u"a%3Fb", 0, {u"a%3Fb", u"A_B"}, u"a_b-001"},
+      {u"caf%C3%A9", OPT_UTF8, {u"caf%C3%A9", u"CAF\u00C9"}, u"caf\u00E9-001"},
+      {u"\u00E9t\u00E9%20", 0, {u"\u00E9t\u00E9%20", u"\u00C9T\u00C9"}, u"\u00E9t\u00E9-001"},
+      {u"\u03C2%3F", 0, {u"\u03C2%3F", u"\u03A3_"}, u"\u03C2_-001"},  // final sigma: both upper-case to one
+      {u"\u0434%3F", 0, {u"\u0434%3F", u"\u0414_"}, u"\u0434_-001"},  // Cyrillic
+      {u"\uFF41%3F", 0, {u"\uFF41%3F", u"\uFF21_"}, u"\uFF41_-001"},  // full-width letters
+      // Composed, then compared: a decomposed name is the twin of its composed one.
+      {u"cafe\u0301%3F", 0, {u"cafe\u0301%3F", u"caf\u00C9_"}, u"cafe\u0301_-001"},
+      {u"cafe\u0301", OPT_UTF8, {u"cafe\u0301", u"caf\u00E9"}, u"caf\u00E9-001"},
+      // Only the entry's own old name is no twin of its new one.
+      {u"cafe\u0301", OPT_UTF8, {u"cafe\u0301"}, u"caf\u00E9"},
+      {u"\u00E9%20", 0, {u"\u00E9%20", u"x"}, u"\u00E9"},
+      // What upper-casing leaves: the sharp s is no SS, a dotless i no dotted capital.
+      {u"stra\u00DFe%3F", 0, {u"stra\u00DFe%3F", u"STRASSE_"}, u"stra\u00DFe_"},
+      {u"i%3F", 0, {u"i%3F", u"\u0130_"}, u"i_"},
+      // A tidy twin that must leave its name to the one that keeps it.
+      {u"foo", 0, {u"Foo", u"foo"}, u"foo-001", true},
+      {u"caf\u00E9", 0, {u"CAF\u00C9", u"caf\u00E9", u"caf\u00E9-001"}, u"caf\u00E9-002", true},
+  };
+  for (const TwinCase& c : cases) CheckTwins(c);
 }
 
 }  // namespace

@@ -222,7 +222,8 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
   Report(event);
   // The paths shown stay as they are; the file system is handed the
   // long-path form of one that Win32 path rules would rewrite, since the
-  // plain "bar " would rename its twin "bar".
+  // plain "bar " would rename its twin "bar", and the plain "con" reaches a
+  // device, whose error would be reported instead of the entry's.
   char16_t sourceBuffer[MAX_ARG_LEN];
   char16_t targetBuffer[MAX_ARG_LEN];
   const char16_t* source = FileSystemPath(oldPath, sourceBuffer);

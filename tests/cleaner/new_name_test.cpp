@@ -473,7 +473,7 @@ TEST(BuildNewName, WindowsNamesAreNoTwinsOfOtherEntries) {
       {u"a%3Fb", 0, {u"a%3Fb", u"A_B"}, u"a_b-001"},
       {u"caf%C3%A9", OPT_UTF8, {u"caf%C3%A9", u"CAF\u00C9"}, u"caf\u00E9-001"},
       {u"\u00E9t\u00E9%20", 0, {u"\u00E9t\u00E9%20", u"\u00C9T\u00C9"}, u"\u00E9t\u00E9-001"},
-      {u"\u03C2%3F", 0, {u"\u03C2%3F", u"\u03A3_"}, u"\u03C2_-001"},  // final sigma: both upper-case to one
+      {u"\u03C3%3F", 0, {u"\u03C3%3F", u"\u03A3_"}, u"\u03C3_-001"},  // Greek
       {u"\u0434%3F", 0, {u"\u0434%3F", u"\u0414_"}, u"\u0434_-001"},  // Cyrillic
       {u"\uFF41%3F", 0, {u"\uFF41%3F", u"\uFF21_"}, u"\uFF41_-001"},  // full-width letters
       // Composed, then compared: a decomposed name is the twin of its composed one.

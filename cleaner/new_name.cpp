@@ -133,20 +133,14 @@ char16_t ApplyCharacterSteps(char16_t ch, const CharacterSteps& steps) {
   return ch;
 }
 
-// No code unit below this one composes with a neighbour, so a name without one
-// is already in Normalization Form C.
-constexpr char16_t FIRST_COMPOSING_UNIT = 0x0300;
-
 // The cleaned name, at most NAME_CAPACITY characters (the rest are dropped).
 struct CleanedText {
   char16_t* text;
   std::size_t length;
-  bool mayCompose;  // holds a unit from FIRST_COMPOSING_UNIT on
 
   void Append(char16_t ch) {
     if (ch != 0 && length < NAME_CAPACITY) {
       text[length++] = ch;
-      mayCompose = mayCompose || ch >= FIRST_COMPOSING_UNIT;
     }
   }
 };
@@ -158,7 +152,7 @@ struct CleanedText {
 CleanedText CleanCharacters(const char16_t* source, char16_t* cleaned, const CharacterSteps& steps) {
   const OptionFlags options = steps.options;
   const bool utf8 = (options & OPT_UTF8) != 0;
-  CleanedText out{cleaned, 0, false};
+  CleanedText out{cleaned, 0};
   for (std::size_t i = 0; source[i] != 0; ++i) {
     char16_t ch = source[i];
     const std::int32_t pairByte = HexPairByte(source + i, options);
@@ -194,7 +188,11 @@ CleanedText CleanCharacters(const char16_t* source, char16_t* cleaned, const Cha
 // they change nothing they made themselves. When the system cannot compose the
 // name (a lone surrogate, a result too long), it stays as it was.
 void ComposeName(CleanedText* name, char16_t* scratch, OptionFlags options) {
-  if (!name->mayCompose) {
+  bool mayCompose = false;
+  for (std::size_t i = 0; i < name->length && !mayCompose; ++i) {
+    mayCompose = !IsInertInComposition(name->text[i]);
+  }
+  if (!mayCompose) {
     return;
   }
   const int composed = NormalizeString(NormalizationC, name->text, static_cast<int>(name->length), scratch,
@@ -211,7 +209,7 @@ void ComposeName(CleanedText* name, char16_t* scratch, OptionFlags options) {
     return;
   }
   const CharacterSteps afterLists{options, nullptr, nullptr, 0};
-  CleanedText recleaned{name->text, 0, false};
+  CleanedText recleaned{name->text, 0};
   for (std::size_t i = 0; i < composedLength; ++i) {
     recleaned.Append(ApplyCharacterSteps(scratch[i], afterLists));
   }
@@ -233,29 +231,34 @@ std::size_t RecordKey(const DirectoryNames& names, OptionFlags options, const ch
   return length;
 }
 
-// What the probe of every candidate of one entry needs.
+// What the probe of every candidate of one entry needs, and under /W learns.
 struct Probe {
-  const DirectoryNames* names;  // may be null
+  DirectoryNames* names;  // may be null
   OptionFlags options;
-  std::uint64_t oldFingerprint;  // of the entry's own name's twin key, under /W
+  const char16_t* oldName;
+  std::uint64_t oldFingerprint;  // of the entry's own name's twin key, 0 until needed
 };
 
 // Whether a candidate is taken (see MakeNameUnique). probePath is the
 // directory followed by the candidate, which starts at candidateStart.
 bool IsNameTaken(const char16_t* probePath, std::size_t candidateStart, std::size_t candidateLength,
-                 const Probe& probe) {
-  const DirectoryNames* names = probe.names;
+                 Probe* probe) {
+  DirectoryNames* names = probe->names;
   const bool twins = names != nullptr && names->twins != nullptr;
   const bool recorded = names != nullptr && names->changes != nullptr && names->directory != NO_PREVIEW_DIRECTORY;
   std::int64_t count = 0;  // the names under the candidate's key, beyond what the file system says
   if (twins || recorded) {
     char16_t key[MAX_ARG_LEN];
     const std::size_t keyLength =
-        RecordKey(*names, probe.options, probePath + candidateStart, candidateLength, key);
+        RecordKey(*names, probe->options, probePath + candidateStart, candidateLength, key);
     if (twins) {
       const std::uint64_t fingerprint = TwinFingerprint(key, keyLength);
+      names->newFingerprint = fingerprint;
       count += static_cast<std::int64_t>(CountTwinNames(*names->twins, fingerprint));
-      count -= fingerprint == probe.oldFingerprint ? 1 : 0;  // the entry's own name
+      if (count > 0 && probe->oldFingerprint == 0) {
+        probe->oldFingerprint = TwinFingerprintOfName(probe->oldName);
+      }
+      count -= fingerprint == probe->oldFingerprint ? 1 : 0;  // the entry's own name
     }
     if (recorded) {
       count += CountPreviewName(names->changes, names->directory, key);
@@ -264,7 +267,7 @@ bool IsNameTaken(const char16_t* probePath, std::size_t candidateStart, std::siz
   if (twins) {
     // The walk read every entry: the file system is asked only in a real run,
     // for an entry made since.
-    return count > 0 || ((probe.options & OPT_NOT_REALLY) == 0 && QueryIsFileOrDirectory(probePath) != 0);
+    return count > 0 || ((probe->options & OPT_NOT_REALLY) == 0 && QueryIsFileOrDirectory(probePath) != 0);
   }
   if (count != 0) {
     // Taken by an earlier entry; or left by one, with no other entry there.
@@ -467,7 +470,7 @@ bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned, const Optio
 }
 
 std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* oldName, const char16_t* cleaned,
-                            char16_t* newName, const OptionFlags& options, const DirectoryNames* names) {
+                            char16_t* newName, const OptionFlags& options, DirectoryNames* names) {
   const std::size_t length = TextLength(cleaned);
   // Every name handed back must also fit, with the directory, into a path
   // buffer: the rename step forms that path. A name that cannot is refused
@@ -504,10 +507,9 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* oldName, 
     return static_cast<std::ptrdiff_t>(stemKept + suffixLength + extensionKept);
   };
 
-  Probe probe{names, options, 0};
-  if (names != nullptr && names->twins != nullptr) {
-    char16_t key[MAX_ARG_LEN];
-    probe.oldFingerprint = TwinFingerprint(key, TwinKey(oldName, TextLength(oldName), key));
+  Probe probe{names, options, oldName, 0};
+  if (names != nullptr) {
+    names->newFingerprint = 0;
   }
 
   const std::ptrdiff_t firstLength = formCandidate(stemLength, u"", 0);
@@ -521,7 +523,7 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* oldName, 
   }
   // A name Windows takes for a device counts as taken: the command never
   // gives an entry a name that reaches a device instead of a file.
-  if (!firstIsDevice && !IsNameTaken(probePath, directoryLength, static_cast<std::size_t>(firstLength), probe)) {
+  if (!firstIsDevice && !IsNameTaken(probePath, directoryLength, static_cast<std::size_t>(firstLength), &probe)) {
     CopyText(newName, candidate, static_cast<std::size_t>(firstLength));
     return NEW_NAME_READY;
   }
@@ -552,7 +554,7 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* oldName, 
       return NEW_NAME_TOO_LONG;
     }
     if (!IsDeviceName(candidate, static_cast<std::size_t>(candidateLength)) &&
-        !IsNameTaken(probePath, directoryLength, static_cast<std::size_t>(candidateLength), probe)) {
+        !IsNameTaken(probePath, directoryLength, static_cast<std::size_t>(candidateLength), &probe)) {
       CopyText(newName, candidate, static_cast<std::size_t>(candidateLength));
       return NEW_NAME_READY;
     }
@@ -561,7 +563,7 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* oldName, 
 
 std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, char16_t* newName,
                           const OptionFlags& options, const char16_t* qList, const char16_t* rList,
-                          const DirectoryNames* names) {
+                          DirectoryNames* names) {
   char16_t cleaned[MAX_ARG_LEN];
   const std::int32_t length = CleanName(oldName, cleaned, options, qList, rList);
   if (length < 0) {
@@ -575,7 +577,15 @@ std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, ch
 
 std::int32_t RecordNewName(DirectoryNames* names, const char16_t* oldName, const char16_t* newName,
                            const OptionFlags& options) {
-  if (names == nullptr || names->changes == nullptr) {
+  if (names == nullptr) {
+    return 0;
+  }
+  const bool windowsNames = (options & OPT_WINDOWS_NAMES) != 0;
+  if (windowsNames && names->twins != nullptr && (options & OPT_NOT_REALLY) == 0) {
+    const std::uint64_t given = names->newFingerprint != 0 ? names->newFingerprint : TwinFingerprintOfName(newName);
+    return AddGivenName(names->twins, given);
+  }
+  if (names->changes == nullptr) {
     return 0;
   }
   if (names->directory == NO_PREVIEW_DIRECTORY) {
@@ -591,5 +601,8 @@ std::int32_t RecordNewName(DirectoryNames* names, const char16_t* oldName, const
   char16_t newKey[MAX_ARG_LEN];
   RecordKey(*names, options, oldName, TextLength(oldName), oldKey);
   RecordKey(*names, options, newName, TextLength(newName), newKey);
-  return RecordPreviewRename(names->changes, names->directory, oldKey, newKey) == PREVIEW_RECORDED ? 0 : -1;
+  return RecordPreviewRename(names->changes, names->directory, windowsNames ? nullptr : oldKey, newKey) ==
+                 PREVIEW_RECORDED
+             ? 0
+             : -1;
 }

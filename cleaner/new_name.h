@@ -13,23 +13,26 @@ struct TwinNames;     // cleaner/twin_names.h
 // What the builder knows of an entry's directory beyond the file system's
 // answer for one name. Null in its place: the file system alone decides.
 struct DirectoryNames {
-  // The names earlier entries were given and left: in a preview (/N) the
-  // record of the whole command, in a real run under /W the directory's own;
-  // null for none.
+  // In a preview (/N): the names earlier entries of the command would have
+  // been given and left; null for none.
   PreviewNames* changes;
   // The directory's number in changes (NO_PREVIEW_DIRECTORY until it has
   // one: RecordNewName gives it one, from its identity).
   std::uint32_t directory;
   FileIdentity identity;
   bool identityKnown;
-  // Under /W: every entry's twin key as the walk read the directory; else null.
-  const TwinNames* twins;
+  // Under /W: every entry's twin key as the walk read the directory, and in
+  // a real run the names given there since; else null.
+  TwinNames* twins;
   // Without /W, in a preview: the directory finds a name in any letter case,
   // so its names are recorded by UpperCaseKey.
   bool ignoresCase;
   // Under /W: the entry in hand has no other change to make, but it is the
   // twin of an entry that keeps its name, and so must change its own.
   bool leavesItsName;
+  // Under /W: the fingerprint of the twin key of the name BuildNewName
+  // handed back last, for RecordNewName; 0 where it was not worked out.
+  std::uint64_t newFingerprint;
 };
 
 // Results of BuildNewName.
@@ -74,16 +77,20 @@ bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned, const Optio
 // name given to an earlier entry; the entry's own old name does not count.
 // In a preview under /W the names the walk read and the record decide alone:
 // the disk still holds the names the preview has renamed away.
+// (A preview's record under /W counts the names given only, as names->twins
+// does in a real run.)
 std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* oldName, const char16_t* cleaned,
-                            char16_t* newName, const OptionFlags& options, const DirectoryNames* names = nullptr);
+                            char16_t* newName, const OptionFlags& options, DirectoryNames* names = nullptr);
 
 // All three steps. Arguments as above; the result is any of the NEW_NAME_ codes.
 std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, char16_t* newName,
                           const OptionFlags& options, const char16_t* qList, const char16_t* rList,
-                          const DirectoryNames* names = nullptr);
+                          DirectoryNames* names = nullptr);
 
-// Tells names->changes (when there is one) that the entry oldName was, or in
-// a preview would have been, renamed to newName, by the keys the directory
-// compares names by. Returns 0, or -1 when it could not be recorded.
+// Tells names that the entry oldName was, or in a preview would have been,
+// renamed to newName: the twins given, under /W; the preview's record, by the
+// keys the directory compares names by (under /W the name left still counts,
+// as it does in a real run: see cleaner/twin_names.h). Returns 0, or -1 when
+// it could not be recorded.
 std::int32_t RecordNewName(DirectoryNames* names, const char16_t* oldName, const char16_t* newName,
                            const OptionFlags& options);

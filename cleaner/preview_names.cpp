@@ -275,7 +275,7 @@ std::uint32_t PreviewDirectory(PreviewNames* preview, const FileIdentity& identi
 
 std::int32_t RecordPreviewRename(PreviewNames* preview, std::uint32_t directory, const char16_t* oldKey,
                                  const char16_t* newKey) {
-  const std::int32_t left = CountChange(preview, directory, oldKey, -1);
+  const std::int32_t left = oldKey != nullptr ? CountChange(preview, directory, oldKey, -1) : PREVIEW_RECORDED;
   const std::int32_t given = CountChange(preview, directory, newKey, 1);
   return (left == PREVIEW_RECORDED && given == PREVIEW_RECORDED) ? PREVIEW_RECORDED : PREVIEW_NO_MEMORY;
 }

@@ -8,9 +8,7 @@
 // specification) sees them too. For each name the record counts the names
 // given minus the names left under that name's key, per directory; the
 // new-name builder adds that count to what the file system (or, under /W, the
-// walk's own reading of the directory) says is there. A real run under /W
-// keeps one for the directory in hand: its file system knows the names given,
-// but not by the comparison of twins.
+// walk's own reading of the directory) says is there.
 //
 // Keys are the caller's (cleaner/new_name.cpp): names as the directory
 // compares them. Here they compare exactly.
@@ -48,7 +46,7 @@ constexpr std::int32_t PREVIEW_RECORDED = 0;
 constexpr std::int32_t PREVIEW_NO_MEMORY = -1;  // the rename is not (fully) recorded
 
 // Records that an entry of the directory would have been renamed from the
-// name of oldKey to that of newKey.
+// name of oldKey (null: the name left is not counted) to that of newKey.
 std::int32_t RecordPreviewRename(PreviewNames* preview, std::uint32_t directory, const char16_t* oldKey,
                                  const char16_t* newKey);
 

@@ -53,6 +53,12 @@ std::size_t TrimBlanksAndStops(const char16_t* text, std::size_t length) {
 }  // namespace
 
 bool IsDeviceName(const char16_t* name, std::size_t length) {
+  // Every device name begins with one of these letters: most names are told
+  // at their first character.
+  const char16_t first = length > 0 ? ToUpperAscii(name[0]) : u'\0';
+  if (first != u'C' && first != u'P' && first != u'A' && first != u'N' && first != u'L') {
+    return false;
+  }
   std::size_t base = 0;
   while (base < length && name[base] != u'.') {
     ++base;
@@ -75,6 +81,11 @@ bool IsDeviceName(const char16_t* name, std::size_t length) {
 
 std::int32_t FitNameToLimit(std::size_t limit, const char16_t* stem, std::size_t* stemLength, const char16_t* suffix,
                            std::size_t suffixLength, const char16_t* extension, std::size_t* extensionLength) {
+  // No code unit takes more than three bytes, or one UTF-16 unit: most names
+  // fit without being measured, and then nothing is cut that could end them.
+  if (3 * (*stemLength + suffixLength + *extensionLength) <= limit && *stemLength + suffixLength + *extensionLength > 0) {
+    return 0;
+  }
   if (!Fits(limit, stem, 0, suffix, suffixLength, extension, *extensionLength)) {
     // No stem leaves room for this extension: it is shortened instead, and
     // the stem goes.
@@ -98,6 +109,16 @@ std::int32_t FitNameToLimit(std::size_t limit, const char16_t* stem, std::size_t
   return fits && *stemLength + suffixLength + *extensionLength > 0 ? 0 : -1;
 }
 
+namespace {
+
+// The system's upper-casing of a name that is not all ASCII, written over key.
+void UpperCaseBeyondAscii(const char16_t* name, std::size_t length, char16_t* key) {
+  LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, name, static_cast<int>(length), key, static_cast<int>(length),
+                nullptr, nullptr, 0);
+}
+
+}  // namespace
+
 std::size_t UpperCaseKey(const char16_t* name, std::size_t length, char16_t* key) {
   bool ascii = true;
   for (std::size_t i = 0; i < length; ++i) {
@@ -105,27 +126,33 @@ std::size_t UpperCaseKey(const char16_t* name, std::size_t length, char16_t* key
     ascii = ascii && name[i] < 0x80;
   }
   if (!ascii) {
-    LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, name, static_cast<int>(length), key,
-                  static_cast<int>(length), nullptr, nullptr, 0);
+    UpperCaseBeyondAscii(name, length, key);
   }
   key[length] = 0;
   return length;
 }
 
 std::size_t TwinKey(const char16_t* name, std::size_t length, char16_t* key) {
-  // No code unit below U+0300 composes with a neighbour.
-  bool mayCompose = false;
-  for (std::size_t i = 0; i < length && !mayCompose; ++i) {
-    mayCompose = name[i] >= 0x0300;
+  // One pass for the names that composing leaves alone, most of all ASCII ones.
+  bool ascii = true;
+  for (std::size_t i = 0; i < length; ++i) {
+    const char16_t unit = name[i];
+    if (unit >= 0x80) {
+      ascii = false;
+      if (!IsInertInComposition(unit)) {
+        char16_t composed[MAX_ARG_LEN];
+        const int composedLength = NormalizeString(NormalizationC, name, static_cast<int>(length), composed,
+                                                   static_cast<int>(MAX_ARG_LEN - 1));
+        // A name the system cannot compose is upper-cased as it stands.
+        return composedLength > 0 ? UpperCaseKey(composed, static_cast<std::size_t>(composedLength), key)
+                                  : UpperCaseKey(name, length, key);
+      }
+    }
+    key[i] = ToUpperAscii(unit);
   }
-  if (!mayCompose) {
-    return UpperCaseKey(name, length, key);
+  if (!ascii) {
+    UpperCaseBeyondAscii(name, length, key);
   }
-  char16_t composed[MAX_ARG_LEN];
-  const int composedLength = NormalizeString(NormalizationC, name, static_cast<int>(length), composed,
-                                             static_cast<int>(MAX_ARG_LEN - 1));
-  if (composedLength <= 0) {
-    return UpperCaseKey(name, length, key);
-  }
-  return UpperCaseKey(composed, static_cast<std::size_t>(composedLength), key);
+  key[length] = 0;
+  return length;
 }

@@ -316,10 +316,6 @@ bool IsSelected(const WalkState* state) {
   return isDirectory == wantsDirectories && !IsDotName(name) && WildcardComparison(state->pattern, name, 1, 1) == 0;
 }
 
-std::uint64_t TwinFingerprintOf(const char16_t* name, char16_t* key) {
-  return TwinFingerprint(key, TwinKey(name, TextLength(name), key));
-}
-
 // How a preview without /W finds out whether the directory finds a name in any
 // letter case (exFAT, FAT, NTFS as Windows sees it, an ext4 directory with
 // case folding), as the real run's probe then does: the first name read that
@@ -423,10 +419,11 @@ std::int32_t ResolveTwins(WalkState* state, std::size_t pathLength) {
   std::int32_t result = 0;
   do {
     const char16_t* name = FoundName(state->found);
-    char16_t* key = state->name;  // free while the directory is read
-    if (IsDotName(name) || CountTwinNames(state->twins, TwinFingerprintOf(name, key)) < 2) {
+    if (IsDotName(name) || CountTwinNames(state->twins, TwinFingerprintOfName(name)) < 2) {
       continue;
     }
+    char16_t* key = state->name;  // free while the directory is read
+    TwinKey(name, TextLength(name), key);
     unsigned char flags = 0;
     if (IsSelected(state)) {
       flags = MEMBER_SELECTED | (NeedsNothing(state, name) ? MEMBER_TIDY : 0);
@@ -518,7 +515,7 @@ std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
       result = -1;
       break;
     }
-    if (readTwins && !IsDotName(name) && AddTwinName(&state->twins, TwinFingerprintOf(name, state->cleaned)) != 0) {
+    if (readTwins && !IsDotName(name) && AddTwinName(&state->twins, TwinFingerprintOfName(name)) != 0) {
       result = -1;
       break;
     }
@@ -573,9 +570,10 @@ std::int32_t OrderMatches(WalkState* state, std::size_t* count) {
       return -1;
     }
     state->order[(*count)++] = offset;
-    std::uint32_t unchanged = 0;
-    unsigned char flags = 0;
-    offset = TakeMatch(state->matches, offset, &unchanged, &flags, state->name, state->shortName);
+    const auto* name = reinterpret_cast<const char*>(state->matches.bytes + offset + NAME_OFFSET);
+    const char* shortName = name + std::strlen(name) + 1;
+    offset = static_cast<std::size_t>(shortName + std::strlen(shortName) + 1 -
+                                      reinterpret_cast<const char*>(state->matches.bytes));
   }
   const unsigned char* bytes = state->matches.bytes;
   std::sort(state->order, state->order + *count, [bytes](std::size_t left, std::size_t right) {
@@ -597,24 +595,23 @@ PreviewNames* CommandPreview() {
 }
 
 // What the rename step is told of the directory in state->path (see
-// DirectoryNames). A real run under /W gets a record of its own, which the
-// caller destroys.
+// DirectoryNames).
 DirectoryNames NamesOfDirectory(WalkState* state) {
   const OptionFlags options = *state->options;
-  DirectoryNames names{nullptr, NO_PREVIEW_DIRECTORY, {0, 0}, false, nullptr, state->ignoresCase, false};
+  DirectoryNames names{nullptr, NO_PREVIEW_DIRECTORY, {0, 0}, false, nullptr, state->ignoresCase, false, 0};
   if ((options & OPT_WINDOWS_NAMES) != 0) {
     names.twins = &state->twins;
   }
   if ((options & OPT_NOT_REALLY) != 0) {
     names.changes = CommandPreview();
     if (names.changes != nullptr) {
-      names.identityKnown = GetDirectoryIdentity(state, &names.identity) != 0;
+      // Under /S the level knows its identity already.
+      const WalkLevel& level = state->levels[state->levelCount - 1];
+      names.identity = level.identity;
+      names.identityKnown = level.identityKnown || GetDirectoryIdentity(state, &names.identity) != 0;
       names.directory =
           names.identityKnown ? PreviewDirectory(names.changes, names.identity, false) : NO_PREVIEW_DIRECTORY;
     }
-  } else if ((options & OPT_WINDOWS_NAMES) != 0) {
-    names.changes = CreatePreviewNames();
-    names.directory = 0;  // the record holds this directory alone
   }
   return names;
 }
@@ -670,9 +667,6 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
   if (!ordered && result != RENAME_QUIT) {
     local.found += state->unchangedAtEnd;
     local.skipped += state->unchangedAtEnd;
-  }
-  if ((*state->options & OPT_NOT_REALLY) == 0) {
-    DestroyPreviewNames(names.changes);
   }
 
   // Counted also after Quit: the entries handled so far, the Quit one included.
@@ -879,7 +873,7 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
   state->unchangedAtEnd = 0;
   state->order = nullptr;
   state->orderCapacity = 0;
-  state->twins = TwinNames{nullptr, 0, 0};
+  state->twins = TwinNames{nullptr, 0, 0, nullptr, 0, 0};
   state->twinMembers = MatchArena{nullptr, 0, 0};
   state->ignoresCase = false;
   state->levels = nullptr;

@@ -343,7 +343,7 @@ std::u16string DirectoryOfLength(std::size_t length) {
 
 // A directory's names as a preview records them, in directory 0.
 DirectoryNames RecordedNames(PreviewNames* preview, bool ignoresCase = false) {
-  return DirectoryNames{preview, 0, {0, 0}, false, nullptr, ignoresCase, false};
+  return DirectoryNames{preview, 0, {0, 0}, false, nullptr, ignoresCase, false, 0};
 }
 
 TEST(BuildNewName, NamesThatCannotFitAPathAreRefused) {
@@ -364,7 +364,7 @@ TEST(BuildNewName, NamesThatCannotFitAPathAreRefused) {
   // The name fits, but no suffixed candidate does.
   PreviewNames* preview = CreatePreviewNames();
   ASSERT_NE(preview, nullptr);
-  const DirectoryNames names = RecordedNames(preview);
+  DirectoryNames names = RecordedNames(preview);
   ASSERT_EQ(RecordPreviewRename(preview, names.directory, u"old", u"a b"), PREVIEW_RECORDED);
   EXPECT_EQ(BuildNewName(fits.c_str(), u"a%20b", newName.data(), none, nullptr, nullptr, &names),
             NEW_NAME_TOO_LONG);
@@ -381,7 +381,7 @@ TEST(BuildNewName, PreviewNamesComeBeforeTheFileSystem) {
   std::ofstream(directory.path() / "a b").put('x');
   PreviewNames* preview = CreatePreviewNames();
   ASSERT_NE(preview, nullptr);
-  const DirectoryNames names = RecordedNames(preview);
+  DirectoryNames names = RecordedNames(preview);
   std::vector<char16_t> newName(MAX_ARG_LEN, 0);
   const std::u16string path = directory.engine_path();
   // "a b" exists, but an earlier entry of the preview would have renamed it away.
@@ -394,7 +394,7 @@ TEST(BuildNewName, PreviewNamesComeBeforeTheFileSystem) {
   EXPECT_EQ(BuildNewName(path.c_str(), u"x%20y.", newName.data(), 0, nullptr, nullptr, &names), NEW_NAME_READY);
   EXPECT_EQ(std::u16string(newName.data()), u"x y-002");
   // Names of another directory are not this one's.
-  const DirectoryNames other{preview, 1, {0, 0}, false, nullptr, false, false};
+  DirectoryNames other{preview, 1, {0, 0}, false, nullptr, false, false, 0};
   EXPECT_EQ(BuildNewName(path.c_str(), u"x%20y.", newName.data(), 0, nullptr, nullptr, &other), NEW_NAME_READY);
   EXPECT_EQ(std::u16string(newName.data()), u"x y");
   // Without the record only the file system answers.
@@ -446,17 +446,16 @@ struct TwinCase {
 // a preview, which asks the file system nothing the walk read already.
 void CheckTwins(const TwinCase& c) {
   testing_support::TempDir directory;
-  TwinNames twins{nullptr, 0, 0};
+  TwinNames twins{nullptr, 0, 0, nullptr, 0, 0};
   for (const std::u16string& entry : c.entries) {
     std::ofstream(directory.path() / std::filesystem::path(entry)).put('x');
-    char16_t key[MAX_ARG_LEN];
-    ASSERT_EQ(AddTwinName(&twins, TwinFingerprint(key, TwinKey(entry.c_str(), entry.size(), key))), 0);
+    ASSERT_EQ(AddTwinName(&twins, TwinFingerprintOfName(entry.c_str())), 0);
   }
   SortTwinNames(&twins);
   for (const OptionFlags preview : {OptionFlags{0}, OPT_NOT_REALLY}) {
     const OptionFlags options = c.options | OPT_WINDOWS_NAMES | preview;
     PreviewNames* changes = CreatePreviewNames();
-    const DirectoryNames names{changes, 0, {0, 0}, false, &twins, false, c.leavesItsName};
+    DirectoryNames names{changes, 0, {0, 0}, false, &twins, false, c.leavesItsName, 0};
     std::vector<char16_t> newName(MAX_ARG_LEN, u'#');
     const std::int32_t result = BuildNewName(directory.engine_path().c_str(), c.oldName, newName.data(), options,
                                              nullptr, nullptr, &names);
@@ -487,6 +486,8 @@ TEST(BuildNewName, WindowsNamesAreNoTwinsOfOtherEntries) {
       {u"i%3F", 0, {u"i%3F", u"\u0130_"}, u"i_"},
       // A tidy twin that must leave its name to the one that keeps it.
       {u"foo", 0, {u"Foo", u"foo"}, u"foo-001", true},
+      {u"abcdefgh", 0, {u"ABCDEFGH", u"abcdefgh"}, u"abcdefgh-001", true},
+      {u"Report.txt", 0, {u"REPORT.TXT", u"Report.txt"}, u"Report-001.txt", true},
       {u"caf\u00E9", 0, {u"CAF\u00C9", u"caf\u00E9", u"caf\u00E9-001"}, u"caf\u00E9-002", true},
   };
   for (const TwinCase& c : cases) CheckTwins(c);

@@ -37,6 +37,7 @@ exfat-fuse: where any is missing or mounting is refused, the test is skipped
 """
 
 import argparse
+import contextlib
 import errno
 import json
 import os
@@ -198,11 +199,7 @@ def check_twins(program, work):
         if left:
             problems.append(f"twins: {os.fsdecode(path)!r} keeps {sorted(hex(ord(c)) for c in left)}")
     for kind in ("ntfs", "exfat"):
-        image = Image(kind, os.path.join(work, f"{kind}-twins"))
-        try:
-            reason = image.format_and_mount()
-            if reason is not None:
-                skip(f"{kind} image not mounted: {reason}")
+        with fresh_image(kind, os.path.join(work, f"{kind}-twins")) as image:
             copied = run(["cp", "-a", os.path.join(root, b"."), image.mount.encode()])
             if copied.returncode != 0:
                 problems.append(f"twins on {kind}: cp -a refused: {copied.stderr.decode().strip()}")
@@ -211,8 +208,6 @@ def check_twins(program, work):
                 lost = sorted(os.fsdecode(p) for p in cleaned if arrived.get(p) != cleaned[p])
                 problems.append(f"twins on {kind}: {len(arrived)} of {len(cleaned)} files arrived whole; "
                                 f"lost or merged: {lost}")
-        finally:
-            image.close()
     again = purify(program, root, ["-s", "-w", "-8"])
     if again.returncode != 0 or tree_of(root) != cleaned or ARROW in again.stdout:
         problems.append(f"twins: a second run renamed something (exit {again.returncode}): "
@@ -259,6 +254,19 @@ class Image:
         if self.loop:
             run(["losetup", "--detach", self.loop])
             self.loop = None
+
+
+@contextlib.contextmanager
+def fresh_image(kind, directory):
+    """A new image of that kind, mounted; the test is skipped where it cannot be."""
+    image = Image(kind, directory)
+    try:
+        reason = image.format_and_mount()
+        if reason is not None:
+            skip(f"{kind} image not mounted: {reason}")
+        yield image
+    finally:
+        image.close()
 
 
 def purify(program, root, options):
@@ -310,14 +318,8 @@ def main():
             # A fresh image each time: a file system that fails on one name
             # must not spoil the next round.
             for kind in ("ntfs", "exfat"):
-                image = Image(kind, os.path.join(work, f"{kind}-{label.replace(' ', '')}"))
-                try:
-                    reason = image.format_and_mount()
-                    if reason is not None:
-                        skip(f"{kind} image not mounted: {reason}")
+                with fresh_image(kind, os.path.join(work, f"{kind}-{label.replace(' ', '')}")) as image:
                     counts[(label, kind)] = copy_onto(root.encode(), image)
-                finally:
-                    image.close()
 
         final = trees["-w -8"]
         first = files_of(final.encode())

@@ -1,6 +1,7 @@
 // Throughput of BuildNewName with the existence probe answered from memory
 // (bench/fake_host.cpp): typical names with no option and with /B /K /H /U /E
-// together, names of today's text with /8, and one name of 2,000 characters.
+// together, names of today's text with /8 (and /W), and one name of 2,000
+// characters.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -39,6 +40,15 @@ const char16_t* const DirtyPieces[] = {
 const char16_t* const TextPieces[] = {
     u"%C3%A9", u"%E2%80%99", u"%F0%9F%98%80", u"e\u0301", u"\u00E9", u"\u00FC\u00DF", u"%C3%28",
     u"%20",    u" ",         u"'",            u"\u0093", u"\U0001F600", u"&amp;",
+};
+
+// Today's text and what names pick up on the way between systems: mojibake
+// (UTF-8 read as Windows-1252 or CP437, once or twice), private-use stand-ins
+// for characters Windows forbids, bidirectional and zero-width format
+// characters.
+const char16_t* const TravelledPieces[] = {
+    u"%C3%A9",  u"e\u0301", u"\u00E9",      u"caf\u00C3\u00A9", u"\u00C3\u0192\u00C2\u00A9", u"\u251C\u2310",
+    u"\u00E2\u20AC\u2122", u"\uF022",  u"\uF03A", u"\u202E", u"\u200B", u"\u00AD", u"%20", u"'",
 };
 
 template <std::size_t N>
@@ -98,6 +108,13 @@ void Utf8TextNamesUtf8AllOptions(benchmark::State& state) {
   BuildNames(state, TypicalNames(TextPieces), OPT_UTF8 | ALL_OPTIONS);
 }
 
+void Utf8TextNamesWindowsUtf8(benchmark::State& state) {
+  BuildNames(state, TypicalNames(TextPieces), OPT_WINDOWS_NAMES | OPT_UTF8);
+}
+void TravelledNamesWindowsUtf8(benchmark::State& state) {
+  BuildNames(state, TypicalNames(TravelledPieces), OPT_WINDOWS_NAMES | OPT_UTF8);
+}
+
 std::vector<std::u16string> LongName() {
   Sequence random;
   std::u16string name;
@@ -119,6 +136,8 @@ BENCHMARK(TypicalNamesAllOptions);
 BENCHMARK(TypicalNamesUtf8);
 BENCHMARK(Utf8TextNamesUtf8);
 BENCHMARK(Utf8TextNamesUtf8AllOptions);
+BENCHMARK(Utf8TextNamesWindowsUtf8);
+BENCHMARK(TravelledNamesWindowsUtf8);
 BENCHMARK(LongNameNoOption);
 BENCHMARK(LongNameAllOptions);
 BENCHMARK(LongNameUtf8AllOptions);

@@ -21,3 +21,11 @@ std::int32_t HexPairByte(const char16_t* text, OptionFlags options);
 // sequence (then each pair is one code point). The two markers may mix in a
 // run, since each is a pair on its own.
 std::size_t ReadUtf8Pairs(const char16_t* text, OptionFlags options, char32_t* code);
+
+// Decodes every pair of source into target, which may be source itself (the
+// text only shrinks), terminates it and returns its length. Each pair gives
+// one code point (U+0000 none: it is dropped); under /8 a run that spells a
+// UTF-8 sequence gives its character instead, in two code units outside the
+// BMP. Scanning resumes after a pair, so a decoded character is never taken
+// for a marker again.
+std::size_t DecodeHexPairs(const char16_t* source, char16_t* target, OptionFlags options);

@@ -7,11 +7,14 @@
 #include "cleaner/condense.h"
 #include "cleaner/entities.h"
 #include "cleaner/hex_pairs.h"
+#include "cleaner/mojibake.h"
 #include "cleaner/preview_names.h"
+#include "cleaner/private_use.h"
 #include "cleaner/surrogates.h"
 #include "cleaner/translation.h"
 #include "cleaner/twin_names.h"
 #include "cleaner/windows_names.h"
+#include "platform/format_characters.h"
 #include "platform/name_limit.h"
 #include "platform/utf16_text.h"
 #include "platform/win32.h"
@@ -103,20 +106,31 @@ struct CharacterSteps {
 };
 
 // Quotes, the /Q and /R lists, translation, blanks, ampersands and
-// parentheses, in this order, for one code unit. 0 means it is dropped.
+// parentheses, in this order, for one code unit. 0 means it is dropped. Read
+// as text (/8), a private-use stand-in is first read as the character it
+// stands for, and a format character is dropped before the translation, which
+// would make some of them underscores (the lists still see it).
 char16_t ApplyCharacterSteps(char16_t ch, const CharacterSteps& steps) {
   const OptionFlags options = steps.options;
+  const bool text = (options & OPT_UTF8) != 0;
+  if (text) {
+    ch = ReadPrivateUseStandIn(ch);
+  }
   if ((options & OPT_QUOTES) != 0 && (ch == u'"' || ch == u'\'' || ch == u'`')) {
     ch = u'_';
   }
   if (steps.qList != nullptr && ch != 0) {
-    const char16_t upper = ToUpperAscii(ch);
+    // The plug-in's lists are upper-cased, so a character is sought in upper case.
+    const char16_t sought = (options & OPT_LISTS_AS_TYPED) != 0 ? ch : ToUpperAscii(ch);
     for (std::size_t position = 0; steps.qList[position] != 0; ++position) {
-      if (steps.qList[position] == upper) {
+      if (steps.qList[position] == sought) {
         ch = position < steps.rLength ? steps.rList[position] : 0;
         break;
       }
     }
+  }
+  if (text && IsInvisibleFormatCharacter(ch)) {
+    ch = 0;
   }
   ch = TranslateChar(ch);
   // A blank that trimming takes stays one until the end has been trimmed:
@@ -145,36 +159,12 @@ struct CleanedText {
   }
 };
 
-// The per-character steps: hex pairs, then ApplyCharacterSteps. Under /8 a run
-// of pairs that spells a UTF-8 sequence gives its character; a character
-// outside the BMP gives two code units, each taken through the steps, or one
-// underscore under /U (the surrogates of the old name are gone by now).
-CleanedText CleanCharacters(const char16_t* source, char16_t* cleaned, const CharacterSteps& steps) {
-  const OptionFlags options = steps.options;
-  const bool utf8 = (options & OPT_UTF8) != 0;
+// The per-character steps over the decoded text. A character outside the BMP
+// is two code units, each taken through the steps.
+CleanedText CleanCharacters(const char16_t* decoded, char16_t* cleaned, const CharacterSteps& steps) {
   CleanedText out{cleaned, 0};
-  for (std::size_t i = 0; source[i] != 0; ++i) {
-    char16_t ch = source[i];
-    const std::int32_t pairByte = HexPairByte(source + i, options);
-    if (pairByte >= 0) {
-      char32_t code = static_cast<char32_t>(pairByte);
-      std::size_t runLength = utf8 && pairByte >= 0x80 ? ReadUtf8Pairs(source + i, options, &code) : 0;
-      if (runLength == 0) {
-        code = static_cast<char32_t>(pairByte);
-        runLength = HEX_PAIR_LENGTH;
-      }
-      i += runLength - 1;  // a decoded character is never taken for a marker again
-      if (code > 0xFFFF && (options & OPT_HIGH_UNICODE) != 0) {
-        ch = u'_';
-      } else if (code > 0xFFFF) {
-        code -= 0x10000;
-        out.Append(ApplyCharacterSteps(static_cast<char16_t>(0xD800 + (code >> 10)), steps));
-        ch = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-      } else {
-        ch = static_cast<char16_t>(code);
-      }
-    }
-    out.Append(ApplyCharacterSteps(ch, steps));
+  for (std::size_t i = 0; decoded[i] != 0; ++i) {
+    out.Append(ApplyCharacterSteps(decoded[i], steps));
   }
   assert(out.length <= NAME_CAPACITY);
   cleaned[out.length] = 0;
@@ -406,38 +396,41 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
     return static_cast<std::int32_t>(oldLength);
   }
 
-  // Entity decoding and surrogate replacement rewrite a work copy of the old
-  // name; a name that needs neither is read where it is.
+  // The old name is read as text into the work copy: under /8 its undecoded
+  // bytes (on POSIX only does a name carry them, always as surrogates), then
+  // its entities with /H, then its hex pairs; under /8 mojibake is repaired
+  // in the decoded text, pairs included ("caf%C3%83%C2%A9" is "café"), and
+  // before the translation, which would turn the no-break space of a
+  // misread "à" into a blank. The steps that follow read the work copy.
   char16_t work[MAX_ARG_LEN];
+  const bool utf8 = (flags & OPT_UTF8) != 0;
   const char16_t* source = oldName;
-  // Under /8 the old name's bytes are read as text first (on POSIX only does a
-  // name carry undecoded bytes, always as surrogates).
-  if ((flags & OPT_UTF8) != 0 && ContainsSurrogate(oldName)) {
+  if (utf8 && ContainsSurrogate(oldName)) {
     CopyText(work, oldName, oldLength);
     source = ReadUndecodedBytes(work) ? work : oldName;
   }
-  const bool decodeEntities =
-      (flags & OPT_ENTITIES) != 0 && Contains(oldName, u'&') && Contains(oldName, u';');
-  if (decodeEntities) {
+  if ((flags & OPT_ENTITIES) != 0 && Contains(oldName, u'&') && Contains(oldName, u';')) {
     if (source != work) {
       CopyText(work, oldName, oldLength);
       source = work;
     }
     DecodeEntities(work);  // on failure the work copy is as it was
   }
+  const std::size_t decodedLength = DecodeHexPairs(source, work, flags);
+  if (utf8) {
+    RepairMojibake(work, decodedLength);  // the work copy stays terminated
+  }
   // A name without surrogates is left as it is by ReplaceSurrogates, so only a
-  // name with one is given to it (and costs its scratch buffer).
-  if ((flags & OPT_HIGH_UNICODE) != 0 && ContainsSurrogate(source)) {
-    if (source != work) {
-      CopyText(work, oldName, oldLength);
-      source = work;
-    }
+  // name with one is given to it (and costs its scratch buffer). Hex pairs
+  // give no surrogate but under /8, where a character outside the BMP is as
+  // much one as the old name's own.
+  if ((flags & OPT_HIGH_UNICODE) != 0 && ContainsSurrogate(work)) {
     ReplaceSurrogates(work);  // on failure the work copy is as it was
   }
 
   const CharacterSteps steps{flags, qList, rList, rList != nullptr ? TextLength(rList) : 0};
-  CleanedText text = CleanCharacters(source, cleaned, steps);
-  if ((flags & OPT_UTF8) != 0) {
+  CleanedText text = CleanCharacters(work, cleaned, steps);
+  if (utf8) {
     ComposeName(&text, work, flags);  // the work copy is read no more
   }
   std::size_t length = text.length;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cleaner/char_classes.h"
+#include "command/report.h"
 #include "platform/utf16_text.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_services.h"
@@ -23,6 +24,11 @@ void CopyText(char16_t* target, const char16_t* source) {
 }  // namespace
 
 std::int32_t ErrorPrefix() {
+  // The POSIX program's messages begin with its name alone, as its platform's do.
+  if (ReportStyleInUse() == REPORT_POSIX_STYLE) {
+    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"%s: ", COMMAND_NAME);
+    return 0;
+  }
   Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"%s plugin: ", PLUGIN_NAME);
 
   char16_t batchState[MAX_ARG_LEN] = u"%_batch";

@@ -10,7 +10,8 @@
 constexpr std::size_t ERROR_TEXT_LEN = 1024;
 
 // Writes "Purifile plugin: " on standard error and, inside a batch file, the
-// batch file's name and line. No line break. Returns 0.
+// batch file's name and line; in the POSIX style (command/report.h) only
+// "purifile: ". No line break. Returns 0.
 std::int32_t ErrorPrefix();
 
 // A diagnostic: ErrorPrefix, then format with its arguments on standard error.

@@ -6,6 +6,7 @@
 #include "platform/utf16_text.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_services.h"
+#include "walker/rename.h"
 #include "walker/walker.h"
 
 namespace {
@@ -194,6 +195,16 @@ struct DriverBuffers {
 };
 DriverBuffers driverBuffers;
 
+// Reports that the file specification just walked matched nothing.
+std::int32_t ReportNoMatch(OptionFlags flags) {
+  RunEvent event{};
+  event.kind = EVENT_NO_MATCH;
+  event.options = flags;
+  event.directory = driverBuffers.directory;
+  event.name = driverBuffers.pattern;
+  return Report(event);
+}
+
 // Reports a file specification (or its true name) that cannot be walked. Returns 2.
 std::int32_t RefuseSpec(SpecRefusal reason, const char16_t* name, OptionFlags flags) {
   RunEvent event{};
@@ -301,23 +312,34 @@ std::int32_t ApplyOption(const char16_t* option, const char16_t* typed, CommandO
 bool FitsOptionTable(const char16_t* option) { return FindOptionRow(option) != nullptr; }
 
 std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, CommandOptions* options) {
+  const StopRequestScope stopRequests;
   // A preview gives no name twice in a directory, whichever specification
   // reaches it.
   const PreviewScope preview;
   RenameTally grandTally{0, 0, 0, 0};
   std::int32_t result = 0;
-  for (std::int32_t j = 0; j < count; ++j) {
+  StopReason stop = STOP_NONE;
+  for (std::int32_t j = 0; j < count && stop == STOP_NONE; ++j) {
     if (ResolveFileSpec(specs[j], options->flags) != 0) {
       result = 2;
       continue;
     }
+    const std::uint32_t foundBefore = grandTally.found;
     const std::int32_t walked = WalkDirectory(driverBuffers.directory, driverBuffers.pattern, &options->flags,
                                               options->qList, options->rList, &grandTally);
-    if (walked == -3) {
-      return 3;
-    }
-    if (walked != 0) {
+    if (walked == RENAME_QUIT) {
+      stop = STOP_QUIT;
+    } else if (walked == RENAME_STOPPED) {
+      stop = PendingStop();
+    } else if (walked != 0) {
       result = 2;
+    } else if (grandTally.found == foundBefore) {
+      ReportNoMatch(options->flags);
+      // In the POSIX style a name that matched nothing (a typing error, most
+      // likely) is a failure, as a missing file is for the platform's tools.
+      if (ReportStyleInUse() == REPORT_POSIX_STYLE) {
+        result = 2;
+      }
     }
   }
 
@@ -327,8 +349,23 @@ std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, Com
   total.kind = EVENT_GRAND_TOTAL;
   total.options = options->flags;
   total.tally = grandTally;
+  total.reason = stop;
   Report(total);
+  switch (stop) {
+    case STOP_QUIT:
+      return 3;
+    case STOP_INTERRUPTED:
+      return COMMAND_INTERRUPTED;
+    case STOP_OUTPUT_CLOSED:
+      return COMMAND_OUTPUT_CLOSED;
+    case STOP_NONE:
+      break;
+  }
   return result;
+}
+
+std::int32_t ShellResult(std::int32_t result) {
+  return result == COMMAND_INTERRUPTED || result == COMMAND_OUTPUT_CLOSED ? 3 : result;
 }
 
 namespace {
@@ -372,5 +409,5 @@ extern "C" int purifile(const char16_t* tail) {
     Diagnose(u"Missing filespec\r\n");
     return -1;
   }
-  return WalkFileSpecs(tailFileSpecs, specCount, &options);
+  return ShellResult(WalkFileSpecs(tailFileSpecs, specCount, &options));
 }

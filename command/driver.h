@@ -37,8 +37,17 @@ bool FitsOptionTable(const char16_t* option);
 
 // The second pass, shared by every form: resolves each file specification
 // exactly as given, walks it, and writes the grand total under /S unless /N:S.
-// Returns 0, 2 when a specification failed, or 3 after the answer Quit.
+// For its length, the console's control events ask the run to stop before
+// its next rename (command/stop.h). Returns 0, 2 when a specification failed
+// (in the POSIX style also one that matched nothing), 3 after the answer Quit,
+// or one of these two when the run was stopped before its end:
+constexpr std::int32_t COMMAND_INTERRUPTED = -4;    // by a console control event (Ctrl+C)
+constexpr std::int32_t COMMAND_OUTPUT_CLOSED = -5;  // because standard output refused the text
 std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, CommandOptions* options);
+
+// The result the shell's forms give for WalkFileSpecs' result: a stopped run
+// is 3, as a run ended by Quit.
+std::int32_t ShellResult(std::int32_t result);
 
 // Cuts a true name after its last path separator (or after a drive colon that
 // no separator precedes) into directory and pattern, both MAX_ARG_LEN buffers.

@@ -32,3 +32,9 @@ constexpr OptionFlags OPT_WINDOWS_NAMES = 0x100000;   // /W    names valid on Wi
 // Beyond the plug-in's options: bits that only a standalone program's own
 // command line sets.
 constexpr OptionFlags OPT_FOLLOW_LINKS = 0x200000;   // POSIX -L, --follow  /S enters symbolic links to directories
+// POSIX, always: the /Q list is matched and both lists are used as typed; the
+// plug-in's are upper-cased, and each character is upper-cased to be matched.
+constexpr OptionFlags OPT_LISTS_AS_TYPED = 0x400000;
+// Both standalone programs, unless --enter-repositories (POSIX) or /V
+// (purifile.exe): /S does not enter .git, .hg, .svn, .bzr or _darcs.
+constexpr OptionFlags OPT_NO_REPOSITORIES = 0x800000;

@@ -1,11 +1,33 @@
-// The human text of a run, as the command has always written it: a rename line
-// for each rename shown, a tally line for each directory with matches and for
-// the grand total on standard output; on standard error "File not found" for a
-// directory without matches and the reports of failures. /N:E silences the
-// diagnostics about entries and directories, /N:S the tally lines.
+// The human text of a run: a rename line for each rename shown, a tally line
+// for each directory with matches and for the grand total on standard output;
+// on standard error the reports of what failed or was not found. /N:E
+// silences the diagnostics about entries and directories, /N:S the tally
+// lines.
+//
+// In the shell's style it is the text the command has always written: a
+// rename line just before the rename, "File not found" for every directory
+// without a match, nothing more after the answer Quit.
+//
+// In the POSIX style (see ReportStyle) the lines of standard output are what
+// happened: a rename line once the rename is done (a failure has only its
+// message), and a rename made at a prompt there too unless standard output is
+// that terminal, where the prompt showed it. Messages follow coreutils:
+//   purifile: cannot rename '/dir/old' to '/dir/new': Operation not permitted
+// with the system's own words for the error and every path quoted as
+// coreutils quotes a file name; a file specification that matched nothing is
+// reported once, after its walk, not each directory of it; after Quit the
+// tallies so far are written as after an interrupt.
+//
+// Whatever the style, a write to standard output that the standalone
+// programs' host refuses (a pipe whose reader has gone) asks the run to stop
+// before its next rename: what it renamed from then on could not be shown. A
+// shell's Printf promises nothing by its result, so the plug-in goes on.
+#include <string>
+
 #include "command/diagnostics.h"
 #include "command/report.h"
 #include "command/tally.h"
+#include "platform/utf16_text.h"
 #include "plugin/host_services.h"
 
 namespace {
@@ -14,57 +36,199 @@ constexpr char16_t ARROW[] = u"\u2500\u25BA";
 
 bool ErrorsShown(const RunEvent& event) { return (event.options & OPT_NO_ERRORS) == 0; }
 
-// "old" ─► "new", unless the prompt showed the rename already.
+bool PosixStyle() { return ReportStyleInUse() == REPORT_POSIX_STYLE; }
+
+// The result of a Printf or QPuts on standard output, negative when the text
+// was refused: that stops the run, where the host tells refusals so.
+void CheckShown(int written) {
+  if (written < 0 && OutputRefusalsTold()) {
+    RequestStop(STOP_OUTPUT_CLOSED);
+  }
+}
+
+bool StandardOutputIsConsole() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
+// "old" ─► "new", when this event shows it in the style in use.
 std::int32_t WriteRenameLine(const RunEvent& event) {
-  if (!event.prompted) {
-    Printf(u"\"%s\" %s \"%s\"\r\n", event.oldPath, ARROW, event.newPath);
+  const bool shown = PosixStyle() ? (event.kind == EVENT_RENAMED || event.kind == EVENT_PREVIEWED) &&
+                                        (!event.prompted || !StandardOutputIsConsole())
+                                  : (event.kind == EVENT_RENAMING || event.kind == EVENT_PREVIEWED) &&
+                                        !event.prompted;
+  if (shown) {
+    CheckShown(Printf(u"\"%s\" %s \"%s\"\r\n", event.oldPath, ARROW, event.newPath));
   }
   return 0;
 }
 
-// Its tally line (unless /N:S), or, when nothing matched, "File not found"
-// (unless /N:E).
+// Its tally line (unless /N:S); in the shell's style "File not found" (unless
+// /N:E) when nothing matched. After Quit the shell's style writes nothing, and
+// a directory the run stopped in before any match has no report either.
 std::int32_t WriteDirectoryReport(const RunEvent& event) {
+  if (event.reason == STOP_QUIT && !PosixStyle()) {
+    return 0;
+  }
   if (event.tally.found == 0) {
-    if (ErrorsShown(event)) {
+    if (!PosixStyle() && event.reason == STOP_NONE && ErrorsShown(event)) {
       Diagnose(u"File not found:  \"%s%s\"\r\n", event.directory, event.name);
       Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
     }
   } else if ((event.options & OPT_NO_SUMMARY) == 0) {
     CrLf();
     PrintTally(event.tally);
-    Printf(u" in \"%s\"\r\n\n", event.directory);
+    CheckShown(Printf(u" in \"%s\"\r\n\n", event.directory));
   }
   return 0;
 }
 
-std::int32_t WritePassedOver(const RunEvent& event) {
-  if (!ErrorsShown(event)) {
-    return 0;
-  }
-  switch (static_cast<PassedOverReason>(event.reason)) {
-    case PASSED_OVER_NO_MEMORY:
-      Diagnose(u"Not enough memory to read \"%s%s\"\r\n", event.directory, event.name);
-      break;
-    case PASSED_OVER_TOO_LONG:
-      Diagnose(u"Path too long, not searched:  \"%s%s\"\r\n", event.directory, event.name);
-      break;
-    case PASSED_OVER_LINK_LOOP:
-      Diagnose(u"Link loop, not searched again:  \"%s%s\"\r\n", event.directory, event.name);
-      break;
-  }
-  Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
-  return 0;
-}
-
-// The grand total, under /S unless /N:S.
+// The grand total, under /S unless /N:S; in the shell's style not after Quit.
 std::int32_t WriteGrandTotal(const RunEvent& event) {
-  if ((event.options & OPT_RECURSE) != 0 && (event.options & OPT_NO_SUMMARY) == 0) {
-    QPuts(u"GRAND TOTAL: ");
+  if ((event.options & OPT_RECURSE) != 0 && (event.options & OPT_NO_SUMMARY) == 0 &&
+      (event.reason != STOP_QUIT || PosixStyle())) {
+    CheckShown(QPuts(u"GRAND TOTAL: "));
     PrintTally(event.tally);
     CrLf();
   }
   return 0;
+}
+
+const char16_t* StopText(const RunEvent& event) {
+  if (event.reason == STOP_OUTPUT_CLOSED) {
+    return PosixStyle() ? u"standard output is closed: stopped before the next rename\r\n"
+                        : u"Standard output is closed: stopped before the next rename\r\n";
+  }
+  return PosixStyle() ? u"interrupted: stopped before the next rename\r\n"
+                      : u"Interrupted: stopped before the next rename\r\n";
+}
+
+// ---- The shell's style of diagnostics. ----
+
+std::int32_t WriteShellDiagnostic(const RunEvent& event) {
+  switch (event.kind) {
+    case EVENT_RENAME_FAILED:
+      return ReportSystemError(u"Error renaming \"%s\":\r\n", event.name, event.code);
+    case EVENT_DEVICE_NAME:
+      Diagnose(u"Error renaming \"%s\":\r\n", event.name);
+      return Qprintf(GetStdHandle(STD_ERROR_HANDLE),
+                     u"    The new name \"%s\" is a Windows device name, and no suffix may be added\r\n\r\n",
+                     event.newName);
+    case EVENT_DIRECTORY_UNREADABLE:
+      return ReportSystemError(u"Error reading directory \"%s\":\r\n", event.directory, event.code);
+    case EVENT_DIRECTORY_PASSED_OVER:
+      switch (static_cast<PassedOverReason>(event.reason)) {
+        case PASSED_OVER_NO_MEMORY:
+          Diagnose(u"Not enough memory to read \"%s%s\"\r\n", event.directory, event.name);
+          break;
+        case PASSED_OVER_TOO_LONG:
+          Diagnose(u"Path too long, not searched:  \"%s%s\"\r\n", event.directory, event.name);
+          break;
+        case PASSED_OVER_LINK_LOOP:
+          Diagnose(u"Link loop, not searched again:  \"%s%s\"\r\n", event.directory, event.name);
+          break;
+      }
+      return Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n");
+    case EVENT_SPEC_REFUSED:
+      return Diagnose(event.reason == SPEC_TOO_LONG ? u"Path too long: \"%s\"\r\n" : u"Cannot resolve \"%s\"\r\n",
+                      event.name);
+    default:
+      return 0;  // a specification without a match was reported directory by directory
+  }
+}
+
+// ---- The POSIX style of diagnostics. ----
+
+void WriteError(const char16_t* text) { Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"%s", text); }
+
+// The path directory + name on standard error, quoted as coreutils quotes a
+// file name: 'name'; "name" when it holds an apostrophe and nothing a shell
+// expands between double quotation marks; otherwise in apostrophes, each
+// apostrophe of the name written '\''. Either way the text can be pasted into
+// a shell. The quotation marks are the program's text, the name an argument,
+// so that on a terminal the name's control characters are escaped as
+// everywhere (platform/terminal_text.h) and the quotes are not.
+void WriteQuoted(const char16_t* directory, const char16_t* name) {
+  const std::u16string path = std::u16string(directory) + (name != nullptr ? name : u"");
+  const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  if (path.find(u'\'') == std::u16string::npos) {
+    Qprintf(error, u"'%s'", path.c_str());
+  } else if (path.find_first_of(u"\"$`\\") == std::u16string::npos) {
+    Qprintf(error, u"\"%s\"", path.c_str());
+  } else {
+    Qprintf(error, u"'");
+    for (std::size_t start = 0;;) {
+      const std::size_t apostrophe = path.find(u'\'', start);
+      WriteError(path.substr(start, apostrophe - start).c_str());
+      if (apostrophe == std::u16string::npos) {
+        break;
+      }
+      Qprintf(error, u"'\\''");
+      start = apostrophe + 1;
+    }
+    Qprintf(error, u"'");
+  }
+}
+
+// The system's own words for the error of the event, or for a Windows code.
+std::u16string ErrorWords(std::uint32_t systemError, std::uint32_t code) {
+  char16_t words[ERROR_TEXT_LEN];
+  if (systemError != 0) {
+    SystemErrorWords(systemError, words, ERROR_TEXT_LEN);
+  } else {
+    SystemErrorText(code, words);
+  }
+  return words;
+}
+
+std::u16string WordsOf(std::uint32_t code) { return ErrorWords(SystemErrorOf(code), code); }
+
+// "purifile: <doing> 'path'[ to 'path'][: <why>]"
+std::int32_t Complain(const char16_t* doing, const char16_t* directory, const char16_t* name,
+                      const char16_t* newName, const std::u16string& why) {
+  ErrorPrefix();
+  WriteError(doing);
+  WriteQuoted(directory, name);
+  if (newName != nullptr) {
+    WriteError(u" to ");
+    WriteQuoted(directory, newName);
+  }
+  return why.empty() ? Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"\r\n")
+                     : Qprintf(GetStdHandle(STD_ERROR_HANDLE), u": %s\r\n", why.c_str());
+}
+
+std::int32_t WritePosixDiagnostic(const RunEvent& event) {
+  switch (event.kind) {
+    case EVENT_RENAME_FAILED:
+      return Complain(u"cannot rename ", event.directory, event.name, event.newName,
+                      ErrorWords(event.systemError, event.code));
+    case EVENT_DEVICE_NAME:
+      return Complain(u"cannot rename ", event.directory, event.name, event.newName,
+                      u"the new name is a Windows device name, and -n:f adds no suffix");
+    case EVENT_DIRECTORY_UNREADABLE:
+      return Complain(u"cannot read directory ", event.directory, nullptr, nullptr,
+                      ErrorWords(event.systemError, event.code));
+    case EVENT_DIRECTORY_PASSED_OVER:
+      switch (static_cast<PassedOverReason>(event.reason)) {
+        case PASSED_OVER_NO_MEMORY:
+          return Complain(u"cannot read directory ", event.directory, event.name, nullptr,
+                          WordsOf(ERROR_NOT_ENOUGH_MEMORY));
+        case PASSED_OVER_TOO_LONG:
+          return Complain(u"cannot search ", event.directory, event.name, nullptr,
+                          WordsOf(ERROR_FILENAME_EXCED_RANGE));
+        case PASSED_OVER_LINK_LOOP:
+          return Complain(u"", event.directory, event.name, nullptr, u"link loop, not searched again");
+      }
+      return 0;
+    case EVENT_SPEC_REFUSED:
+      return event.reason == SPEC_TOO_LONG
+                 ? Complain(u"", event.name, nullptr, nullptr, WordsOf(ERROR_FILENAME_EXCED_RANGE))
+                 : Complain(u"cannot resolve ", event.name, nullptr, nullptr, u"");
+    case EVENT_NO_MATCH:
+      return Complain(u"cannot access ", event.directory, event.name, nullptr, WordsOf(ERROR_FILE_NOT_FOUND));
+    default:
+      return 0;
+  }
 }
 
 }  // namespace
@@ -72,40 +236,25 @@ std::int32_t WriteGrandTotal(const RunEvent& event) {
 std::int32_t WriteTextEvent(const RunEvent& event) {
   switch (event.kind) {
     case EVENT_RENAMING:
+    case EVENT_RENAMED:
     case EVENT_PREVIEWED:
       return WriteRenameLine(event);
-    case EVENT_RENAME_FAILED:
-      if (ErrorsShown(event)) {
-        ReportSystemError(u"Error renaming \"%s\":\r\n", event.name, event.code);
-      }
-      return 0;
-    case EVENT_DEVICE_NAME:
-      if (ErrorsShown(event)) {
-        Diagnose(u"Error renaming \"%s\":\r\n", event.name);
-        Qprintf(GetStdHandle(STD_ERROR_HANDLE),
-                u"    The new name \"%s\" is a Windows device name, and no suffix may be added\r\n\r\n",
-                event.newName);
-      }
-      return 0;
     case EVENT_DIRECTORY_DONE:
       return WriteDirectoryReport(event);
-    case EVENT_DIRECTORY_UNREADABLE:
-      if (ErrorsShown(event)) {
-        ReportSystemError(u"Error reading directory \"%s\":\r\n", event.directory, event.code);
-      }
-      return 0;
-    case EVENT_DIRECTORY_PASSED_OVER:
-      return WritePassedOver(event);
-    case EVENT_SPEC_REFUSED:
-      Diagnose(event.reason == SPEC_TOO_LONG ? u"Path too long: \"%s\"\r\n" : u"Cannot resolve \"%s\"\r\n",
-               event.name);
-      return 0;
     case EVENT_GRAND_TOTAL:
       return WriteGrandTotal(event);
-    case EVENT_RENAMED:
+    case EVENT_INTERRUPTED:
+      return Diagnose(StopText(event));
+    case EVENT_SPEC_REFUSED:
+      break;  // reported even under /N:E: the command line itself was wrong
     case EVENT_DECLINED:
     case EVENT_QUIT:
-      return 0;  // the rename line, or the prompt and its echo, said it all
+      return 0;  // the prompt and its echo said it all
+    default:
+      if (!ErrorsShown(event)) {
+        return 0;
+      }
+      break;
   }
-  return 0;
+  return PosixStyle() ? WritePosixDiagnostic(event) : WriteShellDiagnostic(event);
 }

@@ -2,9 +2,9 @@
 // length up to the limit, very long old names, and a probe that says which
 // candidates are taken. Checked: the result is one of the known codes, the
 // buffer is written only for a new name, and a new name is never empty, fits
-// with its directory into MAX_ARG_LEN, holds nothing the options promise
-// to remove, is never a Windows device name and, under /W, fits one name's
-// limit on the disk.
+// with its directory into MAX_ARG_LEN, holds nothing the options promise to
+// remove (under /8 no format character or private-use stand-in), is never a
+// Windows device name and, under /W, fits one name's limit on the disk.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,10 +12,12 @@
 
 #include "cleaner/char_classes.h"
 #include "cleaner/new_name.h"
+#include "cleaner/private_use.h"
 #include "cleaner/translation.h"
 #include "cleaner/windows_names.h"
 #include "fuzz/existence_probe_fake.h"
 #include "fuzz/fuzz_input.h"
+#include "platform/format_characters.h"
 #include "platform/name_limit.h"
 #include "plugin/host_services.h"
 
@@ -92,11 +94,13 @@ void CheckNewName(const std::u16string& directory, const std::u16string& oldName
             "/K:B leaves no run of whitespace");
     Require(!((options & OPT_AMPERSANDS) != 0 && ch == u'&'), "/A leaves no ampersand");
     Require(!((options & OPT_PARENTHESES) != 0 && (ch == u'(' || ch == u')')), "/C leaves no parenthesis");
-    // The /R list comes after the quote and surrogate steps, so only without
-    // one do /F and /U promise the character is gone.
+    Require(!((options & OPT_UTF8) != 0 && IsInvisibleFormatCharacter(ch)), "/8 leaves no format character");
+    // The /R list comes after the quote, surrogate and stand-in steps, so only
+    // without one do /F, /U and /8 promise the character is gone.
     if (!hasReplacements) {
       Require(!((options & OPT_QUOTES) != 0 && ch == u'\''), "/F leaves no apostrophe");
       Require(!((options & OPT_HIGH_UNICODE) != 0 && ch >= 0xD800 && ch <= 0xDFFF), "/U leaves no surrogate");
+      Require(!((options & OPT_UTF8) != 0 && ReadPrivateUseStandIn(ch) != ch), "/8 leaves no private-use stand-in");
     }
     previousWhitespace = whitespace;
   }

@@ -4,6 +4,7 @@
 // through the plug-in's command tail.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "command/arguments.h"
@@ -46,26 +47,21 @@ std::int32_t CheckRoomForArgument(std::int32_t taken);
 char16_t* TakeFromPool(StandaloneCommandLine* line, std::int32_t units);
 // prefix and text as one new string of the pool, or null after a report.
 const char16_t* Joined(StandaloneCommandLine* line, const char16_t* prefix, const char16_t* text);
-// prefix and rest in the option table's form: ASCII letters upper-cased, as
-// the plug-in's splitter stores them (the /Q and /R lists are compared in
-// upper case too). Null after a report.
-const char16_t* TableForm(StandaloneCommandLine* line, const char16_t* prefix, const char16_t* rest);
-// A copy of text with its first character replaced by mark ("/n:s" as "-n:s").
-const char16_t* WithMark(StandaloneCommandLine* line, char16_t mark, const char16_t* text);
 // What a long option of the POSIX form stands for: an option of the table (its
-// value, if any, follows a colon), or one of that program's own.
+// value, if any, follows a colon), or one of the standalone programs' own.
 enum LongKind : std::int32_t {
   LONG_FLAG,         // the table option, no value allowed
   LONG_VALUE,        // the table option and ":value"; the value is required
   LONG_MAYBE_VALUE,  // the table option alone, or with ":value"
   LONG_FOLLOW,
+  LONG_ENTER_REPOSITORIES,  // purifile.exe's /V
   LONG_HELP,
   LONG_VERSION,
 };
 
 struct LongOption {
   const char16_t* name;
-  const char16_t* option;  // in the option table's form; null for --follow, which has none
+  const char16_t* option;  // in the option table's form (/V: purifile.exe's own); null for --follow
   LongKind kind;
   const char16_t* typedPrefix;  // a value's option as messages name it
 };
@@ -76,9 +72,18 @@ const LongOption* FindLongOption(const char16_t* text, const char16_t** value);
 // Reports that text, which names no existing entry, is the option ownForm
 // written in the other platform's form. Returns 1.
 std::int32_t ReportOptionOfTheOtherForm(const char16_t* text, const char16_t* ownForm);
-// text is a file specification that begins with the other platform's option
-// mark. When it is one component that has the form of an option of the table
-// ("/n", "/q:ab", "-n") and no such entry exists, the user meant the option:
-// reports it with ownForm, the spelling to use here, and returns 1. Else 0.
-std::int32_t CheckNotAnOptionOfTheOtherForm(StandaloneCommandLine* line, const char16_t* text,
-                                            const char16_t* ownForm);
+// text is a file specification in the form of an option of the other
+// platform ("/n", "/q:ab" on POSIX; "-ns" on Windows), ownForm its spelling
+// here. When text is one component and no such entry exists, the user meant
+// the option: reports it and returns 1. Else 0.
+std::int32_t CheckNotAnOptionOfTheOtherForm(const char16_t* text, const char16_t* ownForm);
+
+// Short options of the POSIX form bundle as getopt bundles them: "-sbk" is
+// -s -b -k. An option that takes the rest of its argument ends a bundle: the
+// sub-options of -n and -k after a colon or equals sign ("-sn:se"), and the
+// list of -q and -r, attached with or without a separator ("-bq:ab", "-qab").
+// The length of the option at the letter option points to in such a bundle.
+std::size_t BundledOptionLength(const char16_t* option);
+// Whether letter is one of the option table's in the POSIX form: the table's
+// letters in lower case ("-s", "-8"); "-?" is one argument of its own.
+bool IsTableLetter(char16_t letter);

@@ -1,7 +1,7 @@
 // What both standalone programs do with their arguments alike: the pool that
-// holds them, the option table's form of an option, the long options of the
-// POSIX form (taken there, recognised on Windows to be refused), and the
-// refusal of an option written in the other platform's form.
+// holds them, the option table's form of an option, the options of the POSIX
+// form (taken there, recognised on Windows to be refused), and the refusal of
+// an option written in the other platform's form.
 #include <string>
 
 #include "cleaner/char_classes.h"
@@ -36,6 +36,7 @@ constexpr LongOption LONG_OPTIONS[] = {
     {u"windows", u"/W", LONG_FLAG, nullptr},
     {u"utf8", u"/8", LONG_FLAG, nullptr},
     {u"follow", nullptr, LONG_FOLLOW, nullptr},
+    {u"enter-repositories", u"/V", LONG_ENTER_REPOSITORIES, nullptr},
     {u"help", u"/?", LONG_HELP, nullptr},
     {u"version", u"/??", LONG_VERSION, nullptr},
 };
@@ -98,36 +99,24 @@ const char16_t* Joined(StandaloneCommandLine* line, const char16_t* prefix, cons
   return joined;
 }
 
-const char16_t* TableForm(StandaloneCommandLine* line, const char16_t* prefix, const char16_t* rest) {
-  char16_t* form = const_cast<char16_t*>(Joined(line, prefix, rest));
-  if (form != nullptr) {
-    for (char16_t* ch = form; *ch != 0; ++ch) {
-      *ch = ToUpperAscii(*ch);
-    }
-  }
-  return form;
+std::size_t BundledOptionLength(const char16_t* option) {
+  const char16_t letter = option[0];
+  const bool subOptions = (letter == u'n' || letter == u'k') && (option[1] == u':' || option[1] == u'=');
+  return subOptions || letter == u'q' || letter == u'r' ? TextLength(option) : 1;
 }
 
-const char16_t* WithMark(StandaloneCommandLine* line, char16_t mark, const char16_t* text) {
-  char16_t* copy = const_cast<char16_t*>(Joined(line, u"", text));
-  if (copy != nullptr) {
-    copy[0] = mark;
-  }
-  return copy;
+bool IsTableLetter(char16_t letter) {
+  const char16_t option[] = {u'/', ToUpperAscii(letter), 0};
+  return letter != u'?' && ToLowerAscii(letter) == letter && FitsOptionTable(option);
 }
 
-std::int32_t CheckNotAnOptionOfTheOtherForm(StandaloneCommandLine* line, const char16_t* text,
-                                            const char16_t* ownForm) {
+std::int32_t CheckNotAnOptionOfTheOtherForm(const char16_t* text, const char16_t* ownForm) {
   for (const char16_t* ch = text + 1; *ch != 0; ++ch) {
     if (IsPathSeparator(*ch)) {
       return 0;  // a path of several components
     }
   }
-  const char16_t* option = TableForm(line, u"/", text + 1);
-  if (option == nullptr || ownForm == nullptr) {
-    return 1;
-  }
-  if (!FitsOptionTable(option) || GetFileAttributesW(text) != INVALID_FILE_ATTRIBUTES) {
+  if (GetFileAttributesW(text) != INVALID_FILE_ATTRIBUTES) {
     return 0;
   }
   return ReportOptionOfTheOtherForm(text, ownForm);

@@ -1,9 +1,18 @@
 // POSIX only: the standalone program's command line, in this platform's habit.
 //
-//   - "-x..." is the option /X... of the option table: the letter and what
-//     follows it in any case (-n:s, -ns, -n=s, -N:S, -q:ab), one option per
-//     argument; "-L" enters symbolic links to directories under -s;
+//   - "-x..." holds short options, bundled as getopt bundles them (-ns is
+//     -n -s; see BundledOptionLength): the letters of the option table in
+//     lower case, and -L, which enters symbolic links to directories under
+//     -s. Letters are case-sensitive: -N is no option, nor is -n:S. The
+//     sub-options of -n and -k follow a colon or equals sign (-n:s, -k=b).
+//     -? and -?? are arguments of their own;
 //   - "--name" and "--name=value" are the long options of LONG_OPTIONS;
+//   - a list (-q, -r, --replace, --replace-with) is attached (-q:ab, -qab,
+//     --replace=ab) or is the next argument, but never one that begins with
+//     '-': "--replace -n" is refused, since taking -n as the list would turn
+//     a preview into a real run; "--replace=-n" is that list;
+//   - the lists are taken and matched as typed (OPT_LISTS_AS_TYPED), where
+//     the plug-in's are upper-cased;
 //   - "--" ends the options; "-" alone is a file specification;
 //   - every other argument is a file specification, matched exactly as typed.
 // An argument in the Windows form of an option ("/n", "/q:ab") that names no
@@ -14,7 +23,9 @@
 
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
+#include "command/report.h"
 #include "host/standalone.h"
+#include "platform/utf16_text.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_services.h"
 
@@ -35,37 +46,50 @@ constexpr char16_t POSIX_HELP[] =
     u"  -k, --condense          condense runs of blanks and of punctuation\n"
     u"  -k:b, --condense=b      condense runs of blanks only\n"
     u"  -k:p, --condense=p      condense runs of one punctuation mark only\n"
-    u"  -n, --dry-run           show every rename, perform none\n"
+    u"  -n, --dry-run           show every rename, perform none (each one shown\n"
+    u"                          counts as skipped: fixed counts renames done)\n"
     u"  -n:LETTERS              leave out, one letter each (-n:se):\n"
     u"      d, --no-hidden-dirs   do not descend into hidden directories\n"
-    u"      e, --no-errors        no \"File not found\" and no rename errors shown\n"
+    u"      e, --no-errors        no message for a FILESPEC that matched nothing,\n"
+    u"                            nor for a failed rename (the status stays 2)\n"
     u"      f, --no-suffix        never add a -001 suffix (a taken name fails)\n"
     u"      j, --no-links         do not descend into links to directories\n"
     u"      p, --no-percent       do not decode %XX pairs\n"
     u"      s, --no-summary       no tally lines and no grand total\n"
-    u"  -p, --prompt            ask before each rename: Yes, No, All, Quit\n"
-    u"  -q:LIST, --replace=LIST       characters to replace\n"
+    u"  -p, --prompt            ask at the terminal before each rename (y/n/a/q):\n"
+    u"                          Yes, No, All, Quit\n"
+    u"  -q:LIST, --replace=LIST       characters to replace, as typed\n"
     u"  -r:LIST, --replace-with=LIST  their replacements, by position\n"
-    u"  -s, --recursive         recurse into subdirectories\n"
+    u"  -s, --recursive         recurse into subdirectories, but not into .git,\n"
+    u"                          .hg, .svn, .bzr and _darcs\n"
+    u"      --enter-repositories  with -s, enter those too\n"
     u"  -L, --follow            with -s, enter symbolic links to directories\n"
     u"  -u, --high-unicode      replace characters beyond U+FFFF with underscores\n"
     u"  -w, --windows           names valid on Windows: no device names (CON,\n"
     u"                          nul.txt ...), none longer than 255 bytes, no\n"
     u"                          two that Windows takes for one (a.txt, A.TXT)\n"
     u"  -8, --utf8              names are UTF-8 text: %C3%A9 is one e-acute, bytes\n"
-    u"                          not UTF-8 are Windows-1252, names composed (NFC)\n"
+    u"                          not UTF-8 are Windows-1252, mojibake (caf\u00C3\u00A9)\n"
+    u"                          repaired, invisible and bidirectional format\n"
+    u"                          characters dropped, names composed (NFC)\n"
     u"  -?, --help              show this help and exit\n"
     u"      --version           show the version and exit\n"
     u"  --                      end of options\n"
     u"\n"
+    u"Short options bundle (-ns is -n -s); sub-options follow a colon (-n:se).\n"
+    u"A list is attached (-q:LIST) or the next argument; one that begins with\n"
+    u"'-' must be attached (--replace=-n). Options are case-sensitive.\n"
     u"Quote wildcards ('*.txt') so that purifile, not the shell, expands them:\n"
     u"with -s the pattern must reach every subdirectory. A FILESPEC is matched\n"
     u"exactly as typed. On Windows the same options are written /A, /N:S ...\n"
     u"On a terminal the control characters of names are shown escaped (\\x1B);\n"
     u"to a file or a pipe names are written exactly.\n"
     u"\n"
-    u"Exit status: 0 done, 1 bad option, 2 a rename failed or a filespec could\n"
-    u"not be resolved, 3 quit at a prompt, 255 no filespec (nothing renamed).\n";
+    u"Exit status: 0 done, 1 bad option, 2 a rename failed or a FILESPEC matched\n"
+    u"nothing or could not be resolved, 3 quit at a prompt, 130 interrupted\n"
+    u"(SIGINT, SIGTERM, SIGHUP: the rename under way is finished, the tallies\n"
+    u"so far written), 141 standard output closed (nothing more renamed),\n"
+    u"255 no filespec (nothing renamed).\n";
 
 // One argument's UTF-8 bytes as UTF-16 in the pool (bytes that are not UTF-8
 // travel as the platform's escape code units), or null after a report. The
@@ -101,34 +125,79 @@ std::int32_t ApplyTableOption(StandaloneCommandLine* line, const char16_t* optio
   return ApplyOption(option, typed, &line->options);
 }
 
-// "--name", "--name=value", or "--name value" for an option that needs one.
-// *index moves past a value taken from the next argument.
-std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, int argc, char** argv, int* index,
-                             std::int32_t* typedUnits) {
+// The option table's form of sub-options whose letters are case-sensitive
+// ("n:se", "k:b"): a solidus, then the option with the case of its ASCII
+// letters swapped. The table knows only upper case, so -n:s is /N:S, while
+// -n:S is /N:s, whose letter is no sub-option and is refused as typed. Null
+// after a report.
+const char16_t* CaseExactTableForm(StandaloneCommandLine* line, const char16_t* option) {
+  char16_t* form = const_cast<char16_t*>(Joined(line, u"/", option));
+  if (form != nullptr) {
+    for (char16_t* ch = form + 1; *ch != 0; ++ch) {
+      *ch = *ch != ToUpperAscii(*ch) ? ToUpperAscii(*ch) : ToLowerAscii(*ch);
+    }
+  }
+  return form;
+}
+
+// The /Q or /R list, as typed: letter is Q or R.
+std::int32_t ApplyList(StandaloneCommandLine* line, char16_t letter, const char16_t* list) {
+  const char16_t option[] = {u'/', letter, u':', 0};
+  const char16_t typed[] = {u'-', ToLowerAscii(letter), u':', 0};
+  return ApplyTableOption(line, Joined(line, option, list), Joined(line, typed, list));
+}
+
+// The arguments after the one being read, for a list that comes as the next.
+struct LaterArguments {
+  int count;
+  char** values;
+  int* index;  // of the argument being read
+  std::int32_t* typedUnits;
+};
+
+// The list of an option written without one attached: the next argument,
+// unless there is none or it begins with '-'. name is the option as typed,
+// attached its form with a list attached ("-q:", "--replace="), which the
+// refusal shows. Null after a report.
+const char16_t* TakeNextList(StandaloneCommandLine* line, const char16_t* name, const char16_t* attached,
+                             const LaterArguments& later) {
+  const int next = *later.index + 1;
+  if (next >= later.count) {
+    Diagnose(u"Option \"%s\" needs a list: \"%sLIST\"\r\n", name, attached);
+    return nullptr;
+  }
+  if (later.values[next][0] == '-') {
+    const char16_t* value = ConvertArgument(line, later.values[next], later.typedUnits);
+    const char16_t* joined = value != nullptr ? Joined(line, attached, value) : nullptr;
+    if (joined != nullptr) {
+      Diagnose(u"Option \"%s\" needs a list, not \"%s\": a list that begins with '-' is written \"%s\"\r\n", name,
+               value, joined);
+    }
+    return nullptr;
+  }
+  *later.index = next;
+  return ConvertArgument(line, later.values[next], later.typedUnits);
+}
+
+// "--name", "--name=value", or "--name value" for a list that does not begin
+// with '-'.
+std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, const LaterArguments& later) {
   const char16_t* value = nullptr;
   const LongOption* found = FindLongOption(text, &value);
   if (found == nullptr) {
     Diagnose(u"Unknown option \"%s\"\r\n", text);
     return 1;
   }
-  if (value == nullptr && found->kind == LONG_VALUE && *index + 1 < argc) {
-    ++*index;
-    value = ConvertArgument(line, argv[*index], typedUnits);
-    if (value == nullptr) {
-      return 1;
-    }
-  }
   if (value != nullptr && found->kind != LONG_VALUE && found->kind != LONG_MAYBE_VALUE) {
     Diagnose(u"Option \"--%s\" takes no value\r\n", found->name);
-    return 1;
-  }
-  if (value == nullptr && found->kind == LONG_VALUE) {
-    Diagnose(u"Option \"--%s\" needs a list\r\n", found->name);
     return 1;
   }
   switch (found->kind) {
     case LONG_FOLLOW:
       line->options.flags |= OPT_FOLLOW_LINKS;
+      return 0;
+    case LONG_ENTER_REPOSITORIES:
+      line->options.flags &= ~OPT_NO_REPOSITORIES;
       return 0;
     case LONG_HELP:
       QPuts(POSIX_HELP);
@@ -136,6 +205,14 @@ std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, 
     case LONG_VERSION:
       WriteVersion();
       return STANDALONE_ANSWERED;
+    case LONG_VALUE: {
+      const char16_t* list = value;
+      if (list == nullptr) {
+        const char16_t* attached = Joined(line, text, u"=");
+        list = attached != nullptr ? TakeNextList(line, text, attached, later) : nullptr;
+      }
+      return list == nullptr ? 1 : ApplyList(line, found->option[1], list);
+    }
     default:
       break;
   }
@@ -143,16 +220,52 @@ std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, 
     return ApplyTableOption(line, found->option, found->option);
   }
   // Named in messages by its short form: "--condense=bz" as "-k:bz".
-  const char16_t tablePrefix[] = {found->option[0], found->option[1], u':', 0};
-  return ApplyTableOption(line, TableForm(line, tablePrefix, value), Joined(line, found->typedPrefix, value));
+  const char16_t* typed = Joined(line, found->typedPrefix, value);
+  return typed == nullptr ? 1 : ApplyTableOption(line, CaseExactTableForm(line, typed + 1), typed);
 }
 
-// "-x...": an option of the table, or this program's -L, -? and -??.
-std::int32_t ApplyShortOption(StandaloneCommandLine* line, const char16_t* text) {
-  if (TextIs(text, u"-L")) {
+// An unknown letter of text, named alone, and in its bundle when there is one.
+std::int32_t ReportUnknownLetter(const char16_t* text, char16_t letter) {
+  const char16_t option[] = {u'-', letter, 0};
+  if (text[2] == 0) {
+    Diagnose(u"Unknown option \"%s\"\r\n", option);
+  } else {
+    Diagnose(u"Unknown option \"%s\" in \"%s\"\r\n", option, text);
+  }
+  return 1;
+}
+
+// The option of the bundle text whose letter option points to.
+std::int32_t ApplyBundledOption(StandaloneCommandLine* line, const char16_t* text, const char16_t* option,
+                                const LaterArguments& later) {
+  const char16_t letter = option[0];
+  if (letter == u'L') {
     line->options.flags |= OPT_FOLLOW_LINKS;
     return 0;
   }
+  if (!IsTableLetter(letter)) {
+    return ReportUnknownLetter(text, letter);
+  }
+  const char16_t typed[] = {u'-', letter, 0};
+  if (letter == u'q' || letter == u'r') {
+    const char16_t* list = option + 1;
+    if (*list == u':' || *list == u'=') {
+      ++list;
+    } else if (*list == 0) {
+      const char16_t attached[] = {u'-', letter, u':', 0};
+      list = TakeNextList(line, typed, attached, later);
+    }
+    return list == nullptr ? 1 : ApplyList(line, ToUpperAscii(letter), list);
+  }
+  if (BundledOptionLength(option) > 1) {
+    return ApplyTableOption(line, CaseExactTableForm(line, option), Joined(line, u"-", option));
+  }
+  const char16_t table[] = {u'/', ToUpperAscii(letter), 0};
+  return ApplyOption(table, typed, &line->options);
+}
+
+// "-x...": a bundle of short options, or -? and -??.
+std::int32_t ApplyShortOptions(StandaloneCommandLine* line, const char16_t* text, const LaterArguments& later) {
   if (TextIs(text, u"-?")) {
     QPuts(POSIX_HELP);
     return STANDALONE_ANSWERED;
@@ -161,12 +274,52 @@ std::int32_t ApplyShortOption(StandaloneCommandLine* line, const char16_t* text)
     WriteVersion();
     return STANDALONE_ANSWERED;
   }
-  return ApplyTableOption(line, TableForm(line, u"/", text + 1), text);
+  for (const char16_t* option = text + 1; *option != 0; option += BundledOptionLength(option)) {
+    const std::int32_t applied = ApplyBundledOption(line, text, option, later);
+    if (applied != 0) {
+      return applied;
+    }
+  }
+  return 0;
+}
+
+// The spelling here of text, an option of the Windows form: '-' and the
+// letter in lower case; the sub-options of /N and /K in lower case after a
+// colon (/NS is /N:S, so -n:s, never -ns); a list as written (/Q:Ab is
+// -q:Ab). False when text fits no row of the option table.
+bool PosixSpelling(const char16_t* text, std::u16string* spelling) {
+  std::u16string option(text);
+  for (char16_t& ch : option) {
+    ch = ToUpperAscii(ch);
+  }
+  if (!FitsOptionTable(option.c_str())) {
+    return false;
+  }
+  const char16_t letter = option[1];
+  const char16_t* rest = text + 2;
+  const bool lists = letter == u'Q' || letter == u'R';
+  if (*rest == 0 || (!lists && letter != u'N' && letter != u'K')) {
+    *spelling = u"-";
+    for (const char16_t* ch = text + 1; *ch != 0; ++ch) {
+      spelling->push_back(ToLowerAscii(*ch));  // "/S" is -s, "/??" -??
+    }
+    return true;
+  }
+  if (*rest == u':' || *rest == u'=') {
+    ++rest;
+  }
+  *spelling = {u'-', ToLowerAscii(letter), u':'};
+  for (; *rest != 0; ++rest) {
+    spelling->push_back(lists ? *rest : ToLowerAscii(*rest));
+  }
+  return true;
 }
 
 std::int32_t AddFileSpec(StandaloneCommandLine* line, const char16_t* text) {
   // "/n" or "/q:ab" where no such entry exists: the user meant an option.
-  if (text[0] == u'/' && CheckNotAnOptionOfTheOtherForm(line, text, WithMark(line, u'-', text)) != 0) {
+  std::u16string spelling;
+  if (text[0] == u'/' && PosixSpelling(text, &spelling) &&
+      CheckNotAnOptionOfTheOtherForm(text, spelling.c_str()) != 0) {
     return 1;
   }
   line->specs[line->specCount++] = text;
@@ -207,7 +360,7 @@ std::int32_t CheckPromptCanBeAnswered(const StandaloneCommandLine& line) {
 }  // namespace
 
 std::int32_t ParseStandaloneArguments(int argc, char** argv, StandaloneCommandLine* line) {
-  line->options = CommandOptions{0, nullptr, nullptr};
+  line->options = CommandOptions{OPT_LISTS_AS_TYPED | OPT_NO_REPOSITORIES, nullptr, nullptr};
   line->specCount = 0;
   line->poolUsed = 0;
   std::int32_t typedUnits = 0;
@@ -226,13 +379,14 @@ std::int32_t ParseStandaloneArguments(int argc, char** argv, StandaloneCommandLi
     if (CheckRoomForArgument(++taken) != 0) {
       return 1;
     }
+    const LaterArguments later{argc, argv, &i, &typedUnits};
     std::int32_t result = 0;
     if (!isOption) {
       result = AddFileSpec(line, text);
     } else if (text[1] == u'-') {
-      result = ApplyLongOption(line, text, argc, argv, &i, &typedUnits);
+      result = ApplyLongOption(line, text, later);
     } else {
-      result = ApplyShortOption(line, text);
+      result = ApplyShortOptions(line, text, later);
     }
     if (result != 0) {
       return result == OPTIONS_HELP_WRITTEN ? STANDALONE_ANSWERED : result;
@@ -241,7 +395,32 @@ std::int32_t ParseStandaloneArguments(int argc, char** argv, StandaloneCommandLi
   return 0;
 }
 
+namespace {
+
+// The exit status of the command's result: a run stopped by a signal ends with
+// 130, as one that Ctrl+C ends; one stopped because standard output was
+// closed with 141, as one that SIGPIPE ends, which is also the status when
+// what the command wrote last could not be written out.
+std::int32_t ExitStatus(std::int32_t result) {
+  if (result == COMMAND_INTERRUPTED) {
+    return 130;
+  }
+  const bool written = FlushFileBuffers(GetStdHandle(STD_OUTPUT_HANDLE)) != 0;
+  if (result == COMMAND_OUTPUT_CLOSED) {
+    return 141;
+  }
+  if (!written) {
+    Diagnose(u"standard output is closed\r\n");
+    return 141;
+  }
+  return result;
+}
+
+}  // namespace
+
 std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* line) {
+  SetReportStyle(REPORT_POSIX_STYLE);
+  SetOutputRefusalsTold(true);
   const std::int32_t parsed = ParseStandaloneArguments(argc, argv, line);
   if (parsed != 0) {
     return parsed == STANDALONE_ANSWERED ? 0 : parsed;
@@ -258,5 +437,5 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
   if (unanswerable != 0) {
     return unanswerable;
   }
-  return WalkFileSpecs(line->specs, line->specCount, &line->options);
+  return ExitStatus(WalkFileSpecs(line->specs, line->specCount, &line->options));
 }

@@ -3,15 +3,20 @@
 // line (CommandLineToArgvW), then:
 //   - an argument that begins with '/' holds options of the option table, a
 //     further '/' starting the next one (/S/D is /S and /D), as the shell's
-//     commands take them; letters in any case;
+//     commands take them; letters in any case. The lists of /Q and /R are
+//     upper-cased and matched regardless of case, as the plug-in's are, so
+//     that both Windows forms give a command the same new names;
+//   - /V, this program's own, lets /S enter version control's directories
+//     (.git, .hg, .svn, .bzr, _darcs), which it leaves alone otherwise;
 //   - every other argument is a file specification, matched exactly as typed.
-// An argument in the POSIX form of an option ("-n", "--dry-run") that names no
-// existing entry is refused: taken as a name, it would have turned a preview
-// into a real run.
+// An argument in the POSIX form of an option ("-n", "-ns", "--dry-run") that
+// names no existing entry is refused: taken as a name, it would have turned a
+// preview into a real run.
 #include <string>
 
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
+#include "command/report.h"
 #include "host/standalone.h"
 #include "platform/utf16_text.h"
 #include "plugin/host_services.h"
@@ -28,6 +33,19 @@ const char16_t* StoreArgument(StandaloneCommandLine* line, const char16_t* argum
   }
   *typedUnits += length + 1;
   return Joined(line, u"", argument);
+}
+
+// text in the option table's form: ASCII letters upper-cased, as the
+// plug-in's splitter stores them (the /Q and /R lists are compared in upper
+// case too). Null after a report.
+const char16_t* TableForm(StandaloneCommandLine* line, const char16_t* text) {
+  char16_t* form = const_cast<char16_t*>(Joined(line, u"", text));
+  if (form != nullptr) {
+    for (char16_t* ch = form; *ch != 0; ++ch) {
+      *ch = ToUpperAscii(*ch);
+    }
+  }
+  return form;
 }
 
 // A colon after a letter and before "//" (C://, HTTP://): the rest of the
@@ -54,14 +72,18 @@ std::int32_t ApplyOptionArgument(StandaloneCommandLine* line, const char16_t* ar
     if (typed != nullptr) {
       std::char_traits<char16_t>::copy(typed, argument + start, static_cast<std::size_t>(at - start));
       typed[at - start] = 0;
-      option = TableForm(line, u"", typed);
+      option = TableForm(line, typed);
     }
     if (option == nullptr) {
       return 1;
     }
-    const std::int32_t applied = ApplyOption(option, typed, &line->options);
-    if (applied != 0) {
-      return applied;
+    if (TextIs(option, u"/V")) {
+      line->options.flags &= ~OPT_NO_REPOSITORIES;
+    } else {
+      const std::int32_t applied = ApplyOption(option, typed, &line->options);
+      if (applied != 0) {
+        return applied;
+      }
     }
     start = at;
   }
@@ -97,12 +119,44 @@ std::int32_t CheckNotALongOption(StandaloneCommandLine* line, const char16_t* te
   return form == nullptr ? 1 : ReportOptionOfTheOtherForm(text, form);
 }
 
+// The spelling here of text, a bundle of short options of the POSIX form
+// (see BundledOptionLength): "-ns" is "/N /S", "-bn:se" "/B /N:SE", "-qab"
+// and "-q:ab" "/Q:ab", "-q" "/Q:list". False when text is no such bundle: it
+// holds a letter that is no option there, or -L, which /S needs not here.
+bool WindowsSpelling(const char16_t* text, std::u16string* spelling) {
+  if (TextIs(text, u"-?") || TextIs(text, u"-??")) {
+    *spelling = text;
+    (*spelling)[0] = u'/';
+    return true;
+  }
+  spelling->clear();
+  for (const char16_t* option = text + 1; *option != 0; option += BundledOptionLength(option)) {
+    const char16_t letter = option[0];
+    if (!IsTableLetter(letter)) {
+      return false;
+    }
+    *spelling += spelling->empty() ? u"/" : u" /";
+    spelling->push_back(ToUpperAscii(letter));
+    if (letter == u'q' || letter == u'r') {
+      const char16_t* list = option[1] == u':' || option[1] == u'=' ? option + 2 : option + 1;
+      *spelling += u":";
+      *spelling += option[1] == 0 ? u"list" : list;
+    } else if (BundledOptionLength(option) > 1) {
+      for (const char16_t* subOption = option + 1; *subOption != 0; ++subOption) {
+        spelling->push_back(ToUpperAscii(*subOption));
+      }
+    }
+  }
+  return !spelling->empty();
+}
+
 std::int32_t AddFileSpec(StandaloneCommandLine* line, const char16_t* text) {
   if (text[0] == u'-' && text[1] == u'-' && text[2] != 0 && CheckNotALongOption(line, text) != 0) {
     return 1;
   }
-  if (text[0] == u'-' && text[1] != 0 &&
-      CheckNotAnOptionOfTheOtherForm(line, text, TableForm(line, u"/", text + 1)) != 0) {
+  std::u16string spelling;
+  if (text[0] == u'-' && WindowsSpelling(text, &spelling) &&
+      CheckNotAnOptionOfTheOtherForm(text, spelling.c_str()) != 0) {
     return 1;
   }
   line->specs[line->specCount++] = text;
@@ -112,7 +166,7 @@ std::int32_t AddFileSpec(StandaloneCommandLine* line, const char16_t* text) {
 }  // namespace
 
 std::int32_t ParseStandaloneArguments(int, char**, StandaloneCommandLine* line) {
-  line->options = CommandOptions{0, nullptr, nullptr};
+  line->options = CommandOptions{OPT_NO_REPOSITORIES, nullptr, nullptr};
   line->specCount = 0;
   line->poolUsed = 0;
   int count = 0;
@@ -139,6 +193,7 @@ std::int32_t ParseStandaloneArguments(int, char**, StandaloneCommandLine* line) 
 }
 
 std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* line) {
+  SetOutputRefusalsTold(true);
   const std::int32_t parsed = ParseStandaloneArguments(argc, argv, line);
   if (parsed != 0) {
     return parsed == STANDALONE_ANSWERED ? 0 : parsed;
@@ -147,5 +202,5 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
     Diagnose(u"Missing filespec\r\n");
     return -1;
   }
-  return WalkFileSpecs(line->specs, line->specCount, &line->options);
+  return ShellResult(WalkFileSpecs(line->specs, line->specCount, &line->options));
 }

@@ -1,8 +1,8 @@
 // The smallest helpers of zero-terminated UTF-16 text, one of each for the
 // whole program (the engine, the built-in host and the POSIX layer): its
-// length, equality, and letter case as every comparison of the program sees it: only
-// the ASCII letters a to z and A to Z have a case; every other code unit is
-// compared as it is.
+// length, equality, a code point written as code units, and letter case as
+// every comparison of the program sees it: only the ASCII letters a to z and
+// A to Z have a case; every other code unit is compared as it is.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +21,19 @@ inline bool TextEquals(const char16_t* left, const char16_t* right) {
     ++i;
   }
   return left[i] == right[i];
+}
+
+// Writes the code point as one code unit, or beyond U+FFFF as a surrogate
+// pair, and returns how many units it wrote.
+inline std::size_t PutCodePoint(char32_t code, char16_t* out) {
+  if (code <= 0xFFFF) {
+    out[0] = static_cast<char16_t>(code);
+    return 1;
+  }
+  code -= 0x10000;
+  out[0] = static_cast<char16_t>(0xD800 + (code >> 10));
+  out[1] = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+  return 2;
 }
 
 inline char16_t ToUpperAscii(char16_t ch) {

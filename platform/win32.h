@@ -14,5 +14,7 @@
 #include "platform/posix/win32_api.h"
 #endif
 
-// Beyond the Windows names: the identity of a file, the same call on every platform.
+// Beyond the Windows names, the same calls on every platform: the identity of a
+// file, and an error in the platform's own terms.
 #include "platform/file_identity.h"
+#include "platform/system_error.h"

@@ -2,13 +2,12 @@
 # Builds the standalone purifile (native preset) and runs it on a small sample
 # tree of untidy names: the tree, a preview of every rename (-s -n), the real
 # run (-s), and the tree afterwards. The tree stays in build/sample-tree to
-# look at; each run starts it afresh.
+# look at; each run starts it afresh. What the build needs and this machine
+# lacks is installed first (scripts/install-deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if ! command -v cmake >/dev/null || ! command -v g++ >/dev/null || [ ! -d /usr/src/googletest ]; then
-  scripts/install-deps.sh
-fi
+scripts/install-deps.sh build
 cmake --preset native >/dev/null
 cmake --build --preset native --target purifile -j "$(nproc)" >/dev/null
 purifile="$PWD/build/native/host/purifile"

@@ -49,11 +49,22 @@ RunEvent EntryEvent(const OptionFlags* options, const char16_t* directory, const
   return event;
 }
 
-// Reports the entry's failure and counts it. Returns 2. code is the system's
-// error, attempted whether a rename was tried (else no new name could be had).
-std::int32_t Fail(RunEvent* event, DWORD code, bool attempted, RenameTally* tally) {
+// Why a rename failed: the Windows code, and the same error in the system's
+// own numbering (platform/system_error.h).
+struct Failure {
+  DWORD code;
+  std::uint32_t systemError;
+};
+
+// A failure of the engine's own, which no call reported.
+Failure FailureOf(DWORD code) { return Failure{code, SystemErrorOf(code)}; }
+
+// Reports the entry's failure and counts it. Returns 2. attempted says
+// whether a rename was tried (else no new name could be had).
+std::int32_t Fail(RunEvent* event, Failure failure, bool attempted, RenameTally* tally) {
   event->kind = EVENT_RENAME_FAILED;
-  event->code = code;
+  event->code = failure.code;
+  event->systemError = failure.systemError;
   event->attempted = attempted;
   Report(*event);
   ++tally->failed;
@@ -62,24 +73,24 @@ std::int32_t Fail(RunEvent* event, DWORD code, bool attempted, RenameTally* tall
 
 // Renames source to target (the file system's forms of oldPath and newPath),
 // and when that fails retries by the long-path form and by the short name.
-// Returns 0, or the first attempt's error code (never 0 for a failure: a
+// Returns a code of 0, or the first attempt's failure (never a code of 0: a
 // system that gave none is reported as an unknown error).
-DWORD Move(const char16_t* directory, const char16_t* name, const char16_t* shortName, const char16_t* oldPath,
-           const char16_t* newPath, const char16_t* source, const char16_t* target) {
+Failure Move(const char16_t* directory, const char16_t* name, const char16_t* shortName, const char16_t* oldPath,
+             const char16_t* newPath, const char16_t* source, const char16_t* target) {
   if (MoveFileW(source, target)) {
-    return 0;
+    return Failure{0, 0};
   }
   // The first attempt's error is the one the user sees; the retries' own
   // errors say less about why the rename failed.
-  const DWORD firstError = GetLastError();
+  const Failure first{GetLastError(), GetLastSystemError()};
   if (RenameByLongPath(oldPath, newPath) == 0) {
-    return 0;
+    return Failure{0, 0};
   }
   if (shortName != nullptr && shortName[0] != u'\0' && CompareIgnoringAsciiCase(shortName, name) != 0 &&
       RenameByShortName(directory, shortName, target) == 0) {
-    return 0;
+    return Failure{0, 0};
   }
-  return firstError != 0 ? firstError : static_cast<DWORD>(-1);
+  return first.code != 0 ? first : Failure{static_cast<DWORD>(-1), 0};
 }
 
 }  // namespace
@@ -95,7 +106,7 @@ std::int32_t ReadPromptAnswer() {
     switch (key) {
       case 'N':
       case KEY_ESCAPE:
-        QPuts(u"No  \n");
+        WriteToConsole(u"No  \n");
         return ANSWER_NO;
       case 'Y':
         WriteToConsole(u"Yes \n");
@@ -162,7 +173,7 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
   }
   RunEvent event = EntryEvent(options, directory, name);
   if (built == NEW_NAME_NO_FREE_SUFFIX) {
-    return Fail(&event, ERROR_ALREADY_EXISTS, false, tally);
+    return Fail(&event, FailureOf(ERROR_ALREADY_EXISTS), false, tally);
   }
   event.newName = newName;
   if (built == NEW_NAME_DEVICE) {
@@ -181,7 +192,7 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
     // NEW_NAME_TOO_LONG, or a path that does not fit: no entry of that path
     // can be renamed, and nothing is shown that could not be done.
     event.newName = nullptr;
-    return Fail(&event, ERROR_FILENAME_EXCED_RANGE, false, tally);
+    return Fail(&event, FailureOf(ERROR_FILENAME_EXCED_RANGE), false, tally);
   }
   event.oldPath = oldPath;
   event.newPath = newPath;
@@ -191,10 +202,17 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
     // The console would act on a name's control characters: it is shown them escaped.
     const std::u16string oldShown = TerminalForm(oldPath, oldLength);
     const std::u16string newShown = TerminalForm(newPath, newLength);
-    const char16_t* const prompt[] = {u"\"", oldShown.c_str(), u"\" ", ARROW, u" \"", newShown.c_str(),
-                                      u"\"  (Y/N/A)? "};
+    // The POSIX program lists every answer it takes, as its platform's prompts do.
+    const char16_t* answers = ReportStyleInUse() == REPORT_POSIX_STYLE ? u"\"  (y/n/a/q)? " : u"\"  (Y/N/A)? ";
+    const char16_t* const prompt[] = {u"\"", oldShown.c_str(), u"\" ", ARROW, u" \"", newShown.c_str(), answers};
     WriteToConsole(prompt, sizeof prompt / sizeof prompt[0]);
     const std::int32_t answer = ReadPromptAnswer();
+    // A stop asked for while the prompt waited holds whatever the answer: the
+    // rename under way was the one before.
+    if (PendingStop() != STOP_NONE) {
+      ++tally->skipped;
+      return RENAME_STOPPED;
+    }
     if (answer == RENAME_QUIT || answer == ANSWER_NO) {
       event.kind = answer == RENAME_QUIT ? EVENT_QUIT : EVENT_DECLINED;
       Report(event);
@@ -229,10 +247,10 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
   const char16_t* source = FileSystemPath(oldPath, sourceBuffer);
   const char16_t* target = FileSystemPath(newPath, targetBuffer);
   if (source == nullptr || target == nullptr) {
-    return Fail(&event, ERROR_FILENAME_EXCED_RANGE, true, tally);
+    return Fail(&event, FailureOf(ERROR_FILENAME_EXCED_RANGE), true, tally);
   }
-  const DWORD failure = Move(directory, name, shortName, oldPath, newPath, source, target);
-  if (failure != 0) {
+  const Failure failure = Move(directory, name, shortName, oldPath, newPath, source, target);
+  if (failure.code != 0) {
     return Fail(&event, failure, true, tally);
   }
   RecordNewName(names, name, newName, *options);

@@ -46,6 +46,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "cleaner/new_name.h"
 #include "cleaner/packed_text.h"
@@ -257,12 +258,13 @@ bool IsMissingDirectory(DWORD code) {
 }
 
 // A directory that exists but cannot be listed counts as a failure: 2.
-std::int32_t ReportUnreadable(const WalkState* state, DWORD code) {
+std::int32_t ReportUnreadable(const WalkState* state, DWORD code, std::uint32_t systemError) {
   RunEvent event{};
   event.kind = EVENT_DIRECTORY_UNREADABLE;
   event.options = *state->options;
   event.directory = state->path;
   event.code = code;
+  event.systemError = systemError;
   Report(event);
   return 2;
 }
@@ -290,14 +292,27 @@ int GetDirectoryIdentity(WalkState* state, FileIdentity* identity) {
   return path != nullptr && GetFileIdentity(path, identity) != 0 ? 1 : 0;
 }
 
+// Whether name is that of a directory in which version control keeps its own
+// records, by the name its tool gives it. A name changed there breaks the
+// repository: git reads a branch "fix%20typo" by exactly that name.
+bool IsRepositoryName(const char16_t* name) {
+  for (const char16_t* repository : {u".git", u".hg", u".svn", u".bzr", u"_darcs"}) {
+    if (std::char_traits<char16_t>::compare(name, repository, TextLength(repository) + 1) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Whether /S enters the directory entry in found: not "." or "..", not a
 // link unless this system's habit and the options say so (walker/links.h),
-// not hidden under /N:D.
+// not hidden under /N:D, not a repository's own under OPT_NO_REPOSITORIES.
 bool IsEntered(const WIN32_FIND_DATAW& found, OptionFlags options) {
   const DWORD attributes = found.dwFileAttributes;
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
          ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 || EntersLinks(options)) &&
          ((options & OPT_NO_HIDDEN_DIRS) == 0 || (attributes & FILE_ATTRIBUTE_HIDDEN) == 0) &&
+         ((options & OPT_NO_REPOSITORIES) == 0 || !IsRepositoryName(FoundName(found))) &&
          !IsDotName(FoundName(found));
 }
 
@@ -498,7 +513,7 @@ std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
   HANDLE find = OpenEnumeration(state, pathLength);
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
-    return IsMissingDirectory(code) ? 0 : ReportUnreadable(state, code);
+    return IsMissingDirectory(code) ? 0 : ReportUnreadable(state, code, GetLastSystemError());
   }
   const OptionFlags options = *state->options;
   const bool takeSubdirectories = (options & (OPT_RECURSE | OPT_DIRECTORIES)) == OPT_RECURSE;
@@ -549,15 +564,16 @@ std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
   return result == 0 ? 0 : ReportOutOfMemory(state);
 }
 
-// The directory's own report: its tally, found 0 when nothing matched. It
-// never changes the walk's result.
-std::int32_t ReportDirectory(const WalkState* state, const RenameTally& local) {
+// The directory's own report: its tally, found 0 when nothing matched, and
+// why the run stops in it, if it does. It never changes the walk's result.
+std::int32_t ReportDirectory(const WalkState* state, const RenameTally& local, StopReason stop) {
   RunEvent event{};
   event.kind = EVENT_DIRECTORY_DONE;
   event.options = *state->options;
   event.directory = state->path;
   event.name = state->pattern;
   event.tally = local;
+  event.reason = stop;
   return Report(event);
 }
 
@@ -616,10 +632,27 @@ DirectoryNames NamesOfDirectory(WalkState* state) {
   return names;
 }
 
+// The run was asked to stop (command/stop.h) before the next rename, which
+// would have been in the directory in state->path. Returns RENAME_STOPPED.
+std::int32_t ReportStop(const WalkState* state) {
+  RunEvent event{};
+  event.kind = EVENT_INTERRUPTED;
+  event.options = *state->options;
+  event.directory = state->path;
+  event.reason = PendingStop();
+  Report(event);
+  return RENAME_STOPPED;
+}
+
 // Cleans the directory in state->path: reads its matches, hands each with
 // something to do to the rename step, adds its counts to the command's tally
-// and reports them. Returns 0, 2 or RENAME_QUIT.
+// and reports them. Returns 0, 2, RENAME_QUIT or RENAME_STOPPED. A stop asked
+// for is honoured before the directory is read and before each match, so
+// that the rename under way is the last.
 std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
+  if (PendingStop() != STOP_NONE) {
+    return ReportStop(state);
+  }
   const std::int32_t read = ReadMatches(state, pathLength);
   if (read != 0) {
     return read;
@@ -644,6 +677,10 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
   std::int32_t result = 0;
   for (std::size_t offset = 0, handled = 0; ordered ? handled < orderCount : offset < state->matches.used;
        ++handled) {
+    if (PendingStop() != STOP_NONE) {
+      result = RENAME_STOPPED;
+      break;
+    }
     // The matches with nothing to do that came before this one, counted as the
     // rename step would have counted them (it would have shown nothing for them).
     std::uint32_t unchanged = 0;
@@ -655,29 +692,31 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
     names.leavesItsName = (flags & MATCH_LEAVES_ITS_NAME) != 0;
     const std::int32_t renamed = RenameEntry(state->path, state->name, state->shortName, state->options,
                                              state->qList, state->rList, &local, &names);
-    if (renamed == RENAME_QUIT) {
-      result = RENAME_QUIT;
+    if (renamed == RENAME_QUIT || renamed == RENAME_STOPPED) {
+      result = renamed;
       break;
     }
     if (renamed != 0) {
       result = 2;
     }
   }
+  const bool ended = result == RENAME_QUIT || result == RENAME_STOPPED;
   // Those after the last stored match, unless the walk ended before them.
-  if (!ordered && result != RENAME_QUIT) {
+  if (!ordered && !ended) {
     local.found += state->unchangedAtEnd;
     local.skipped += state->unchangedAtEnd;
   }
+  if (result == RENAME_STOPPED) {
+    ReportStop(state);
+  }
 
-  // Counted also after Quit: the entries handled so far, the Quit one included.
+  // Counted also after Quit or a stop: the entries handled so far, the Quit
+  // one included.
   state->tally->found += local.found;
   state->tally->fixed += local.fixed;
   state->tally->skipped += local.skipped;
   state->tally->failed += local.failed;
-  if (result == RENAME_QUIT) {
-    return RENAME_QUIT;
-  }
-  ReportDirectory(state, local);
+  ReportDirectory(state, local, result == RENAME_QUIT ? STOP_QUIT : ended ? PendingStop() : STOP_NONE);
   return result;
 }
 
@@ -754,7 +793,7 @@ bool IsOnCurrentPath(const WalkState* state, const FileIdentity& identity) {
 
 // Enters the next subdirectory of the deepest level: checks that its path fits
 // and that it is not already on the current path, then cleans it and reads its
-// own subdirectories. Returns 0 or RENAME_QUIT; a subdirectory passed over
+// own subdirectories. Returns 0, RENAME_QUIT or RENAME_STOPPED; a subdirectory passed over
 // sets the parent's result.
 std::int32_t EnterNextSubdirectory(WalkState* state) {
   WalkLevel* parent = &state->levels[state->levelCount - 1];
@@ -793,8 +832,8 @@ std::int32_t EnterNextSubdirectory(WalkState* state) {
     return 0;
   }
   const std::int32_t cleaned = CleanDirectory(state, pathLength);
-  if (cleaned == RENAME_QUIT) {
-    return RENAME_QUIT;
+  if (cleaned == RENAME_QUIT || cleaned == RENAME_STOPPED) {
+    return cleaned;
   }
   state->levels[state->levelCount - 1].result = cleaned;
   const std::int32_t read = ReadSubdirectories(state);
@@ -820,13 +859,14 @@ std::int32_t PopLevel(WalkState* state) {
   return ended.result;
 }
 
-// The walk from the directory in state->path down. Returns 0, 2 or RENAME_QUIT.
+// The walk from the directory in state->path down. Returns 0, 2, RENAME_QUIT
+// or RENAME_STOPPED.
 std::int32_t Walk(WalkState* state, std::size_t pathLength) {
   if (PushLevel(state, pathLength) != 0) {
     return ReportOutOfMemory(state);
   }
   const std::int32_t cleaned = CleanDirectory(state, pathLength);
-  if (cleaned == RENAME_QUIT || (*state->options & OPT_RECURSE) == 0) {
+  if (cleaned == RENAME_QUIT || cleaned == RENAME_STOPPED || (*state->options & OPT_RECURSE) == 0) {
     return cleaned;
   }
   state->levels[0].result = cleaned;
@@ -837,8 +877,9 @@ std::int32_t Walk(WalkState* state, std::size_t pathLength) {
   for (;;) {
     const WalkLevel* level = &state->levels[state->levelCount - 1];
     if (level->nextName < level->namesEnd) {
-      if (EnterNextSubdirectory(state) == RENAME_QUIT) {
-        return RENAME_QUIT;
+      const std::int32_t entered = EnterNextSubdirectory(state);
+      if (entered == RENAME_QUIT || entered == RENAME_STOPPED) {
+        return entered;
       }
     } else {
       const std::int32_t ended = PopLevel(state);

@@ -10,9 +10,10 @@
 // directory ends in its path separator; pattern is the wildcard for entry names.
 // Returns 0, 2 (a rename failed here or below, or a directory here or below
 // exists but could not be listed, or was passed over because its path would
-// not fit MAX_ARG_LEN), -1 (directory or pattern absent or empty) or -3 (the
-// user answered Quit). A directory that does not exist is one without matches:
-// "File not found", result 0.
+// not fit MAX_ARG_LEN), -1 (directory or pattern absent or empty), -3 (the
+// user answered Quit) or -4 (the run was asked to stop, command/stop.h: after
+// the rename under way, nothing more). A directory that does not exist is one
+// without matches: "File not found", result 0.
 //
 // Each directory's matching entries are read completely before the first of
 // them is renamed, so every entry is handled once, whatever the file system

@@ -1,4 +1,5 @@
-// POSIX implementation: handles, the console and standard output.
+// POSIX implementation: handles, the console, standard output and the
+// console's control events.
 //
 // The console device is the controlling terminal, /dev/tty: CreateFileW opens
 // it under the names "CONOUT$" and "CONIN$", WriteConsoleW writes UTF-8 to it,
@@ -11,10 +12,27 @@
 // is written out before anything else reaches the terminal or the process
 // waits for input, at exit, and when SIGINT, SIGTERM or SIGHUP ends the
 // process, so the order of everything the user sees is the order it was
-// written in, and the lines of renames already made are not lost to Ctrl+C.
+// written in. When standard output is a pipe or a socket, it is also written
+// out at the first line end after a rename (MoveFileW): the line that shows a
+// rename has reached its reader before the next rename is made, and a reader
+// that has gone is known then, as the write fails. A preview, which renames
+// nothing, keeps the whole buffer.
+//
+// As on Windows, a write to a pipe whose reader has gone fails (EPIPE, taken
+// as ERROR_NO_DATA) rather than ending the process: SIGPIPE is ignored once
+// anything is written, unless the process was started with a handler of its
+// own for it.
+//
+// The console's control events are the ending signals: SIGINT arrives as
+// CTRL_C_EVENT, SIGTERM as CTRL_BREAK_EVENT and SIGHUP as CTRL_CLOSE_EVENT.
+// While a routine of SetConsoleCtrlHandler takes them, they end nothing; one
+// it leaves (or any, without a routine) ends the process as the signal would
+// have, after the buffer is written out. A signal that the process was started
+// to ignore (as nohup and a shell's background jobs start it) stays ignored.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -54,6 +72,15 @@ bool IsTerminal(PosixHandle* handle) {
   return handle->terminal == Terminal::Yes;
 }
 
+// Whether standard output is a pipe or a socket, asked once as above.
+bool StandardOutputIsPipe() {
+  static const bool pipe = [] {
+    struct stat status;
+    return fstat(STDOUT_FILENO, &status) == 0 && (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode));
+  }();
+  return pipe;
+}
+
 PosixHandle* AsHandle(HANDLE handle) {
   auto* posixHandle = static_cast<PosixHandle*>(handle);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE || posixHandle->magic != kHandleMagic) {
@@ -82,9 +109,27 @@ constexpr std::size_t kOutputBufferSize = 64 * 1024;
 char outputBuffer[kOutputBufferSize];
 // Volatile: the signal handler below reads it.
 volatile std::size_t outputUsed = 0;
-bool flushAtExitRegistered = false;
+bool signalsTakenOver = false;
+// Set by a rename: the next line end written to a pipe goes out at once.
+bool writeOutAtLineEnd = false;
+// The errno of the first write-out of the buffer that failed, whose bytes were dropped.
+int outputLost = 0;
 
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct EndingSignal {
+  int number;
+  DWORD controlEvent;
+};
+constexpr EndingSignal kEndingSignals[] = {
+    {SIGINT, CTRL_C_EVENT},
+    {SIGTERM, CTRL_BREAK_EVENT},
+    {SIGHUP, CTRL_CLOSE_EVENT},
+};
+
+// The routine of SetConsoleCtrlHandler, and the number of events it took.
+std::atomic<PHANDLER_ROUTINE> controlRoutine{nullptr};
+std::atomic<unsigned> controlEventsTaken{0};
+static_assert(std::atomic<PHANDLER_ROUTINE>::is_always_lock_free && std::atomic<unsigned>::is_always_lock_free,
+              "read and written by a signal handler");
 
 // Returns 0 or the errno value of the failed write; what could not be written
 // is dropped either way, so that one failure is not repeated for ever. The
@@ -95,18 +140,28 @@ int FlushOutputBuffer() {
   const EndingSignalsHeld held;
   const int error = WriteAll(STDOUT_FILENO, outputBuffer, outputUsed);
   outputUsed = 0;
+  if (error != 0 && outputLost == 0) outputLost = error;
   return error;
 }
 
 void FlushAtExit() { FlushOutputBuffer(); }
 
-// A signal that ends the process skips the exit handlers: write out what the
-// buffer holds (write() alone, which a handler may call), then let the signal
-// end the process as it would have, so the parent still sees it: the handler
-// was reset to the default on entry, and the signal raised again is delivered
+// An ending signal: the control event of a routine that takes it, or else the
+// end of the process. A signal that ends the process skips the exit handlers:
+// write out what the buffer holds (write() alone, which a handler may call),
+// then let the signal end the process as it would have, so the parent still
+// sees it: with the default action back, the signal raised again is delivered
 // as soon as the handler returns.
-void FlushAndEnd(int signalNumber) {
+void OnEndingSignal(int signalNumber) {
   const int savedErrno = errno;
+  const PHANDLER_ROUTINE routine = controlRoutine.load();
+  for (const EndingSignal& ending : kEndingSignals) {
+    if (ending.number == signalNumber && routine != nullptr && routine(ending.controlEvent)) {
+      controlEventsTaken.fetch_add(1);
+      errno = savedErrno;
+      return;
+    }
+  }
   std::size_t from = 0;
   const std::size_t to = outputUsed;
   while (from < to) {
@@ -115,39 +170,50 @@ void FlushAndEnd(int signalNumber) {
     if (written <= 0) break;
     from += static_cast<std::size_t>(written);
   }
+  signal(signalNumber, SIG_DFL);
   errno = savedErrno;
   raise(signalNumber);
 }
 
-// Only where the signal would end the process anyway: a program that catches
-// or ignores it keeps its own choice.
-void FlushOnEndingSignals() {
-  for (const int signalNumber : kEndingSignals) {
+// Once, before the first write or control routine: only where the signal would
+// end the process anyway, since a program that catches or ignores it keeps
+// its own choice.
+void TakeOverSignals() {
+  if (signalsTakenOver) return;
+  signalsTakenOver = true;
+  std::atexit(FlushAtExit);
+  for (const EndingSignal& ending : kEndingSignals) {
     struct sigaction current;
-    if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
-    struct sigaction flush {};
-    flush.sa_handler = FlushAndEnd;
-    flush.sa_flags = SA_RESETHAND;
-    sigemptyset(&flush.sa_mask);
-    sigaction(signalNumber, &flush, nullptr);
+    if (sigaction(ending.number, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
+    struct sigaction taken {};
+    taken.sa_handler = OnEndingSignal;
+    taken.sa_flags = SA_RESTART;
+    sigemptyset(&taken.sa_mask);
+    sigaction(ending.number, &taken, nullptr);
   }
+  struct sigaction current;
+  if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) signal(SIGPIPE, SIG_IGN);
 }
 
 int BufferStandardOutput(const char* bytes, std::size_t count) {
-  if (!flushAtExitRegistered) {
-    flushAtExitRegistered = true;
-    std::atexit(FlushAtExit);
-    FlushOnEndingSignals();
-  }
+  TakeOverSignals();
   if (outputUsed + count > kOutputBufferSize) {
     const int error = FlushOutputBuffer();
     if (error != 0) return error;
-    if (count >= kOutputBufferSize) return WriteAll(STDOUT_FILENO, bytes, count);
+    if (count >= kOutputBufferSize) {
+      const int direct = WriteAll(STDOUT_FILENO, bytes, count);
+      if (direct != 0 && outputLost == 0) outputLost = direct;
+      return direct;
+    }
   }
   std::memcpy(outputBuffer + outputUsed, bytes, count);
   // The bytes are in place before the handler can count them.
   std::atomic_signal_fence(std::memory_order_release);
   outputUsed = outputUsed + count;
+  if (writeOutAtLineEnd && count > 0 && bytes[count - 1] == '\n') {
+    writeOutAtLineEnd = false;
+    if (StandardOutputIsPipe()) return FlushOutputBuffer();
+  }
   return 0;
 }
 
@@ -171,6 +237,7 @@ int WriteText(const char16_t* text, std::size_t length, Put put) {
 }
 
 int WriteText(int fd, const char16_t* text, std::size_t length) {
+  TakeOverSignals();
   return WriteText(text, length, [fd](const char* bytes, std::size_t count) { return WriteAll(fd, bytes, count); });
 }
 
@@ -193,13 +260,37 @@ int OpenTerminal() { return open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY); }
 EndingSignalsHeld::EndingSignalsHeld() {
   sigset_t ending;
   sigemptyset(&ending);
-  for (const int signalNumber : kEndingSignals) sigaddset(&ending, signalNumber);
+  for (const EndingSignal& signalTaken : kEndingSignals) sigaddset(&ending, signalTaken.number);
   sigprocmask(SIG_BLOCK, &ending, &previous_);
 }
 
 EndingSignalsHeld::~EndingSignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
 
 void FlushStandardOutput() { FlushOutputBuffer(); }
+
+void NoteRenameForStandardOutput() { writeOutAtLineEnd = true; }
+
+BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE routine, BOOL add) {
+  PHANDLER_ROUTINE expected = add ? nullptr : routine;
+  if (routine == nullptr || !controlRoutine.compare_exchange_strong(expected, add ? routine : nullptr)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  TakeOverSignals();
+  return TRUE;
+}
+
+BOOL FlushFileBuffers(HANDLE file) {
+  PosixHandle* posixHandle = AsHandle(file);
+  if (posixHandle == nullptr) return FALSE;
+  if (posixHandle == &standardOutput) FlushOutputBuffer();
+  const int error = posixHandle == &standardOutput ? outputLost : 0;
+  if (error != 0) {
+    SetLastErrorFromErrno(error);
+    return FALSE;
+  }
+  return TRUE;
+}
 
 HANDLE GetStdHandle(DWORD which) {
   if (which == STD_OUTPUT_HANDLE) return &standardOutput;
@@ -285,6 +376,7 @@ BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, voi
     error = BufferStandardOutput(static_cast<const char*>(bytes), length);
   } else {
     FlushStandardOutput();
+    TakeOverSignals();
     error = WriteAll(posixHandle->fd, static_cast<const char*>(bytes), length);
   }
   if (error != 0) {
@@ -319,13 +411,18 @@ namespace {
 // a surrogate pair, or the rest of a malformed sequence).
 char16_t pendingKeys[4];
 std::size_t pendingCount = 0;
+// controlEventsTaken when the key read began: a control event taken while it
+// waits ends it, as the end of input would, so that a run asked to stop is
+// not held at a prompt.
+unsigned eventsBeforeKeyRead = 0;
 
 // One byte from the terminal, waiting at most `milliseconds` (-1: for ever).
-// Returns the byte, or -1 on timeout, end of input or error.
+// Returns the byte, or -1 on timeout, end of input, error or a control event.
 int ReadByte(int fd, int milliseconds) {
   for (;;) {
     pollfd request{fd, POLLIN, 0};
     const int ready = poll(&request, 1, milliseconds);
+    if (ready < 0 && errno == EINTR && controlEventsTaken.load() != eventsBeforeKeyRead) return -1;
     if (ready < 0 && errno == EINTR) continue;
     if (ready <= 0) return -1;
     unsigned char byte = 0;
@@ -383,6 +480,7 @@ wint_t _getwch() {
     --pendingCount;
     return key;
   }
+  eventsBeforeKeyRead = controlEventsTaken.load();
   const int fd = OpenTerminal();
   if (fd < 0) return WEOF;
   termios saved;

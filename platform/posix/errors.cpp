@@ -1,13 +1,19 @@
 // POSIX implementation: the last-error value, the one mapping from errno to
-// Windows error codes, and FormatMessageW over Windows' wording of those codes.
+// Windows error codes, and FormatMessageW over Windows' wording of those codes;
+// beside the last error, the errno it was mapped from, with strerror's words
+// for it (platform/system_error.h).
 #include <cerrno>
+#include <cstring>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/system_error.h"
 #include "platform/utf16_text.h"
 
 namespace {
 
 thread_local DWORD lastError = ERROR_SUCCESS;
+// The errno value lastError was mapped from; 0 when it was set as a code.
+thread_local int lastErrno = 0;
 
 // Windows' own texts for every code the layer sets, so that a diagnostic reads
 // the same on every platform. Windows ends each with "\r\n"; FormatMessageW
@@ -102,11 +108,37 @@ DWORD WindowsErrorFromErrno(int errnoValue) {
   return kUnmappedErrnoCode;
 }
 
-void SetLastErrorFromErrno(int errnoValue) { SetLastError(WindowsErrorFromErrno(errnoValue)); }
+void SetLastErrorFromErrno(int errnoValue) {
+  lastError = WindowsErrorFromErrno(errnoValue);
+  lastErrno = errnoValue;
+}
 
 DWORD GetLastError() { return lastError; }
 
-void SetLastError(DWORD code) { lastError = code; }
+void SetLastError(DWORD code) {
+  lastError = code;
+  lastErrno = 0;
+}
+
+std::uint32_t GetLastSystemError() {
+  return lastErrno != 0 ? static_cast<std::uint32_t>(lastErrno) : SystemErrorOf(lastError);
+}
+
+// The first errno value the table maps to the code.
+std::uint32_t SystemErrorOf(std::uint32_t code) {
+  for (std::size_t i = 0; i < kErrnoMappingCount; ++i) {
+    if (kErrnoMappings[i].windowsCode == code) return static_cast<std::uint32_t>(kErrnoMappings[i].errnoValue);
+  }
+  return 0;
+}
+
+void SystemErrorWords(std::uint32_t error, char16_t* text, std::size_t capacity) {
+  char bytes[256];
+  // The GNU strerror_r, which may hand back a text of its own instead of bytes.
+  const char* words = strerror_r(static_cast<int>(error), bytes, sizeof bytes);
+  const std::size_t length = DecodeUtf8(words, std::strlen(words), text, capacity - 1);
+  text[length < capacity ? length : capacity - 1] = 0;
+}
 
 // Only what the system itself says (FORMAT_MESSAGE_FROM_SYSTEM) into the
 // caller's buffer. The line-width field is honoured as "no line breaks" for any

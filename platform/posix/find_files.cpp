@@ -144,9 +144,10 @@ HANDLE FindFirstFileW(LPCWSTR searchPath, WIN32_FIND_DATAW* found) {
     return INVALID_HANDLE_VALUE;
   }
   if (!ReadNextEntry(search, found)) {
-    const DWORD error = GetLastError();
+    // FindClose keeps the last error (and the errno behind it) as it is.
+    const bool empty = GetLastError() == ERROR_NO_MORE_FILES;
     FindClose(search);
-    SetLastError(error == ERROR_NO_MORE_FILES ? ERROR_FILE_NOT_FOUND : error);
+    if (empty) SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
   return search;

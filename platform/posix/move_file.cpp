@@ -81,5 +81,6 @@ BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
     return FALSE;
   }
   ForgetKeptDirectoryAtOrBelow(fromBytes);
+  NoteRenameForStandardOutput();
   return TRUE;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/posix/posix_internal.h"
+#include "platform/utf16_text.h"
 
 namespace {
 
@@ -62,14 +63,7 @@ int NormalizeString(NORM_FORM form, LPCWSTR source, int sourceLength, LPWSTR des
   }
   std::size_t written = 0;
   for (utf8proc_ssize_t i = 0; i < count; ++i) {
-    auto code = static_cast<char32_t>(codes[static_cast<std::size_t>(i)]);
-    if (code > 0xFFFF) {
-      code -= 0x10000;
-      destination[written++] = static_cast<char16_t>(0xD800 + (code >> 10));
-      destination[written++] = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-    } else {
-      destination[written++] = static_cast<char16_t>(code);
-    }
+    written += PutCodePoint(static_cast<char32_t>(codes[static_cast<std::size_t>(i)]), destination + written);
   }
   return static_cast<int>(written);
 }

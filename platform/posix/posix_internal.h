@@ -80,3 +80,6 @@ class EndingSignalsHeld {
 // Writes out what WriteFile has gathered for standard output. Called before
 // anything else reaches the terminal or the process waits for input.
 void FlushStandardOutput();
+// Called by MoveFileW after each rename: standard output that is a pipe is
+// written out at its next line end (see console.cpp).
+void NoteRenameForStandardOutput();

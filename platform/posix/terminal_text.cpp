@@ -1,5 +1,6 @@
 // POSIX implementation of TerminalEscape: the C forms \xHH and \uHHHH, and a
 // doubled backslash.
+#include "platform/format_characters.h"
 #include "platform/posix/posix_internal.h"
 #include "platform/terminal_text.h"
 
@@ -17,15 +18,21 @@ std::size_t HexForm(char16_t* form, char16_t introducer, unsigned value, std::si
 
 }  // namespace
 
-std::size_t TerminalEscape(char16_t unit, char16_t* form) {
-  if (unit < 0x20 || unit == 0x7F) return HexForm(form, u'x', unit, 2);
-  if (unit >= 0x80 && unit <= 0x9F) return HexForm(form, u'u', unit, 4);
-  const int byte = UndecodedNameByte(unit);
-  if (byte >= 0) return HexForm(form, u'x', static_cast<unsigned>(byte), 2);
-  if (unit == u'\\') {
+std::size_t TerminalEscape(char32_t character, char16_t* form) {
+  const auto value = static_cast<unsigned>(character);
+  if (character < 0x20 || character == 0x7F) return HexForm(form, u'x', value, 2);
+  if (character == u'\\') {
     form[0] = u'\\';
     form[1] = u'\\';
     return 2;
   }
+  if (character < 0x80) return 0;
+  if (character <= 0xFFFF) {
+    const int byte = UndecodedNameByte(static_cast<char16_t>(character));
+    if (byte >= 0) return HexForm(form, u'x', static_cast<unsigned>(byte), 2);
+  }
+  const bool c1Control = character <= 0x9F;
+  const bool loneSurrogate = character >= 0xD800 && character <= 0xDFFF;
+  if (c1Control || loneSurrogate || IsInvisibleFormatCharacter(character)) return HexForm(form, u'u', value, 4);
   return 0;
 }

@@ -164,15 +164,38 @@ BOOL GetStringTypeW(DWORD infoType, LPCWSTR text, int length, WORD* types);
 
 // The console device: CreateFileW opens "CONOUT$" (and "CONIN$") only, as the
 // controlling terminal, and fails when there is none. GetConsoleMode is TRUE
-// for those handles only, never for the standard handles. WriteFile on
+// for those handles and for a standard handle that is a terminal. WriteFile on
 // standard output gathers the bytes and writes them out when the buffer is
-// full, before any other handle is written or any input read, and at exit.
+// full, before any other handle is written or any input read, at exit, and,
+// when it is a pipe or a socket, at the first line end after a rename. A write
+// to a pipe whose reader has gone fails with ERROR_NO_DATA, as on Windows.
 HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, void* security, DWORD disposition,
                    DWORD flags, HANDLE templateFile);
 BOOL CloseHandle(HANDLE handle);
 BOOL GetConsoleMode(HANDLE handle, DWORD* mode);
 BOOL WriteConsoleW(HANDLE console, const void* text, DWORD length, DWORD* written, void* reserved);
 BOOL WriteFile(HANDLE file, const void* bytes, DWORD length, DWORD* written, void* overlapped);
+
+// Writes out what standard output has gathered (see above); FALSE with the
+// error when that, or any earlier write-out, failed: some of what was
+// written never arrived. Other handles keep nothing back.
+BOOL FlushFileBuffers(HANDLE file);
+
+// The console's control events are the signals that ask a process to end:
+// SIGINT is CTRL_C_EVENT, SIGTERM CTRL_BREAK_EVENT and SIGHUP CTRL_CLOSE_EVENT.
+// One routine at a time (adding a second, or removing another, fails with
+// ERROR_INVALID_PARAMETER, as does a null routine). It is called in the signal
+// handler, so it may only do what a signal handler may; when it returns TRUE
+// the signal ends nothing, when FALSE, or without a routine, the process ends
+// as the signal ends it. A signal the process was started to ignore is never
+// delivered. A control event taken while _getwch waits for a key ends the wait
+// with WEOF.
+#define WINAPI
+constexpr DWORD CTRL_C_EVENT = 0;
+constexpr DWORD CTRL_BREAK_EVENT = 1;
+constexpr DWORD CTRL_CLOSE_EVENT = 2;
+using PHANDLER_ROUTINE = BOOL (*)(DWORD);
+BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE routine, BOOL add);
 
 // Caption and text on the terminal (standard error without one); IDOK.
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);

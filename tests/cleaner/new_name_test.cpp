@@ -102,6 +102,8 @@ TEST(BuildNewName, UserLists) {
       {u"cab", 0, {}, READY, u"cX", u"AB", u"X"},
       {u"CAB", 0, {}, READY, u"CX", u"AB", u"X"},
       {u"cab", 0, {}, SAME, nullptr, u"ab", u"X"},  // the list is searched as passed
+      {u"cab", OPT_LISTS_AS_TYPED, {}, READY, u"cx", u"ab", u"x"},  // the POSIX program's lists
+      {u"CAB", OPT_LISTS_AS_TYPED, {}, SAME, nullptr, u"ab", u"x"},
       {u"banana", 0, {}, READY, u"bnn", u"A", nullptr},
       {u"x", 0, {}, READY, u"_", u"X", u"?"},  // replacements pass the translation
       {u"it's", OPT_QUOTES, {}, READY, u"it_s", u"'", u"X"},  // quotes go before the lists
@@ -256,13 +258,107 @@ TEST(BuildNewName, Utf8PairsDecodeToTheirCharacters) {
       {u"=C3=A9", UTF8 | OPT_EQUALS_HEX, {}, READY, u"\u00E9"},
       {u"%C3=A9", UTF8 | OPT_EQUALS_HEX, {}, READY, u"\u00E9"},  // the markers may mix
       {u"=C3=A9", UTF8, {}, SAME, nullptr},
-      {u"%C2%A0x%E2%80%8By", UTF8 | OPT_BLANKS, {}, READY, u"_x_y"},  // decoded, then translated
+      {u"%C2%A0x%E2%80%AFy", UTF8 | OPT_BLANKS, {}, READY, u"_x_y"},  // decoded, then translated
       {u"%E2%80%99s", UTF8 | OPT_QUOTES, {}, READY, u"\u2019s"},
       {u"%22%C3%A9", UTF8 | OPT_QUOTES, {}, READY, u"_\u00E9"},
       {u"%C3%A9", UTF8, {}, READY, u"X", u"\u00E9", u"X"},       // the lists see the character
       {u"x%00%C3%A9", UTF8, {}, READY, u"x\u00E9"},
   };
   for (const Case& c : cases) Check(c);
+}
+
+// Read as text, a name loses its invisible and bidirectional format
+// characters, its private-use stand-ins for the characters Windows forbids are
+// read as those characters, and UTF-8 that was once read as Windows-1252,
+// Latin-1 or CP437 is read as UTF-8 again. Without /8 none of this happens.
+TEST(BuildNewName, Utf8NamesAreReadAsText) {
+  const Case cases[] = {
+      // Format characters, wherever they come from; the joiners and variation selectors stay.
+      {u"report\u202Efdp.exe", UTF8, {}, READY, u"reportfdp.exe"},
+      {u"report\u202Efdp.exe", 0, {}, SAME, nullptr},
+      {u"a\u200Bb\uFEFFc", 0, {}, READY, u"a_b_c"},
+      {u"a\u200Bb\uFEFFc", UTF8, {}, READY, u"abc"},
+      {u"\u00ADa\u061Cb\u200Ec\u200Fd\u202Ae\u202Bf\u202Cg\u202Dh\u2060i\u2061j\u2062k\u2063l\u2064m\u2066n"
+       u"\u2067o\u2068p\u2069q",
+       UTF8, {}, READY, u"abcdefghijklmnopq"},
+      {u"\u0645\u06CC\u200C\u062E\u0648\u0627\u0647\u0645", UTF8, {}, SAME, nullptr},  // Persian with a non-joiner
+      {u"\U0001F468\u200D\U0001F469 \u2764\uFE0F", UTF8, {}, SAME, nullptr},
+      {u"a%E2%80%AEb&#x2066;c", UTF8 | OPT_ENTITIES, {}, READY, u"abc"},
+      {u"\u202E\u200B", UTF8, {}, READY, u"File"},
+      {u"\u200B", UTF8 | OPT_DIRECTORIES, {}, READY, u"Dir"},
+      {u"e\u00AD\u0301", UTF8, {}, READY, u"\u00E9"},  // composed once the hyphen is gone
+      {u"a\u200Bb", UTF8, {}, READY, u"a-b", u"\u200B", u"-"},  // the lists come first
+      // Private-use stand-ins: Mac clients' U+F001..U+F029, Cygwin's U+F000 + character.
+      {u"a\uF022b", UTF8, {}, READY, u"a_b"},  // the Mac colon, not Cygwin's quotation mark
+      {u"a\uF022b", 0, {}, SAME, nullptr},
+      {u"a\uF03Ab\uF02Ac\uF03Fd\uF07Ce\uF03C\uF03E", UTF8, {}, READY, u"a_b_c_d_e__"},
+      {u"\uF020q\uF020", UTF8, {}, READY, u"'q'"},
+      {u"\uF020q\uF020", UTF8 | OPT_QUOTES, {}, READY, u"_q_"},
+      {u"x\uF021\uF023\uF024\uF025\uF026\uF027\uF001\uF01F", UTF8, {}, READY, u"x________"},
+      {u"a\uF029b\uF028\uF029", UTF8, {}, READY, u"a.b"},  // a full stop and a blank, trimmed at the end
+      {u"\uF000\uF02B\uF02F\uF041\uF05C\uF080\uF0FF", UTF8, {}, SAME, nullptr},
+      {u"a%EF%80%A2b", UTF8, {}, READY, u"a_b"},
+      {u"a\uF022b", UTF8, {}, READY, u"a-b", u":", u"-"},
+      // Mojibake: Windows-1252, Latin-1, CP437; in two rounds at most.
+      {u"caf\u00C3\u00A9.txt", UTF8, {}, READY, u"caf\u00E9.txt"},
+      {u"caf\u00C3\u00A9.txt", 0, {}, SAME, nullptr},
+      {u"Za\u00C5\u00BC\u00C3\u00B3\u00C5\u201A\u00C4\u2021", UTF8, {}, READY, u"Za\u017C\u00F3\u0142\u0107"},
+      {u"it\u00E2\u20AC\u2122s", UTF8, {}, READY, u"it\u2019s"},
+      {u"it\u00E2\u0080\u0099s", UTF8, {}, READY, u"it\u2019s"},
+      {u"\u00C3\u0091and\u00C3\u00BA", UTF8, {}, READY, u"\u00D1and\u00FA"},
+      {u"\u00D0\u0153\u00D0\u00BE\u00D1\u0081\u00D0\u00BA\u00D0\u00B2\u00D0\u00B0", UTF8, {}, READY,
+       u"\u041C\u043E\u0441\u043A\u0432\u0430"},
+      {u"\u00E6\u2014\u00A5\u00E6\u0153\u00AC", UTF8, {}, READY, u"\u65E5\u672C"},
+      {u"\u00F0\u0178\u02DC\u20AC", UTF8, {}, READY, u"\U0001F600"},
+      {u"\u00F0\u0178\u02DC\u20AC", UTF8 | OPT_HIGH_UNICODE, {}, READY, u"_"},
+      {u"caf\u251C\u2310", UTF8, {}, READY, u"caf\u00E9"},
+      {u"Gr\u251C\u2562\u251C\u0192e", UTF8, {}, READY, u"Gr\u00F6\u00DFe"},
+      {u"50\u00C2\u00B0C", UTF8, {}, READY, u"50\u00B0C"},
+      {u"\u00C8\u02DCtefan", UTF8, {}, READY, u"\u0218tefan"},
+      {u"caf\u00C3\u0192\u00C2\u00A9", UTF8, {}, READY, u"caf\u00E9"},
+      {u"caf\u00C3\u0192\u00C6\u2019\u00C3\u201A\u00C2\u00A9", UTF8, {}, READY, u"caf\u00C3\u00A9"},
+      {u"cafe\u00CC\u0081", UTF8, {}, READY, u"caf\u00E9"},  // a combining accent, then composed
+      {u"caf%C3%83%C2%A9", UTF8, {}, READY, u"caf\u00E9"},  // decoded pairs are text too
+      {u"caf%C3%83%C2%A9", 0, {}, READY, u"caf\u00C3\u0192\u00C2\u00A9"},
+      {u"a\u00E2\u20AC\u00AEb", UTF8, {}, READY, u"ab"},  // a right-to-left override, dropped
+      {u"a\u00EF\u20AC\u00A2b", UTF8, {}, READY, u"a_b"},  // the Mac colon
+      {u"caf\u00C3\u00A9\uF022", UTF8, {}, READY, u"caf\u00E9_"},
+      // What the repair refuses: controls, U+FFFD, two readings, a cut sequence.
+      {u"a\u00C2\u2026b", UTF8, {}, SAME, nullptr},
+      {u"a\u00EF\u00BF\u00BDb", UTF8, {}, SAME, nullptr},
+      {u"\u00DF\u00A2\u00C7\u00B5\u00C7\u00A2", UTF8, {}, SAME, nullptr},
+      {u"caf\u00C3\u00A9\u00C3", UTF8, {}, SAME, nullptr},
+  };
+  for (const Case& c : cases) Check(c);
+}
+
+// Real names that must come through /8 (and /W) as they are: Latin scripts
+// with an A tilde, an A circumflex or an uppercase accent before punctuation,
+// and names of other scripts and of correct UTF-8.
+TEST(BuildNewName, Utf8RealNamesStayAsTheyAre) {
+  const char16_t* const names[] = {
+      u"S\u00C3O PAULO.txt", u"S\u00E3o Paulo.txt", u"\u00C3GUA", u"\u00C3gua", u"M\u00C3E", u"CORA\u00C7\u00C3O",
+      u"A\u00C7\u00D5ES", u"N\u00C3O \u00C9 VERDADE", u"IRM\u00C3S", u"\u00C2mbar", u"\u00C2NCORA",
+      u"P\u00C3O DE A\u00C7\u00DACAR", u"\u00C9l\u00E8ve", u"ch\u00E2teau", u"L\u2019\u00C9T\u00C9",
+      u"\u00AB\u00C9T\u00C9\u00BB", u"JOS\u00C9\u2019S CAF\u00C9\u2026", u"No\u00EBl", u"C\u0152UR",
+      u"\u00AB\u00C0 LA CARTE\u00BB", u"\u00AB\u00CALE\u00BB", u"Gr\u00F6\u00DFe", u"Stra\u00DFe",
+      u"\u00C4RGER", u"\u00C4\u00D6\u00DC", u"Fu\u00DF\u00BB", u"\u00AB\u00D1AND\u00DA\u00BB",
+      u"\u00ABACCI\u00D3\u00BB", u"\u00ABMEN\u00DC\u00BB", u"\u00ABAQU\u00CD\u00BB", u"\u00ABPERCH\u00C8\u00BB",
+      u"PER\u00DA\u20132024", u"\u00C4rzte\u2013\u00D6konomie", u"\u00D8rsted", u"\u00DE\u00F3r",
+      u"\u0391\u03B8\u03AE\u03BD\u03B1", u"\u041C\u043E\u0441\u043A\u0432\u0430",
+      u"\u0423\u043A\u0440\u0430\u0457\u043D\u0430",
+      u"\u6771\u4EAC", u"\u65E5\u672C\u8A9E\u306E\u30D5\u30A1\u30A4\u30EB", u"\uD30C\uC77C",
+      u"\u05E2\u05D1\u05E8\u05D9\u05EA", u"\u0627\u0644\u0639\u0631\u0628\u064A\u0629",
+      u"\u0939\u093F\u0928\u094D\u0926\u0940",
+      u"caf\u00E9", u"na\u00EFve", u"\u00FCber", u"\u20AC100", u"\u201Cquoted\u201D",
+      u"Za\u017C\u00F3\u0142\u0107 g\u0119\u015Bl\u0105 ja\u017A\u0144", u"\U0001F600 party",
+      u"2\u00D7\u00BD cup", u"50\u00B0C", u"\u00A9 2024", u"\u00BD\u00BC", u"\u0130stanbul",
+      u"\u0218tefan \u021Aepe\u0219", u"\u0110\u00C0 N\u1EB4NG", u"Vi\u1EC7t Nam",
+  };
+  for (const char16_t* name : names) {
+    Check({name, UTF8, {}, SAME, nullptr});
+    Check({name, UTF8 | OPT_WINDOWS_NAMES, {}, SAME, nullptr});
+  }
 }
 
 // Under /W every new name is fitted into one name's limit by shortening its

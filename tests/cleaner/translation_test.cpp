@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "cleaner/private_use.h"
+
 namespace {
 
 // The rules as a list of ranges; every code unit not listed passes unchanged.
@@ -64,6 +66,34 @@ TEST(TranslateChar, Windows1252Rows) {
   }
   // A mapped character is final: the right single quote does not become an apostrophe.
   EXPECT_EQ(TranslateChar(TranslateChar(0x92)), 0x2019);
+}
+
+// Every code unit is swept: the stand-ins are exactly U+F001..U+F029 and
+// Cygwin's U+F000 + character for the characters it maps that the Mac table
+// does not reach, and each stands for a character the cleaning replaces, or
+// for a blank or a full stop, which it trims at the end.
+TEST(ReadPrivateUseStandIn, ExactlyTheTwoSchemes) {
+  unsigned standIns = 0;
+  for (unsigned ch = 0; ch < 0x10000; ++ch) {
+    const char16_t unit = static_cast<char16_t>(ch);
+    const char16_t read = ReadPrivateUseStandIn(unit);
+    if (read == unit) {
+      continue;
+    }
+    ++standIns;
+    ASSERT_TRUE(ch >= 0xF001 && ch <= 0xF07F) << std::hex << ch;
+    const bool mac = ch <= 0xF029;
+    ASSERT_EQ(read, mac ? MacStandInTable[ch - 0xF001] : ch - 0xF000) << std::hex << ch;
+    ASSERT_TRUE(TranslateChar(read) != read || read == u' ' || read == u'.') << std::hex << ch;
+  }
+  // 41 of the Mac table, 31 controls Cygwin shares with it, then " * : < > ? |
+  // of which U+F022 is the Mac colon.
+  EXPECT_EQ(MAC_STAND_IN_COUNT, 41u);
+  EXPECT_EQ(CYGWIN_STAND_IN_COUNT, 38u);
+  EXPECT_EQ(standIns, 41u + 6u);
+  EXPECT_EQ(ReadPrivateUseStandIn(0xF022), u':');
+  EXPECT_EQ(ReadPrivateUseStandIn(0xF03A), u':');
+  EXPECT_EQ(ReadPrivateUseStandIn(0xF05C), 0xF05C);  // Cygwin reads a backslash as a separator
 }
 
 }  // namespace

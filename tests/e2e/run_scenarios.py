@@ -19,13 +19,19 @@ import re
 import select
 import shlex
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
 import time
 
 ARROW = "\u2500\u25ba"
-PROMPT_END = "(Y/N/A)? "
+# The end of a prompt: the plug-in's answers, or the POSIX program's list of them.
+PROMPT_END = re.compile(r"\((Y/N/A|y/n/a/q)\)\? ")
+# Keys that a "posix-" line gives anew for the POSIX program, in place of the
+# scenario's own lines of that key.
+POSIX_OVERRIDES = ("out", "err", "outhas", "errhas", "consolehas", "out-empty", "err-empty", "exit", "after",
+                   "after-empty")
 TIMEOUT_SECONDS = 120
 
 
@@ -48,6 +54,59 @@ class Scenario:
         self.output_on_terminal = False  # POSIX: standard output and error are terminals too
         self.exact_line_ends = False     # carriage returns are compared, not dropped
         self.console_has = []  # texts that must appear on the controlling terminal
+        self.stdout_closed = False  # POSIX: standard output is a pipe nobody reads
+        self.signals = {}      # prompt number -> name of the signal sent when it appears
+        self.posix_lines = []  # (key, value) of the "posix-" lines, in order
+
+    def for_mode(self, mode):
+        """The scenario as the given form runs it: on POSIX the "posix-" lines
+        replace every line of their key, and those of a stream (out, outhas,
+        out-empty; err ...) every expectation of that stream."""
+        if mode != "posix" or not self.posix_lines:
+            return self
+        posix = Scenario(self.name, self.line)
+        posix.__dict__.update({k: v for k, v in self.__dict__.items() if k != "posix_lines"})
+        posix.out_has, posix.err_has, posix.console_has = list(self.out_has), list(self.err_has), list(
+            self.console_has)
+        replaced = set()
+        for key, value in self.posix_lines:
+            # What a stream shows is given anew as a whole: exactly, in parts, or both.
+            fields = {"out": ("out", "out_has"), "out-empty": ("out", "out_has"), "outhas": ("out", "out_has"),
+                      "err": ("err", "err_has"), "err-empty": ("err", "err_has"), "errhas": ("err", "err_has"),
+                      "consolehas": ("console_has",), "after": ("after",), "after-empty": ("after",),
+                      "exit": ("exit",)}[key]
+            for field in fields:
+                if field not in replaced:
+                    replaced.add(field)
+                    setattr(posix, field, [] if field.endswith("_has") else None)
+            apply_line(posix, key, value)
+        return posix
+
+
+def apply_line(scenario, key, value):
+    """Applies one line of an expectation to the scenario; False for a key that
+    is not one."""
+    if key in ("out", "err", "outhas", "errhas", "consolehas"):
+        if not value.startswith("|"):
+            raise ValueError("output lines start with '|'")
+        body = value[2:] if value.startswith("| ") else value[1:]
+        if key in ("out", "err"):
+            setattr(scenario, key, (getattr(scenario, key) or []) + [body])
+        else:
+            getattr(scenario, key.replace("has", "_has")).append(body)
+    elif key == "out-empty":
+        scenario.out = []
+    elif key == "err-empty":
+        scenario.err = []
+    elif key == "after":
+        scenario.after = (scenario.after or []) + [value]
+    elif key == "after-empty":
+        scenario.after = []
+    elif key == "exit":
+        scenario.exit = int(value)
+    else:
+        return False
+    return True
 
 
 def split_arguments(text):
@@ -74,48 +133,42 @@ def parse_scenarios(path):
             if current is None:
                 raise SystemExit(f"{path}:{number}: text before the first scenario")
             key, _, value = line.partition(" ")
-            if key in ("out", "err", "outhas", "errhas", "consolehas"):
-                if not value.startswith("|"):
-                    raise SystemExit(f"{path}:{number}: output lines start with '|'")
-                body = value[2:] if value.startswith("| ") else value[1:]
-                if key in ("out", "err"):
-                    lines = getattr(current, key)
-                    setattr(current, key, (lines or []) + [body])
+            try:
+                if key.startswith("posix-") and key[len("posix-"):] in POSIX_OVERRIDES:
+                    apply_line(Scenario("", 0), key[len("posix-"):], value)  # checks the line
+                    current.posix_lines.append((key[len("posix-"):], value))
+                elif apply_line(current, key, value):
+                    pass
+                elif key == "file":
+                    current.tree.append(("file", value, None))
+                elif key == "dir":
+                    current.tree.append(("dir", value, None))
+                elif key == "link":
+                    link, _, target = value.partition(" -> ")
+                    current.tree.append(("link", link, target))
+                elif key == "run":
+                    current.run = split_arguments(value)
+                elif key == "posix-run":
+                    current.posix_run = split_arguments(value)
+                elif key == "keys":
+                    current.keys = value.strip()
+                elif key == "signal":
+                    prompt, _, name = value.partition(" ")
+                    current.signals[int(prompt)] = getattr(signal, name.strip())
+                elif key == "no-terminal":
+                    current.terminal = False
+                elif key == "output-on-terminal":
+                    current.output_on_terminal = True
+                elif key == "stdout-closed":
+                    current.stdout_closed = True
+                elif key == "exact-line-ends":
+                    current.exact_line_ends = True
+                elif key == "only":
+                    current.only = value.strip()
                 else:
-                    getattr(current, key.replace("has", "_has")).append(body)
-            elif key == "out-empty":
-                current.out = []
-            elif key == "err-empty":
-                current.err = []
-            elif key == "file":
-                current.tree.append(("file", value, None))
-            elif key == "dir":
-                current.tree.append(("dir", value, None))
-            elif key == "link":
-                link, _, target = value.partition(" -> ")
-                current.tree.append(("link", link, target))
-            elif key == "after":
-                current.after = (current.after or []) + [value]
-            elif key == "after-empty":
-                current.after = []
-            elif key == "run":
-                current.run = split_arguments(value)
-            elif key == "posix-run":
-                current.posix_run = split_arguments(value)
-            elif key == "keys":
-                current.keys = value.strip()
-            elif key == "exit":
-                current.exit = int(value)
-            elif key == "no-terminal":
-                current.terminal = False
-            elif key == "output-on-terminal":
-                current.output_on_terminal = True
-            elif key == "exact-line-ends":
-                current.exact_line_ends = True
-            elif key == "only":
-                current.only = value.strip()
-            else:
-                raise SystemExit(f"{path}:{number}: unknown key {key!r}")
+                    raise ValueError(f"unknown key {key!r}")
+            except (ValueError, AttributeError) as problem:
+                raise SystemExit(f"{path}:{number}: {problem}")
     for scenario in scenarios:
         if scenario.run is None and scenario.posix_run is None:
             raise SystemExit(f"{path}:{scenario.line}: scenario {scenario.name} runs nothing")
@@ -177,11 +230,15 @@ def initial_listing(tree):
 
 
 def posix_arguments(arguments):
-    """The Windows form's options in this platform's habit: /x becomes -x."""
+    """The Windows form's options in this platform's spelling: '-' and the
+    letters in lower case, the lists of /Q and /R as written (/N:S is -n:s,
+    /Q:AB is -q:AB)."""
     translated = []
     for argument in arguments:
-        if argument.startswith("/"):
-            argument = "-" + argument[1:]
+        if argument[:2].upper() in ("/Q", "/R"):
+            argument = "-" + argument[1].lower() + argument[2:]
+        elif argument.startswith("/"):
+            argument = "-" + argument[1:].lower()
         translated.append(argument)
     return translated
 
@@ -269,9 +326,20 @@ def raw_pseudo_terminal():
     return master, slave
 
 
-def run_with_terminal(command, root, environment, keys, stdout, stderr, output_on_terminal):
+def wait_for_raw_mode(master):
+    """Waits (two seconds at most) until the command reads keys raw: a key
+    typed before that is echoed by the terminal, as if the command had."""
+    import termios
+    for _ in range(2000):
+        if not termios.tcgetattr(master)[3] & termios.ICANON:
+            return
+        time.sleep(0.001)
+
+
+def run_with_terminal(command, root, environment, keys, signals, stdout, stderr, output_on_terminal):
     """Runs command with a new pseudo-terminal as its controlling terminal and
-    types one key each time a prompt appears on it. With output_on_terminal,
+    types one key each time a prompt appears on it; at the prompts that signals
+    names, the signal is sent to the command first. With output_on_terminal,
     standard output and standard error are pseudo-terminals of their own.
     Returns the exit status, the text of the controlling terminal and the
     bytes of standard output and error (None when they went to the given files)."""
@@ -316,9 +384,13 @@ def run_with_terminal(command, root, environment, keys, stdout, stderr, output_o
                 outputs[end] += chunk
                 continue
             console += chunk
-            prompts = console.decode("utf-8", "replace").count(PROMPT_END)
-            while answered < prompts and answered < len(keys):
-                os.write(master, keys[answered].encode())
+            prompts = len(PROMPT_END.findall(console.decode("utf-8", "replace")))
+            while answered < prompts and (answered < len(keys) or answered + 1 in signals):
+                wait_for_raw_mode(master)
+                if answered + 1 in signals:
+                    os.kill(process.pid, signals[answered + 1])
+                if answered < len(keys):
+                    os.write(master, keys[answered].encode())
                 answered += 1
         if not ready and process.poll() is not None and master in open_ends:
             open_ends.remove(master)
@@ -341,13 +413,20 @@ def run_scenario(form, scenario, keep):
         before = list_tree(root)
         command = form.command(scenario, root)
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            closed_pipe = None
+            if scenario.stdout_closed:
+                # Standard output is a pipe whose reader has gone before the start.
+                reading_end, closed_pipe = os.pipe()
+                os.close(reading_end)
             if form.mode == "posix" and not scenario.terminal:
                 completed = subprocess.run(command, cwd=root, env=form.environment(), stdin=subprocess.DEVNULL,
-                                           stdout=out, stderr=err, start_new_session=True, timeout=TIMEOUT_SECONDS)
+                                           stdout=closed_pipe or out, stderr=err, start_new_session=True,
+                                           timeout=TIMEOUT_SECONDS)
                 status = completed.returncode
             elif form.mode == "posix" or scenario.output_on_terminal:
                 status, console, out_bytes, err_bytes = run_with_terminal(
-                    command, root, form.environment(), scenario.keys, out, err, scenario.output_on_terminal)
+                    command, root, form.environment(), scenario.keys, scenario.signals, closed_pipe or out, err,
+                    scenario.output_on_terminal)
                 if scenario.output_on_terminal:
                     out.write(form.console_text(out_bytes))
                     err.write(form.console_text(err_bytes))
@@ -356,6 +435,8 @@ def run_scenario(form, scenario, keep):
                                            input=scenario.keys.encode(), stdout=out, stderr=err,
                                            timeout=TIMEOUT_SECONDS)
                 status = completed.returncode
+            if closed_pipe is not None:
+                os.close(closed_pipe)
             out.seek(0)
             err.seek(0)
             stdout = out.read().decode("utf-8", "surrogateescape")
@@ -445,10 +526,11 @@ def main():
     form = Form(options)
     form.prepare()
     platform = "posix" if options.mode == "posix" else "windows"
-    scenarios = [s for s in parse_scenarios(options.scenarios)
+    scenarios = [s.for_mode(options.mode) for s in parse_scenarios(options.scenarios)
                  if options.filter in s.name
                  and (s.only in (None, platform) or (s.only == "exe" and options.mode == "wine-exe")
-                      or (s.only == "plugin" and options.mode == "wine-plugin"))
+                      or (s.only == "plugin" and options.mode == "wine-plugin")
+                      or (s.only == "standalone" and options.mode in ("posix", "wine-exe")))
                  and (s.run is not None or options.mode == "posix")]
     if not scenarios:
         raise SystemExit("no scenario to run")

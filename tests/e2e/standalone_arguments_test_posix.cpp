@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ std::int32_t Parse(const std::vector<std::string>& arguments) {
 
 std::u16string OrAbsent(const char16_t* list) { return list == nullptr ? u"(absent)" : std::u16string(list); }
 
+// What the POSIX program adds to every command's word: lists matched as typed,
+// and /S kept out of version control's directories.
+constexpr OptionFlags HABITS = OPT_LISTS_AS_TYPED | OPT_NO_REPOSITORIES;
+
 struct ParseCase {
   const char* name;
   std::vector<std::string> arguments;
@@ -58,36 +63,50 @@ TEST_P(Parsing, FoldsOptionsAndKeepsSpecificationsExactly) {
 INSTANTIATE_TEST_SUITE_P(
     Standalone, Parsing,
     ::testing::Values(
-        ParseCase{"ShortOptionsInEverySpelling", {"-n:s", "-nf", "-n=p", "-N:E", "-b", "-K", "x"},
-                  OPT_NO_SUMMARY | OPT_NO_SUFFIX | OPT_NO_PERCENT | OPT_NO_ERRORS | OPT_BLANKS |
+        ParseCase{"ShortOptionsInEverySpelling", {"-n:s", "-n:f", "-n=p", "-n:e", "-b", "-k", "x"},
+                  HABITS | OPT_NO_SUMMARY | OPT_NO_SUFFIX | OPT_NO_PERCENT | OPT_NO_ERRORS | OPT_BLANKS |
                       OPT_CONDENSE_BLANKS | OPT_CONDENSE_PUNCT,
                   nullptr, nullptr, {u"x"}},
-        ParseCase{"ListsUpperCasedWithBlanksAndSolidi", {"-q:a b/c", "-r=xyz", "f"}, 0, u"A B/C", u"XYZ", {u"f"}},
+        ParseCase{"BundlesAreSeveralOptions", {"-ns", "-sbk", "-w8L", "x"},
+                  HABITS | OPT_NOT_REALLY | OPT_RECURSE | OPT_BLANKS | OPT_CONDENSE_BLANKS | OPT_CONDENSE_PUNCT |
+                      OPT_WINDOWS_NAMES | OPT_UTF8 | OPT_FOLLOW_LINKS,
+                  nullptr, nullptr, {u"x"}},
+        ParseCase{"SubOptionsEndABundle", {"-sn:se", "-bk=p", "x"},
+                  HABITS | OPT_RECURSE | OPT_NO_SUMMARY | OPT_NO_ERRORS | OPT_BLANKS | OPT_CONDENSE_PUNCT, nullptr,
+                  nullptr, {u"x"}},
+        ParseCase{"ListsAsTypedWithBlanksAndSolidi", {"-q:a b/c", "-r=xYz", "f"}, HABITS, u"a b/c", u"xYz", {u"f"}},
+        ParseCase{"ListsEndABundle", {"-bqab", "-r:-Y", "f"}, HABITS | OPT_BLANKS, u"ab", u"-Y", {u"f"}},
+        ParseCase{"ListsFromTheNextArgument", {"-q", "ab", "-nr", "x-y", "f"}, HABITS | OPT_NOT_REALLY, u"ab", u"x-y",
+                  {u"f"}},
+        ParseCase{"EmptyListRemovesAnEarlierOne", {"-q:ab", "-q:", "f"}, HABITS, nullptr, nullptr, {u"f"}},
         ParseCase{"LongOptions",
                   {"--dry-run", "--recursive", "--directories", "--prompt", "--follow", "--ampersands", "--blanks",
                    "--parentheses", "--equals-hex", "--quotes", "--entities", "--high-unicode", "x"},
-                  OPT_NOT_REALLY | OPT_RECURSE | OPT_DIRECTORIES | OPT_PROMPT | OPT_FOLLOW_LINKS | OPT_AMPERSANDS |
-                      OPT_BLANKS | OPT_PARENTHESES | OPT_EQUALS_HEX | OPT_QUOTES | OPT_ENTITIES | OPT_HIGH_UNICODE,
+                  HABITS | OPT_NOT_REALLY | OPT_RECURSE | OPT_DIRECTORIES | OPT_PROMPT | OPT_FOLLOW_LINKS |
+                      OPT_AMPERSANDS | OPT_BLANKS | OPT_PARENTHESES | OPT_EQUALS_HEX | OPT_QUOTES | OPT_ENTITIES |
+                      OPT_HIGH_UNICODE,
                   nullptr, nullptr, {u"x"}},
         ParseCase{"LongLeaveOuts",
                   {"--no-hidden-dirs", "--no-errors", "--no-suffix", "--no-links", "--no-percent", "--no-summary", "x"},
-                  OPT_NO_HIDDEN_DIRS | OPT_NO_ERRORS | OPT_NO_SUFFIX | OPT_NO_JUNCTIONS | OPT_NO_PERCENT |
+                  HABITS | OPT_NO_HIDDEN_DIRS | OPT_NO_ERRORS | OPT_NO_SUFFIX | OPT_NO_JUNCTIONS | OPT_NO_PERCENT |
                       OPT_NO_SUMMARY,
                   nullptr, nullptr, {u"x"}},
-        ParseCase{"LongValuesJoinedOrNext", {"--replace=ab", "--replace-with", "xy", "--condense=p", "x"},
-                  OPT_CONDENSE_PUNCT, u"AB", u"XY", {u"x"}},
-        ParseCase{"ShortFollow", {"-L", "-s", "x"}, OPT_FOLLOW_LINKS | OPT_RECURSE, nullptr, nullptr, {u"x"}},
-        ParseCase{"DoubleDashEndsOptions", {"-s", "--", "-b", "--help"}, OPT_RECURSE, nullptr, nullptr,
+        ParseCase{"LongValuesJoinedOrNext", {"--replace=-b", "--replace-with", "xY", "--condense=p", "x"},
+                  HABITS | OPT_CONDENSE_PUNCT, u"-b", u"xY", {u"x"}},
+        ParseCase{"EnterRepositories", {"-s", "--enter-repositories", "x"}, OPT_LISTS_AS_TYPED | OPT_RECURSE, nullptr,
+                  nullptr, {u"x"}},
+        ParseCase{"ShortFollow", {"-L", "-s", "x"}, HABITS | OPT_FOLLOW_LINKS | OPT_RECURSE, nullptr, nullptr, {u"x"}},
+        ParseCase{"DoubleDashEndsOptions", {"-s", "--", "-b", "--help"}, HABITS | OPT_RECURSE, nullptr, nullptr,
                   {u"-b", u"--help"}},
-        ParseCase{"LoneDashIsAName", {"-"}, 0, nullptr, nullptr, {u"-"}},
-        ParseCase{"AbsolutePathsAsTheyAre", {"/home/Me/*.TXT", "//srv/x", "/"}, 0, nullptr, nullptr,
+        ParseCase{"LoneDashIsAName", {"-"}, HABITS, nullptr, nullptr, {u"-"}},
+        ParseCase{"AbsolutePathsAsTheyAre", {"/home/Me/*.TXT", "//srv/x", "/"}, HABITS, nullptr, nullptr,
                   {u"/home/Me/*.TXT", u"//srv/x", u"/"}},
-        ParseCase{"QuotationMarksAndTrailingBlanksKept", {"say \"hi\".txt", "a.txt \t", "my file"}, 0, nullptr,
+        ParseCase{"QuotationMarksAndTrailingBlanksKept", {"say \"hi\".txt", "a.txt \t", "my file"}, HABITS, nullptr,
                   nullptr, {u"say \"hi\".txt", u"a.txt \t", u"my file"}},
-        ParseCase{"BytesThatAreNotUtf8Travel", {"a\xff.txt"}, 0, nullptr, nullptr, {u"a\xDCFF.txt"}},
-        ParseCase{"SameNameInTwoSpellings", {"Docs", "DOCS"}, 0, nullptr, nullptr, {u"Docs", u"DOCS"}},
-        ParseCase{"SolidusPathThatIsNoOptionForm", {"/x", "/n/a"}, 0, nullptr, nullptr, {u"/x", u"/n/a"}},
-        ParseCase{"NothingAtAll", {}, 0, nullptr, nullptr, {}}),
+        ParseCase{"BytesThatAreNotUtf8Travel", {"a\xff.txt"}, HABITS, nullptr, nullptr, {u"a\xDCFF.txt"}},
+        ParseCase{"SameNameInTwoSpellings", {"Docs", "DOCS"}, HABITS, nullptr, nullptr, {u"Docs", u"DOCS"}},
+        ParseCase{"SolidusPathThatIsNoOptionForm", {"/x", "/n/a"}, HABITS, nullptr, nullptr, {u"/x", u"/n/a"}},
+        ParseCase{"NothingAtAll", {}, HABITS, nullptr, nullptr, {}}),
     CaseName());
 
 TEST(Standalone, HelpAndVersionAnswer) {
@@ -110,7 +129,8 @@ TEST(Standalone, HelpNamesEveryOption) {
   for (const char* text : {"-a,", "-b,", "-c,", "-d,", "-e,", "-f,", "-h,", "-k,", "-k:b", "-k:p", "-n,", "-n:LETTERS",
                            "d, --no-hidden-dirs", "e, --no-errors", "f, --no-suffix", "j, --no-links",
                            "p, --no-percent", "s, --no-summary", "-p,", "-q:LIST", "-r:LIST", "-s,", "-L, --follow",
-                           "-u,", "--help", "--version", "--dry-run", "--recursive", "--directories", "--prompt"}) {
+                           "-u,", "--help", "--version", "--dry-run", "--recursive", "--directories", "--prompt",
+                           "--enter-repositories"}) {
     EXPECT_NE(out.find(text), std::string::npos) << text;
   }
 }
@@ -129,7 +149,7 @@ TEST_P(Refusal, ReportsAndRunsNothing) {
   const std::int32_t result = Parse(c.arguments);
   const std::string error = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(result, 1);
-  EXPECT_EQ(error.rfind("Purifile plugin: ", 0), 0u) << error;
+  EXPECT_EQ(error.rfind("purifile: ", 0), 0u) << error;
   EXPECT_NE(error.find(c.message), std::string::npos) << error;
 }
 
@@ -145,7 +165,19 @@ INSTANTIATE_TEST_SUITE_P(
     Standalone, Refusal,
     ::testing::Values(
         RefusalCase{"UnknownLongOption", {"-b", "--frobnicate", "x"}, "Unknown option \"--frobnicate\""},
-        RefusalCase{"UnknownShortOptionAsTyped", {"-x", "x"}, "Unknown option \"-x\""},
+        RefusalCase{"UnknownShortOptionAsTyped", {"-x", "x"}, "Unknown option \"-x\"\n"},
+        RefusalCase{"UnknownLetterOfABundle", {"-sbx", "x"}, "Unknown option \"-x\" in \"-sbx\""},
+        RefusalCase{"UpperCaseLetterIsNoOption", {"-K", "x"}, "Unknown option \"-K\"\n"},
+        RefusalCase{"UpperCaseLetterInABundle", {"-N:S", "x"}, "Unknown option \"-N\" in \"-N:S\""},
+        RefusalCase{"UpperCaseSubOption", {"-sn:eS", "x"}, " Unknown suboption -n:S"},
+        RefusalCase{"UpperCaseLongSubOption", {"--condense=B", "x"}, "Unknown suboption: -k:B"},
+        RefusalCase{"HelpIsNoLetterOfABundle", {"-s?", "x"}, "Unknown option \"-?\" in \"-s?\""},
+        RefusalCase{"ShortListMissing", {"x", "-bq"}, "Option \"-q\" needs a list: \"-q:LIST\""},
+        RefusalCase{"ShortListThatLooksLikeAnOption", {"-r", "-n", "x"},
+                    "Option \"-r\" needs a list, not \"-n\": a list that begins with '-' is written \"-r:-n\""},
+        RefusalCase{"LongListThatLooksLikeAnOption", {"--replace-with", "-", "x"},
+                    "Option \"--replace-with\" needs a list, not \"-\": a list that begins with '-' is written "
+                    "\"--replace-with=-\""},
         RefusalCase{"BadSubOptionAsTyped", {"-k:bz", "x"}, "Unknown suboption: -k:z"},
         RefusalCase{"BadLongSubOptionByItsShortForm", {"--condense=bz", "x"}, "Unknown suboption: -k:z"},
         RefusalCase{"LongFlagWithAValue", {"--blanks=1", "x"}, "Option \"--blanks\" takes no value"},
@@ -154,7 +186,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"WindowsFormWithSubOption", {"*", "/n:s"}, "Option \"/n:s\" is written \"-n:s\" here"},
         RefusalCase{"WindowsFormList", {"/q:ab", "*"}, "Option \"/q:ab\" is written \"-q:ab\" here"},
         RefusalCase{"WindowsFormHelp", {"/?"}, "Option \"/?\" is written \"-?\" here"},
-        RefusalCase{"WindowsFormRecurse", {"/S", "*"}, "Option \"/S\" is written \"-S\" here"},
+        RefusalCase{"WindowsFormRecurse", {"/S", "*"}, "Option \"/S\" is written \"-s\" here"},
+        RefusalCase{"WindowsFormSubOptionsWithoutColon", {"/NS", "*"}, "Option \"/NS\" is written \"-n:s\" here"},
+        RefusalCase{"WindowsFormListAsWritten", {"/Q=Ab", "*"}, "Option \"/Q=Ab\" is written \"-q:Ab\" here"},
         RefusalCase{"MoreArgumentsThanTheCommandKeeps", ManyNames(1025), "Too many arguments"},
         RefusalCase{"ArgumentLongerThanAnyPath", {std::string(MAX_ARG_LEN, 'x')}, "Command line too long"},
         RefusalCase{"ArgumentsLongerThanTheCommandTakes", std::vector<std::string>(20, std::string(1000, 'x')),
@@ -187,7 +221,7 @@ TEST(Standalone, MissingFileSpecificationPointsToHelp) {
   std::int32_t result = 0;
   const std::string error = testing_support::CaptureOutput([&] { result = RunProgram({"-s", "-b"}); }).standardError;
   EXPECT_EQ(result, -1);
-  EXPECT_EQ(error, "Purifile plugin: Missing filespec\nTry \"purifile --help\" for more information.\n");
+  EXPECT_EQ(error, "purifile: Missing filespec\nTry \"purifile --help\" for more information.\n");
 }
 
 // The current directory was removed under the program: a relative
@@ -197,13 +231,14 @@ TEST(Standalone, WithoutACurrentDirectoryOnlyAbsolutePathsPass) {
   testing_support::TempDir dir;
   const std::filesystem::path gone = dir.path() / "gone";
   std::filesystem::create_directory(gone);
+  std::ofstream(dir.path() / "tidy.txt") << "x";
   std::filesystem::current_path(gone);
   std::filesystem::remove(gone);
 
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(RunProgram({"-s", (dir.path() / "*").string(), "*"}), 1);
   const std::string error = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(error.find("Purifile plugin: Cannot resolve \"*\": there is no current directory"), std::string::npos)
+  EXPECT_NE(error.find("purifile: Cannot resolve \"*\": there is no current directory"), std::string::npos)
       << error;
 
   ::testing::internal::CaptureStdout();

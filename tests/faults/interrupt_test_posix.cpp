@@ -1,6 +1,8 @@
-// Ctrl+C during a large run of the standalone program: it must end at once,
-// and every rename it made must be whole: each file exists exactly once, under
-// its old name or its new one, with its own content.
+// Ctrl+C (SIGINT), SIGTERM and SIGHUP during a large run of the standalone
+// program: it must end at once, with status 130, after the rename under way;
+// every rename it made must be whole (each file exists exactly once, under its
+// old name or its new one, with its own content) and shown, no rename shown
+// that was not made, and the tally of what was done written.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -8,8 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -39,19 +43,23 @@ std::string NewName(int index) {
 }
 
 struct InterruptedRun {
-  bool interrupted = false;  // ended by SIGINT, not by finishing first
+  bool finishedFirst = false;  // ended before the signal could be sent
+  int status = 0;              // as waitpid gives it
   std::chrono::milliseconds endedAfter{0};
   std::string out;
+  std::string err;
 };
 
-// Runs purifile on every file of directory, and sends SIGINT as soon as its
-// first output arrives (the renames are well under way by then).
-InterruptedRun RunAndInterrupt(const fs::path& directory, const fs::path& output) {
+// Runs purifile on every file of directory, and sends signalNumber as soon as
+// its first output arrives (the renames are well under way by then).
+InterruptedRun RunAndInterrupt(const fs::path& directory, const fs::path& output, int signalNumber) {
   InterruptedRun run;
+  const fs::path errors = output.string() + ".err";
   std::fflush(stdout);  // else the child would write out what the parent has buffered
   const pid_t child = fork();
   if (child == 0) {
-    if (chdir(directory.c_str()) != 0 || !std::freopen(output.c_str(), "w", stdout)) {
+    if (chdir(directory.c_str()) != 0 || !std::freopen(output.c_str(), "w", stdout) ||
+        !std::freopen(errors.c_str(), "w", stderr)) {
       _exit(127);
     }
     execl(PURIFILE_PROGRAM, "purifile", "*", static_cast<char*>(nullptr));
@@ -69,13 +77,27 @@ InterruptedRun RunAndInterrupt(const fs::path& directory, const fs::path& output
   }
   if (!exited) {
     const auto sent = Clock::now();
-    kill(child, SIGINT);
+    kill(child, signalNumber);
     waitpid(child, &status, 0);
     run.endedAfter = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent);
   }
-  run.interrupted = WIFSIGNALED(status) && WTERMSIG(status) == SIGINT;
+  run.finishedFirst = exited;
+  run.status = status;
   run.out = walker_testing::FileContent(output);
+  run.err = walker_testing::FileContent(errors);
   return run;
+}
+
+// The number after `label` in the tally line, its digits grouped or not; -1
+// when the line is missing.
+long long TallyCount(const std::string& text, const std::string& label) {
+  const std::size_t at = text.find(label);
+  if (at == std::string::npos) return -1;
+  long long count = 0;
+  for (std::size_t i = at + label.size(); i < text.size() && (std::isdigit(text[i]) || text[i] == ','); ++i) {
+    if (text[i] != ',') count = count * 10 + (text[i] - '0');
+  }
+  return count;
 }
 
 std::size_t CountOf(const std::string& text, const std::string& piece) {
@@ -106,9 +128,9 @@ std::size_t CheckEveryFileWhole(const fs::path& tree) {
 
 // The same tree is interrupted several times over, each run taking up the
 // files the ones before left: every interrupt is another chance to catch a
-// rename cut in half.
-TEST(Interrupt, EndsPromptlyAndEveryRenameIsWhole) {
-  constexpr int ROUNDS = 4;
+// rename cut in half, or a line lost.
+TEST(Interrupt, EndsPromptlyAndEveryRenameIsWholeAndShown) {
+  constexpr int SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGINT, SIGTERM, SIGHUP};
   testing_support::TempDir dir;
   const fs::path tree = dir.path() / "tree";
   fs::create_directory(tree);
@@ -116,27 +138,28 @@ TEST(Interrupt, EndsPromptlyAndEveryRenameIsWhole) {
     std::ofstream(tree / OldName(i)) << OldName(i);
   }
   std::size_t renamedBefore = 0;
-  for (int round = 0; round < ROUNDS; ++round) {
-    const InterruptedRun run = RunAndInterrupt(tree, dir.path() / ("out" + std::to_string(round)));
-    if (!run.interrupted) {
+  for (int round = 0; round < static_cast<int>(std::size(SIGNALS)); ++round) {
+    const InterruptedRun run = RunAndInterrupt(tree, dir.path() / ("out" + std::to_string(round)), SIGNALS[round]);
+    if (run.finishedFirst) {
       if (round == 0) GTEST_SKIP() << "purifile finished before the interrupt could reach it";
       break;
     }
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 130)
+        << "signal " << SIGNALS[round] << ": status " << run.status;
     EXPECT_LT(run.endedAfter.count(), 2000) << "ms from SIGINT to the end of the process";
     const std::size_t renamed = CheckEveryFileWhole(tree);
     if (HasFailure()) return;
     const std::size_t renamedNow = renamed - renamedBefore;
     renamedBefore = renamed;
     EXPECT_GT(renamedNow, 0u) << "the interrupt came after some renames";
-    // A rename line goes out just before its rename, so at most the one rename
-    // under way when the signal came may be shown and not made.
-    EXPECT_LE(CountOf(run.out, "\u25BA"), renamedNow + 1);
-    // Every rename made has its line on standard output: the buffered lines
-    // are written out when the signal ends the process.
-    EXPECT_GE(CountOf(run.out, "\u25BA"), renamedNow);
-    std::printf("round %d: interrupted after %zu renames (%zu of %d in all); %zu rename lines reached standard output; "
-                "ended %lld ms after SIGINT\n",
-                round + 1, renamedNow, renamed, FILE_COUNT, CountOf(run.out, "\u25BA"),
+    // A rename line goes out once its rename is done: every rename made is
+    // shown, and none that was not.
+    EXPECT_EQ(CountOf(run.out, "\u25BA"), renamedNow) << "signal " << SIGNALS[round];
+    EXPECT_EQ(TallyCount(run.out, ", fixed "), static_cast<long long>(renamedNow)) << "the tally so far";
+    EXPECT_NE(std::string::npos, run.err.find("purifile: interrupted: stopped before the next rename")) << run.err;
+    std::printf("round %d: signal %d after %zu renames (%zu of %d in all); %zu rename lines reached standard output; "
+                "ended %lld ms after the signal\n",
+                round + 1, SIGNALS[round], renamedNow, renamed, FILE_COUNT, CountOf(run.out, "\u25BA"),
                 static_cast<long long>(run.endedAfter.count()));
   }
 }

@@ -129,6 +129,46 @@ TEST(StandardOutput, StandardHandlesAreConsolesOnATerminalOnly) {
   EXPECT_EQ(INVALID_HANDLE_VALUE, GetStdHandle(7));
 }
 
+// The console's control events, and standard output on a pipe whose reader
+// has gone; in a child, since signals and the standard handles are the
+// process's own.
+volatile sig_atomic_t lastControlEvent = -1;
+BOOL WINAPI TakeEvent(DWORD event) {
+  lastControlEvent = static_cast<sig_atomic_t>(event);
+  return TRUE;
+}
+BOOL WINAPI OtherRoutine(DWORD) { return TRUE; }
+
+int ControlEventsAndPipes(int) {
+  if (!SetConsoleCtrlHandler(TakeEvent, TRUE)) return 1;
+  if (SetConsoleCtrlHandler(OtherRoutine, TRUE) || SetConsoleCtrlHandler(OtherRoutine, FALSE)) return 2;
+  const struct {
+    int signalNumber;
+    DWORD event;
+  } events[] = {{SIGINT, CTRL_C_EVENT}, {SIGTERM, CTRL_BREAK_EVENT}, {SIGHUP, CTRL_CLOSE_EVENT}};
+  for (const auto& expected : events) {
+    lastControlEvent = -1;
+    raise(expected.signalNumber);  // taken: the process goes on
+    if (lastControlEvent != static_cast<sig_atomic_t>(expected.event)) return 10 + expected.signalNumber;
+  }
+  if (!SetConsoleCtrlHandler(TakeEvent, FALSE)) return 3;
+
+  int ends[2];
+  if (pipe(ends) != 0 || dup2(ends[1], STDOUT_FILENO) < 0) return 4;
+  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (!Write(out, "gathered\n")) return 5;
+
+  // Its reader gone, the write fails instead of ending the process.
+  close(ends[0]);
+  if (FlushFileBuffers(out) || GetLastError() != ERROR_NO_DATA) return 6;
+  raise(SIGTERM);  // no routine takes it now: it ends the process
+  return 7;
+}
+
+TEST(Console, ControlEventsAreTheEndingSignalsAndAClosedPipeFailsWrites) {
+  EXPECT_EQ(100 + SIGTERM, RunInNewSession(ControlEventsAndPipes, 0));
+}
+
 int WithoutTerminal(int) {
   // setsid() left the child without a controlling terminal.
   if (CreateFileW(u"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr) !=

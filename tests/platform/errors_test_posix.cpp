@@ -43,6 +43,45 @@ TEST(ErrorText, MappingIsOneToOnePerErrno) {
   EXPECT_EQ(kUnmappedErrnoCode, WindowsErrorFromErrno(EHOSTDOWN));
 }
 
+// The errno behind the code stays known, with its own words: several errno
+// values share one Windows code. A code set as a code stands for the errno
+// the mapping first gives it, or for none.
+TEST(ErrorText, TheErrnoBehindTheCodeKeepsItsOwnWords) {
+  struct Case {
+    int fromErrno;  // 0: the code is set with SetLastError
+    DWORD code;
+    int systemError;
+    const char16_t* words;
+  };
+  const Case cases[] = {
+      {EPERM, ERROR_ACCESS_DENIED, EPERM, u"Operation not permitted"},
+      {EACCES, ERROR_ACCESS_DENIED, EACCES, u"Permission denied"},
+      {EISDIR, ERROR_ACCESS_DENIED, EISDIR, u"Is a directory"},
+      {EHOSTDOWN, kUnmappedErrnoCode, EHOSTDOWN, u"Host is down"},
+      {0, ERROR_ALREADY_EXISTS, EEXIST, u"File exists"},
+      {0, ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG, u"File name too long"},
+      {0, ERROR_NO_MORE_FILES, 0, nullptr},
+  };
+  for (const Case& c : cases) {
+    if (c.fromErrno != 0) {
+      SetLastErrorFromErrno(c.fromErrno);
+    } else {
+      SetLastError(c.code);
+    }
+    EXPECT_EQ(c.code, GetLastError()) << c.code;
+    EXPECT_EQ(static_cast<std::uint32_t>(c.systemError), GetLastSystemError()) << c.code;
+    if (c.words != nullptr) {
+      char16_t words[64];
+      SystemErrorWords(GetLastSystemError(), words, 64);
+      EXPECT_EQ(std::u16string(c.words), words) << c.code;
+    }
+  }
+  EXPECT_EQ(static_cast<std::uint32_t>(ENOENT), SystemErrorOf(ERROR_FILE_NOT_FOUND));
+  char16_t cut[5];
+  SystemErrorWords(EEXIST, cut, 5);
+  EXPECT_EQ(std::u16string(u"File"), cut);
+}
+
 TEST(ErrorText, Failures) {
   char16_t buffer[1024];
   EXPECT_EQ(0u, FormatMessageW(kOneLine, nullptr, 0xDEAD, 0, buffer, 1024, nullptr));

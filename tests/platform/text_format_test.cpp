@@ -40,6 +40,9 @@ TEST(TextFormat, ArgumentTextIsEscapedForATerminal) {
   EXPECT_EQ(Formatted(terminal, u"%.2s|", name.c_str()), Shown(u"a\x1B") + u"|");
   const std::u16string escape = Shown(u"\x1B");
   EXPECT_EQ(Formatted(terminal, u"%*s|", static_cast<int>(escape.size() + 2), u"\x1B"), u"  " + escape + u"|");
+  // A character outside the basic plane is one character; a lone surrogate is escaped.
+  EXPECT_EQ(Formatted(terminal, u"%s|%c", u"\U0001F480", 0xDFFF), u"\U0001F480|" + Shown(u"\xDFFF"));
+  EXPECT_NE(Shown(u"\xDFFF"), u"\xDFFF");
   // The format's own text is the program's, never escaped.
   EXPECT_EQ(Formatted(terminal, u"\x1B[0m%d", 5), u"\x1B[0m5");
   EXPECT_EQ(Formatted(TextForm{}, u"%s", name.c_str()), name);

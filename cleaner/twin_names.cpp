@@ -103,8 +103,8 @@ bool SortTwinNames(TwinNames* names) {
 }
 
 std::int32_t AddGivenName(TwinNames* names, std::uint64_t fingerprint) {
-  // Doubled once half full, so that every search ends soon at a free slot.
-  if (2 * (names->givenCount + 1) > names->givenCapacity) {
+  // Doubled once three quarters full, so that every search ends soon at a free slot.
+  if (4 * (names->givenCount + 1) > 3 * names->givenCapacity) {
     const std::size_t capacity = names->givenCapacity == 0 ? FIRST_GIVEN_CAPACITY : 2 * names->givenCapacity;
     auto* table = static_cast<std::uint64_t*>(std::calloc(capacity, sizeof(std::uint64_t)));
     if (table == nullptr) {

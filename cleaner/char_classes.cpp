@@ -83,3 +83,13 @@ std::int32_t CompareIgnoringAsciiCase(const char16_t* left, const char16_t* righ
     }
   }
 }
+
+bool EqualsIgnoringAsciiCase(const char16_t* text, std::size_t length, const char16_t* word) {
+  std::size_t i = 0;
+  for (; i < length && word[i] != 0; ++i) {
+    if (ToUpperAscii(text[i]) != word[i]) {
+      return false;
+    }
+  }
+  return i == length && word[i] == 0;
+}

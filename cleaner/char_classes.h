@@ -7,6 +7,7 @@
 // no class.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/utf16_text.h"  // ToUpperAscii
@@ -44,3 +45,24 @@ std::int32_t HexDigitValue(char16_t ch);
 // and every other code unit compared exactly. Returns 0 when they are equal,
 // a negative number when left sorts first, a positive one otherwise.
 std::int32_t CompareIgnoringAsciiCase(const char16_t* left, const char16_t* right);
+
+// Whether the first length code units of text are word, a word of upper-case
+// ASCII letters and other characters, with the ASCII letters of text folded to
+// upper case.
+bool EqualsIgnoringAsciiCase(const char16_t* text, std::size_t length, const char16_t* word);
+
+// Whether no text made of code units like this one changes in Normalization
+// Form C, so that composing it can be left out: every unit below U+0300, the
+// Greek, Cyrillic and Armenian letters (U+0388 to U+0482, U+0488 to U+0590),
+// general punctuation and the currency signs (U+2002 to U+20CF), the CJK
+// unified ideographs (U+4E00 to U+9FFF), the Hangul syllables (U+AC00 to
+// U+D7A3), and the surrogates of U+1F000 to U+1FBFF (emoji and symbols; a low
+// surrogate is inert when its high one is). Their characters are all
+// NFC_QC=Yes with combining class 0, which Unicode's quick check takes for
+// text in Normalization Form C.
+inline bool IsInertInComposition(char16_t unit) {
+  return unit < 0x0300 || (unit >= 0x0388 && unit < 0x0483) || (unit >= 0x0488 && unit < 0x0591) ||
+         (unit >= 0x2002 && unit < 0x20D0) || (unit >= 0x4E00 && unit < 0xA000) ||
+         (unit >= 0xAC00 && unit < 0xD7A4) || (unit >= 0xD83C && unit <= 0xD83E) ||
+         (unit >= 0xDC00 && unit <= 0xDFFF);
+}

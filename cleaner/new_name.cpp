@@ -12,8 +12,10 @@
 #include "cleaner/private_use.h"
 #include "cleaner/surrogates.h"
 #include "cleaner/translation.h"
+#include "cleaner/twin_names.h"
 #include "cleaner/windows_names.h"
 #include "platform/format_characters.h"
+#include "platform/name_limit.h"
 #include "platform/utf16_text.h"
 #include "platform/win32.h"
 #include "plugin/host_services.h"
@@ -83,6 +85,18 @@ bool ReadUndecodedBytes(char16_t* name) {
   return changed;
 }
 
+// The characters trimming removes from the end of a cleaned name.
+constexpr bool IsTrimmedAtTheEnd(char16_t ch) { return ch == u' ' || ch == u'.' || ch == 0x00A0; }
+
+// Removes the characters trimming takes from the end of name; returns the
+// length left.
+std::size_t TrimEnd(char16_t* name, std::size_t length) {
+  while (length > 0 && IsTrimmedAtTheEnd(name[length - 1])) {
+    name[--length] = 0;
+  }
+  return length;
+}
+
 // What the per-character steps after the hex pairs need to know.
 struct CharacterSteps {
   OptionFlags options;
@@ -119,7 +133,9 @@ char16_t ApplyCharacterSteps(char16_t ch, const CharacterSteps& steps) {
     ch = 0;
   }
   ch = TranslateChar(ch);
-  if ((options & OPT_BLANKS) != 0 && IsWhitespace(ch)) {
+  // A blank that trimming takes stays one until the end has been trimmed:
+  // /B makes underscores only of the blanks a name keeps.
+  if ((options & OPT_BLANKS) != 0 && IsWhitespace(ch) && !IsTrimmedAtTheEnd(ch)) {
     ch = u'_';
   }
   if ((options & OPT_AMPERSANDS) != 0 && ch == u'&') {
@@ -131,20 +147,14 @@ char16_t ApplyCharacterSteps(char16_t ch, const CharacterSteps& steps) {
   return ch;
 }
 
-// No code unit below this one composes with a neighbour, so a name without one
-// is already in Normalization Form C.
-constexpr char16_t FIRST_COMPOSING_UNIT = 0x0300;
-
 // The cleaned name, at most NAME_CAPACITY characters (the rest are dropped).
 struct CleanedText {
   char16_t* text;
   std::size_t length;
-  bool mayCompose;  // holds a unit from FIRST_COMPOSING_UNIT on
 
   void Append(char16_t ch) {
     if (ch != 0 && length < NAME_CAPACITY) {
       text[length++] = ch;
-      mayCompose = mayCompose || ch >= FIRST_COMPOSING_UNIT;
     }
   }
 };
@@ -152,7 +162,7 @@ struct CleanedText {
 // The per-character steps over the decoded text. A character outside the BMP
 // is two code units, each taken through the steps.
 CleanedText CleanCharacters(const char16_t* decoded, char16_t* cleaned, const CharacterSteps& steps) {
-  CleanedText out{cleaned, 0, false};
+  CleanedText out{cleaned, 0};
   for (std::size_t i = 0; decoded[i] != 0; ++i) {
     out.Append(ApplyCharacterSteps(decoded[i], steps));
   }
@@ -168,7 +178,11 @@ CleanedText CleanCharacters(const char16_t* decoded, char16_t* cleaned, const Ch
 // they change nothing they made themselves. When the system cannot compose the
 // name (a lone surrogate, a result too long), it stays as it was.
 void ComposeName(CleanedText* name, char16_t* scratch, OptionFlags options) {
-  if (!name->mayCompose) {
+  bool mayCompose = false;
+  for (std::size_t i = 0; i < name->length && !mayCompose; ++i) {
+    mayCompose = !IsInertInComposition(name->text[i]);
+  }
+  if (!mayCompose) {
     return;
   }
   const int composed = NormalizeString(NormalizationC, name->text, static_cast<int>(name->length), scratch,
@@ -185,7 +199,7 @@ void ComposeName(CleanedText* name, char16_t* scratch, OptionFlags options) {
     return;
   }
   const CharacterSteps afterLists{options, nullptr, nullptr, 0};
-  CleanedText recleaned{name->text, 0, false};
+  CleanedText recleaned{name->text, 0};
   for (std::size_t i = 0; i < composedLength; ++i) {
     recleaned.Append(ApplyCharacterSteps(scratch[i], afterLists));
   }
@@ -193,18 +207,61 @@ void ComposeName(CleanedText* name, char16_t* scratch, OptionFlags options) {
   name->length = recleaned.length;
 }
 
-// Whether a candidate is taken: first what the preview run recorded for this
-// directory, then the file system. probePath is the directory followed by the
-// candidate, which starts at candidateStart.
-bool IsNameTaken(const char16_t* probePath, std::size_t candidateStart, const PreviewNames* preview) {
-  if (preview != nullptr) {
-    const std::int32_t recorded = LookUpPreviewName(preview, probePath + candidateStart);
-    if (recorded == PREVIEW_NAME_TAKEN) {
-      return true;
+// The key names->changes keeps a name by: its twin key under /W, else the
+// name as the directory compares names. key holds MAX_ARG_LEN; returns its length.
+std::size_t RecordKey(const DirectoryNames& names, OptionFlags options, const char16_t* name, std::size_t length,
+                      char16_t* key) {
+  if ((options & OPT_WINDOWS_NAMES) != 0) {
+    return TwinKey(name, length, key);
+  }
+  if (names.ignoresCase) {
+    return UpperCaseKey(name, length, key);
+  }
+  CopyText(key, name, length);
+  return length;
+}
+
+// What the probe of every candidate of one entry needs, and under /W learns.
+struct Probe {
+  DirectoryNames* names;  // may be null
+  OptionFlags options;
+  const char16_t* oldName;
+  std::uint64_t oldFingerprint;  // of the entry's own name's twin key, 0 until needed
+};
+
+// Whether a candidate is taken (see MakeNameUnique). probePath is the
+// directory followed by the candidate, which starts at candidateStart.
+bool IsNameTaken(const char16_t* probePath, std::size_t candidateStart, std::size_t candidateLength,
+                 Probe* probe) {
+  DirectoryNames* names = probe->names;
+  const bool twins = names != nullptr && names->twins != nullptr;
+  const bool recorded = names != nullptr && names->changes != nullptr && names->directory != NO_PREVIEW_DIRECTORY;
+  std::int64_t count = 0;  // the names under the candidate's key, beyond what the file system says
+  if (twins || recorded) {
+    char16_t key[MAX_ARG_LEN];
+    const std::size_t keyLength =
+        RecordKey(*names, probe->options, probePath + candidateStart, candidateLength, key);
+    if (twins) {
+      const std::uint64_t fingerprint = TwinFingerprint(key, keyLength);
+      names->newFingerprint = fingerprint;
+      count += static_cast<std::int64_t>(CountTwinNames(*names->twins, fingerprint));
+      if (count > 0 && probe->oldFingerprint == 0) {
+        probe->oldFingerprint = TwinFingerprintOfName(probe->oldName);
+      }
+      count -= fingerprint == probe->oldFingerprint ? 1 : 0;  // the entry's own name
     }
-    if (recorded == PREVIEW_NAME_FREED) {
-      return false;
+    if (recorded) {
+      count += CountPreviewName(names->changes, names->directory, key);
     }
+  }
+  if (twins) {
+    // The walk read every entry: the file system is asked only in a real run,
+    // for an entry made since.
+    return count > 0 || ((probe->options & OPT_NOT_REALLY) == 0 && QueryIsFileOrDirectory(probePath) != 0);
+  }
+  if (count != 0) {
+    // Taken by an earlier entry; or left by one, with no other entry there.
+    return count > 0;
   }
   return QueryIsFileOrDirectory(probePath) != 0;
 }
@@ -254,6 +311,37 @@ std::uint32_t TakeCounterSuffix(const char16_t* stem, std::size_t* stemLength) {
   }
   *stemLength = digitsStart - 1;
   return value <= LARGEST_CONTINUED_COUNTER ? value : 0;
+}
+
+// The extensions that follow ".tar" in the names of compressed archives,
+// kept whole with it: "x.tar.gz" has the extension ".tar.gz".
+constexpr const char16_t* COMPRESSED_TAR_EXTENSIONS[] = {u".GZ", u".XZ", u".BZ2", u".ZST"};
+constexpr char16_t TAR_EXTENSION[] = u".TAR";
+constexpr std::size_t TAR_EXTENSION_LENGTH = 4;
+
+// Where a name's extension starts, the counter suffix going before it: at its
+// last full stop, unless that is the name's first character (".profile" is
+// all stem, as Unix names hidden files), or at the ".tar" of a compressed
+// archive's compound extension (".tar.gz", ".tar.xz", ".tar.bz2", ".tar.zst",
+// in any ASCII letter case) when something comes before it. A name without
+// such a full stop is all stem: the result is its length.
+std::size_t StemLength(const char16_t* name, std::size_t length) {
+  std::size_t stop = length;
+  while (stop > 1 && name[stop - 1] != u'.') {
+    --stop;
+  }
+  if (stop <= 1) {
+    return length;
+  }
+  const std::size_t extensionStart = stop - 1;
+  for (const char16_t* compressed : COMPRESSED_TAR_EXTENSIONS) {
+    if (extensionStart > TAR_EXTENSION_LENGTH &&
+        EqualsIgnoringAsciiCase(name + extensionStart, length - extensionStart, compressed) &&
+        EqualsIgnoringAsciiCase(name + extensionStart - TAR_EXTENSION_LENGTH, TAR_EXTENSION_LENGTH, TAR_EXTENSION)) {
+      return extensionStart - TAR_EXTENSION_LENGTH;
+    }
+  }
+  return extensionStart;
 }
 
 // The code units below U+0080 that no step changes under any option but
@@ -346,13 +434,19 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
     ComposeName(&text, work, flags);  // the work copy is read no more
   }
   std::size_t length = text.length;
+  if ((flags & OPT_BLANKS) != 0) {
+    // The blanks the steps kept for trimming: those it leaves become underscores.
+    length = TrimEnd(cleaned, length);
+    for (std::size_t i = 0; i < length; ++i) {
+      if (cleaned[i] == u' ' || cleaned[i] == 0x00A0) {
+        cleaned[i] = u'_';
+      }
+    }
+  }
   if (CondenseRuns(cleaned, flags) > 0) {
     length = TextLength(cleaned);
   }
-  while (length > 0 && (cleaned[length - 1] == u' ' || cleaned[length - 1] == u'.' ||
-                        cleaned[length - 1] == 0x00A0)) {
-    cleaned[--length] = 0;
-  }
+  length = TrimEnd(cleaned, length);
   if (length == 0) {
     const char16_t* defaultName = (flags & OPT_DIRECTORIES) != 0 ? u"Dir" : u"File";
     length = TextLength(defaultName);
@@ -368,8 +462,8 @@ bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned, const Optio
          ((options & OPT_WINDOWS_NAMES) == 0 || !IsDeviceName(cleaned, TextLength(cleaned)));
 }
 
-std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, char16_t* newName,
-                            const OptionFlags& options, const PreviewNames* preview) {
+std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* oldName, const char16_t* cleaned,
+                            char16_t* newName, const OptionFlags& options, DirectoryNames* names) {
   const std::size_t length = TextLength(cleaned);
   // Every name handed back must also fit, with the directory, into a path
   // buffer: the rename step forms that path. A name that cannot is refused
@@ -379,16 +473,12 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
     return NEW_NAME_TOO_LONG;
   }
 
-  // The name as stem and extension, split at its last full stop (a name
-  // without one is all stem). Under /W every candidate is fitted into one
-  // name's limit by shortening its stem.
-  std::size_t stemLength = length;
-  while (stemLength > 0 && cleaned[stemLength - 1] != u'.') {
-    --stemLength;
-  }
-  stemLength = stemLength > 0 ? stemLength - 1 : length;
+  // The name as stem and extension (see StemLength).
+  std::size_t stemLength = StemLength(cleaned, length);
   const char16_t* extension = cleaned + stemLength;  // moved below for a device name
-  const bool fitToLimit = (options & OPT_WINDOWS_NAMES) != 0;
+  // Every candidate is fitted into one name's limit in the directory, where
+  // one is set (platform/name_limit.h).
+  const std::size_t nameLimit = NameLimitOf(directory, (options & OPT_WINDOWS_NAMES) != 0);
 
   // Forms the candidate stem + suffix + extension after the directory in
   // probePath. Returns its length, or -1 when it cannot be formed.
@@ -397,8 +487,8 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
   char16_t* candidate = probePath + directoryLength;
   auto formCandidate = [&](std::size_t stemKept, const char16_t* suffix, std::size_t suffixLength) {
     std::size_t extensionKept = length - stemLength;
-    if (fitToLimit &&
-        FitNameToLimit(cleaned, &stemKept, suffix, suffixLength, extension, &extensionKept) != 0) {
+    if (nameLimit != NO_NAME_LIMIT &&
+        FitNameToLimit(nameLimit, cleaned, &stemKept, suffix, suffixLength, extension, &extensionKept) != 0) {
       return static_cast<std::ptrdiff_t>(-1);
     }
     if (directoryLength + stemKept + suffixLength + extensionKept > NAME_CAPACITY) {
@@ -409,6 +499,11 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
     CopyText(candidate + stemKept + suffixLength, extension, extensionKept);
     return static_cast<std::ptrdiff_t>(stemKept + suffixLength + extensionKept);
   };
+
+  Probe probe{names, options, oldName, 0};
+  if (names != nullptr) {
+    names->newFingerprint = 0;
+  }
 
   const std::ptrdiff_t firstLength = formCandidate(stemLength, u"", 0);
   if (firstLength < 0) {
@@ -421,7 +516,7 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
   }
   // A name Windows takes for a device counts as taken: the command never
   // gives an entry a name that reaches a device instead of a file.
-  if (!firstIsDevice && !IsNameTaken(probePath, directoryLength, preview)) {
+  if (!firstIsDevice && !IsNameTaken(probePath, directoryLength, static_cast<std::size_t>(firstLength), &probe)) {
     CopyText(newName, candidate, static_cast<std::size_t>(firstLength));
     return NEW_NAME_READY;
   }
@@ -452,7 +547,7 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
       return NEW_NAME_TOO_LONG;
     }
     if (!IsDeviceName(candidate, static_cast<std::size_t>(candidateLength)) &&
-        !IsNameTaken(probePath, directoryLength, preview)) {
+        !IsNameTaken(probePath, directoryLength, static_cast<std::size_t>(candidateLength), &probe)) {
       CopyText(newName, candidate, static_cast<std::size_t>(candidateLength));
       return NEW_NAME_READY;
     }
@@ -461,14 +556,46 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, 
 
 std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, char16_t* newName,
                           const OptionFlags& options, const char16_t* qList, const char16_t* rList,
-                          const PreviewNames* preview) {
+                          DirectoryNames* names) {
   char16_t cleaned[MAX_ARG_LEN];
   const std::int32_t length = CleanName(oldName, cleaned, options, qList, rList);
   if (length < 0) {
     return length;
   }
-  if (NeedsNoChange(oldName, cleaned, options)) {
+  if (NeedsNoChange(oldName, cleaned, options) && (names == nullptr || !names->leavesItsName)) {
     return NEW_NAME_UNCHANGED;
   }
-  return MakeNameUnique(directory, cleaned, newName, options, preview);
+  return MakeNameUnique(directory, oldName, cleaned, newName, options, names);
+}
+
+std::int32_t RecordNewName(DirectoryNames* names, const char16_t* oldName, const char16_t* newName,
+                           const OptionFlags& options) {
+  if (names == nullptr) {
+    return 0;
+  }
+  const bool windowsNames = (options & OPT_WINDOWS_NAMES) != 0;
+  if (windowsNames && names->twins != nullptr && (options & OPT_NOT_REALLY) == 0) {
+    const std::uint64_t given = names->newFingerprint != 0 ? names->newFingerprint : TwinFingerprintOfName(newName);
+    return AddGivenName(names->twins, given);
+  }
+  if (names->changes == nullptr) {
+    return 0;
+  }
+  if (names->directory == NO_PREVIEW_DIRECTORY) {
+    if (!names->identityKnown) {
+      return -1;
+    }
+    names->directory = PreviewDirectory(names->changes, names->identity, true);
+    if (names->directory == NO_PREVIEW_DIRECTORY) {
+      return -1;
+    }
+  }
+  char16_t oldKey[MAX_ARG_LEN];
+  char16_t newKey[MAX_ARG_LEN];
+  RecordKey(*names, options, oldName, TextLength(oldName), oldKey);
+  RecordKey(*names, options, newName, TextLength(newName), newKey);
+  return RecordPreviewRename(names->changes, names->directory, windowsNames ? nullptr : oldKey, newKey) ==
+                 PREVIEW_RECORDED
+             ? 0
+             : -1;
 }

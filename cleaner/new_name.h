@@ -5,7 +5,35 @@
 
 #include "command/options.h"
 
+#include "platform/file_identity.h"
+
 struct PreviewNames;  // cleaner/preview_names.h
+struct TwinNames;     // cleaner/twin_names.h
+
+// What the builder knows of an entry's directory beyond the file system's
+// answer for one name. Null in its place: the file system alone decides.
+struct DirectoryNames {
+  // In a preview (/N): the names earlier entries of the command would have
+  // been given and left; null for none.
+  PreviewNames* changes;
+  // The directory's number in changes (NO_PREVIEW_DIRECTORY until it has
+  // one: RecordNewName gives it one, from its identity).
+  std::uint32_t directory;
+  FileIdentity identity;
+  bool identityKnown;
+  // Under /W: every entry's twin key as the walk read the directory, and in
+  // a real run the names given there since; else null.
+  TwinNames* twins;
+  // Without /W, in a preview: the directory finds a name in any letter case,
+  // so its names are recorded by UpperCaseKey.
+  bool ignoresCase;
+  // Under /W: the entry in hand has no other change to make, but it is the
+  // twin of an entry that keeps its name, and so must change its own.
+  bool leavesItsName;
+  // Under /W: the fingerprint of the twin key of the name BuildNewName
+  // handed back last, for RecordNewName; 0 where it was not worked out.
+  std::uint64_t newFingerprint;
+};
 
 // Results of BuildNewName.
 constexpr std::int32_t NEW_NAME_READY = 0;         // the new bare name is in the buffer
@@ -30,21 +58,39 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
                        const char16_t* rList);
 
 // Nothing to do: the cleaned name equals the old name but for the case of
-// ASCII letters; under /W it is not a Windows device name either.
+// ASCII letters; under /W it is not a Windows device name either. (Under /W
+// a twin can still have to change: DirectoryNames::leavesItsName.)
 bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned, const OptionFlags& options);
 
 // The name for an entry whose cleaned name differs from its old one: the
 // cleaned name when it is free or when /N:F wants no suffix, else
 // the first free one with a counter suffix. A Windows device name is never
-// free; under /N:F it is handed back as NEW_NAME_DEVICE. Under /W every
-// candidate is first shortened to one name's limit on the disk. directory ends in a path
+// free; under /N:F it is handed back as NEW_NAME_DEVICE. Every candidate is
+// first shortened to one name's limit in the directory, where one is set
+// (platform/name_limit.h: under /W, and on POSIX always). directory ends in a path
 // separator; newName is a buffer of MAX_ARG_LEN characters, written only when
-// the result is NEW_NAME_READY. preview, when given (a /N run), says which
-// names earlier entries of the same directory would have taken or freed.
-std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* cleaned, char16_t* newName,
-                            const OptionFlags& options, const PreviewNames* preview = nullptr);
+// the result is NEW_NAME_READY.
+//
+// A candidate is taken when the file system finds it, counting what names
+// tells of the names earlier entries were given and left. Under /W it is also
+// taken when it is the twin of another entry's name (names->twins), or of a
+// name given to an earlier entry; the entry's own old name does not count.
+// In a preview under /W the names the walk read and the record decide alone:
+// the disk still holds the names the preview has renamed away.
+// (A preview's record under /W counts the names given only, as names->twins
+// does in a real run.)
+std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* oldName, const char16_t* cleaned,
+                            char16_t* newName, const OptionFlags& options, DirectoryNames* names = nullptr);
 
 // All three steps. Arguments as above; the result is any of the NEW_NAME_ codes.
 std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, char16_t* newName,
                           const OptionFlags& options, const char16_t* qList, const char16_t* rList,
-                          const PreviewNames* preview = nullptr);
+                          DirectoryNames* names = nullptr);
+
+// Tells names that the entry oldName was, or in a preview would have been,
+// renamed to newName: the twins given, under /W; the preview's record, by the
+// keys the directory compares names by (under /W the name left still counts,
+// as it does in a real run: see cleaner/twin_names.h). Returns 0, or -1 when
+// it could not be recorded.
+std::int32_t RecordNewName(DirectoryNames* names, const char16_t* oldName, const char16_t* newName,
+                           const OptionFlags& options);

@@ -1,21 +1,5 @@
 #include "cleaner/packed_text.h"
 
-std::size_t PackUnit(char16_t unit, unsigned char* out) {
-  if (unit < 0x80) {
-    out[0] = static_cast<unsigned char>(unit);
-    return 1;
-  }
-  if (unit < 0x800) {
-    out[0] = static_cast<unsigned char>(0xC0 | (unit >> 6));
-    out[1] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
-    return 2;
-  }
-  out[0] = static_cast<unsigned char>(0xE0 | (unit >> 12));
-  out[1] = static_cast<unsigned char>(0x80 | ((unit >> 6) & 0x3F));
-  out[2] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
-  return 3;
-}
-
 std::size_t PackText(const char16_t* text, unsigned char* out) {
   std::size_t written = 0;
   for (; *text != 0; ++text) {

@@ -11,7 +11,21 @@
 inline std::size_t PackedUnitBytes(char16_t unit) { return unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3; }
 
 // Writes the bytes of one code unit; returns how many.
-std::size_t PackUnit(char16_t unit, unsigned char* out);
+inline std::size_t PackUnit(char16_t unit, unsigned char* out) {
+  if (unit < 0x80) {
+    out[0] = static_cast<unsigned char>(unit);
+    return 1;
+  }
+  if (unit < 0x800) {
+    out[0] = static_cast<unsigned char>(0xC0 | (unit >> 6));
+    out[1] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+    return 2;
+  }
+  out[0] = static_cast<unsigned char>(0xE0 | (unit >> 12));
+  out[1] = static_cast<unsigned char>(0x80 | ((unit >> 6) & 0x3F));
+  out[2] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+  return 3;
+}
 
 // Writes text and its terminator packed; returns the bytes written, the
 // terminator's included. out must hold 3 bytes a code unit and one more.

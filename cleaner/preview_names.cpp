@@ -5,31 +5,44 @@
 #include <cstring>
 #include <new>
 
-#include "cleaner/char_classes.h"
 #include "cleaner/packed_text.h"
-#include "platform/win32.h"
+#include "command/shared_types.h"
 
-// Every name is stored once, as a record in the arena:
-//   byte 0      its state (PREVIEW_NAME_TAKEN or PREVIEW_NAME_FREED)
-//   bytes 1..2  the byte length of the key that follows, little-endian
-//   bytes 3..   the key: the name packed (cleaner/packed_text.h), its ASCII
-//               letters folded when file names ignore case.
-// The arena is a list of chunks that are never moved, so a record is addressed
-// by chunk number (high 8 bits) and offset (low 24 bits). The hash table holds
-// that address and the name's hash, 8 bytes a slot.
+// Every key is stored once, as a record in the arena:
+//   bytes 0..3  the directory's number, or DIRECTORY_RECORD for the record
+//               of a directory itself
+//   bytes 4..7  the count of names given minus names left (two's complement),
+//               or for a directory's record its number
+//   bytes 8..9  the byte length of the key that follows
+//   bytes 10..  the key: a name's key packed (cleaner/packed_text.h), or a
+//               directory's identity
+// All numbers least significant byte first. The arena is a list of chunks that
+// are never moved, so a record is addressed by chunk number (high 8 bits) and
+// offset (low 24 bits). The hash table holds that address and the key's hash,
+// 8 bytes a slot.
 
 namespace {
 
 constexpr std::uint32_t EMPTY_SLOT = 0xFFFFFFFFu;
+constexpr std::uint32_t DIRECTORY_RECORD = 0xFFFFFFFFu;
 constexpr std::uint32_t FIRST_CAPACITY = 64;  // slots; always a power of two
 constexpr std::size_t FIRST_CHUNK_BYTES = 4096;
 constexpr std::size_t LARGEST_CHUNK_BYTES = 1u << 20;  // offsets must fit 24 bits
 constexpr std::uint32_t MAX_CHUNKS = 256;               // chunk numbers must fit 8 bits
-constexpr std::size_t RECORD_HEADER_BYTES = 3;
+constexpr std::size_t RECORD_HEADER_BYTES = 10;
+// A packed key of MAX_ARG_LEN code units, three bytes each at most.
+constexpr std::size_t LONGEST_KEY_BYTES = 3 * MAX_ARG_LEN;
 
 struct Slot {
   std::uint32_t record;  // chunk << 24 | offset, or EMPTY_SLOT
   std::uint32_t hash;
+};
+
+// A key as bytes, for the directory it belongs to.
+struct Key {
+  std::uint32_t directory;
+  const unsigned char* bytes;
+  std::size_t length;
 };
 
 }  // namespace
@@ -42,23 +55,34 @@ struct PreviewNames {
   std::size_t chunkBytes[MAX_CHUNKS];
   std::uint32_t chunkCount;
   std::size_t lastChunkUsed;
+  std::uint32_t directoryCount;
 };
 
 namespace {
 
-char16_t KeyUnit(char16_t ch) { return FILE_NAMES_IGNORE_CASE ? ToUpperAscii(ch) : ch; }
-
-// FNV-1a over the key's code units; also measures the key.
-std::uint32_t HashName(const char16_t* name, std::size_t* keyBytes) {
-  std::uint32_t hash = 2166136261u;
-  std::size_t bytes = 0;
-  for (; *name != 0; ++name) {
-    const char16_t unit = KeyUnit(*name);
-    hash = (hash ^ (unit & 0xFF)) * 16777619u;
-    hash = (hash ^ (unit >> 8)) * 16777619u;
-    bytes += PackedUnitBytes(unit);
+void StoreNumber(unsigned char* bytes, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) {
+    bytes[i] = static_cast<unsigned char>(value >> (8 * i));
   }
-  *keyBytes = bytes;
+}
+
+std::uint32_t LoadNumber(const unsigned char* bytes) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) {
+    value |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+  }
+  return value;
+}
+
+// FNV-1a over the directory's number and the key's bytes.
+std::uint32_t HashKey(const Key& key) {
+  std::uint32_t hash = 2166136261u;
+  for (int i = 0; i < 4; ++i) {
+    hash = (hash ^ ((key.directory >> (8 * i)) & 0xFF)) * 16777619u;
+  }
+  for (std::size_t i = 0; i < key.length; ++i) {
+    hash = (hash ^ key.bytes[i]) * 16777619u;
+  }
   return hash;
 }
 
@@ -67,25 +91,14 @@ unsigned char* RecordAt(const PreviewNames* preview, std::uint32_t record) {
   return preview->chunks[record >> 24] + (record & 0xFFFFFF);
 }
 
-bool RecordHoldsName(const unsigned char* record, std::size_t keyBytes, const char16_t* name) {
-  const std::size_t storedBytes = record[1] | (static_cast<std::size_t>(record[2]) << 8);
-  if (storedBytes != keyBytes) {
-    return false;
-  }
-  const unsigned char* key = record + RECORD_HEADER_BYTES;
-  unsigned char encoded[3];
-  for (; *name != 0; ++name) {
-    const std::size_t count = PackUnit(KeyUnit(*name), encoded);
-    if (std::memcmp(key, encoded, count) != 0) {
-      return false;
-    }
-    key += count;
-  }
-  return true;
+bool RecordHoldsKey(const unsigned char* record, const Key& key) {
+  const std::size_t storedBytes = record[8] | (static_cast<std::size_t>(record[9]) << 8);
+  return LoadNumber(record) == key.directory && storedBytes == key.length &&
+         std::memcmp(record + RECORD_HEADER_BYTES, key.bytes, key.length) == 0;
 }
 
-// The slot that holds the name, or the empty slot where it would go.
-Slot* FindSlot(const PreviewNames* preview, const char16_t* name, std::uint32_t hash, std::size_t keyBytes) {
+// The slot that holds the key, or the empty slot where it would go.
+Slot* FindSlot(const PreviewNames* preview, const Key& key, std::uint32_t hash) {
   const std::uint32_t mask = preview->capacity - 1;
   // Triangular steps (1, 2, 3, ...) visit every slot of a power-of-two table.
   for (std::uint32_t index = hash & mask, step = 1;; index = (index + step) & mask, ++step) {
@@ -93,7 +106,7 @@ Slot* FindSlot(const PreviewNames* preview, const char16_t* name, std::uint32_t 
     if (slot->record == EMPTY_SLOT) {
       return slot;
     }
-    if (slot->hash == hash && RecordHoldsName(RecordAt(preview, slot->record), keyBytes, name)) {
+    if (slot->hash == hash && RecordHoldsKey(RecordAt(preview, slot->record), key)) {
       return slot;
     }
   }
@@ -165,37 +178,51 @@ std::uint32_t AllocateRecord(PreviewNames* preview, std::size_t bytes) {
   return index << 24;
 }
 
-std::int32_t SetNameState(PreviewNames* preview, const char16_t* name, std::int32_t state) {
-  std::size_t keyBytes = 0;
-  const std::uint32_t hash = HashName(name, &keyBytes);
-  if (keyBytes > 0xFFFF) {
-    return PREVIEW_NO_MEMORY;  // longer than any name a file system holds
-  }
-  Slot* slot = FindSlot(preview, name, hash, keyBytes);
+// The record of the key; null when there is none.
+unsigned char* FindRecord(const PreviewNames* preview, const Key& key) {
+  const Slot* slot = FindSlot(preview, key, HashKey(key));
+  return slot->record == EMPTY_SLOT ? nullptr : RecordAt(preview, slot->record);
+}
+
+// The record of the key, made with the value when there is none yet; null
+// when no memory could be had.
+unsigned char* FindOrAddRecord(PreviewNames* preview, const Key& key, std::uint32_t value) {
+  const std::uint32_t hash = HashKey(key);
+  Slot* slot = FindSlot(preview, key, hash);
   if (slot->record != EMPTY_SLOT) {
-    RecordAt(preview, slot->record)[0] = static_cast<unsigned char>(state);
-    return PREVIEW_RECORDED;
+    return RecordAt(preview, slot->record);
   }
-  if (!MakeRoomForOneMore(preview)) {
-    return PREVIEW_NO_MEMORY;
+  if (key.length > 0xFFFF || !MakeRoomForOneMore(preview)) {
+    return nullptr;
   }
-  const std::uint32_t record = AllocateRecord(preview, RECORD_HEADER_BYTES + keyBytes);
+  const std::uint32_t record = AllocateRecord(preview, RECORD_HEADER_BYTES + key.length);
   if (record == EMPTY_SLOT) {
-    return PREVIEW_NO_MEMORY;
+    return nullptr;
   }
   unsigned char* bytes = RecordAt(preview, record);
-  bytes[0] = static_cast<unsigned char>(state);
-  bytes[1] = static_cast<unsigned char>(keyBytes & 0xFF);
-  bytes[2] = static_cast<unsigned char>(keyBytes >> 8);
-  unsigned char* key = bytes + RECORD_HEADER_BYTES;
-  for (const char16_t* unit = name; *unit != 0; ++unit) {
-    key += PackUnit(KeyUnit(*unit), key);
-  }
+  StoreNumber(bytes, key.directory);
+  StoreNumber(bytes + 4, value);
+  bytes[8] = static_cast<unsigned char>(key.length & 0xFF);
+  bytes[9] = static_cast<unsigned char>(key.length >> 8);
+  std::memcpy(bytes + RECORD_HEADER_BYTES, key.bytes, key.length);
   // The table may have grown: look for the empty slot again.
-  slot = FindSlot(preview, name, hash, keyBytes);
+  slot = FindSlot(preview, key, hash);
   slot->record = record;
   slot->hash = hash;
   ++preview->used;
+  return bytes;
+}
+
+// Adds change to the count of a name's key.
+std::int32_t CountChange(PreviewNames* preview, std::uint32_t directory, const char16_t* name, std::int32_t change) {
+  unsigned char packed[LONGEST_KEY_BYTES + 1];
+  const Key key{directory, packed, PackText(name, packed) - 1};
+  unsigned char* record = FindOrAddRecord(preview, key, 0);
+  if (record == nullptr) {
+    return PREVIEW_NO_MEMORY;
+  }
+  const auto count = static_cast<std::int32_t>(LoadNumber(record + 4));
+  StoreNumber(record + 4, static_cast<std::uint32_t>(count + change));
   return PREVIEW_RECORDED;
 }
 
@@ -226,18 +253,36 @@ void DestroyPreviewNames(PreviewNames* preview) {
   delete preview;
 }
 
-std::int32_t RecordPreviewRename(PreviewNames* preview, const char16_t* oldName, const char16_t* newName) {
-  const std::int32_t freed = SetNameState(preview, oldName, PREVIEW_NAME_FREED);
-  const std::int32_t taken = SetNameState(preview, newName, PREVIEW_NAME_TAKEN);
-  return (freed == PREVIEW_RECORDED && taken == PREVIEW_RECORDED) ? PREVIEW_RECORDED : PREVIEW_NO_MEMORY;
+std::uint32_t PreviewDirectory(PreviewNames* preview, const FileIdentity& identity, bool add) {
+  unsigned char bytes[16];
+  StoreNumber(bytes, static_cast<std::uint32_t>(identity.volume));
+  StoreNumber(bytes + 4, static_cast<std::uint32_t>(identity.volume >> 32));
+  StoreNumber(bytes + 8, static_cast<std::uint32_t>(identity.index));
+  StoreNumber(bytes + 12, static_cast<std::uint32_t>(identity.index >> 32));
+  const Key key{DIRECTORY_RECORD, bytes, sizeof bytes};
+  const unsigned char* known = FindRecord(preview, key);
+  if (known != nullptr) {
+    return LoadNumber(known + 4);
+  }
+  if (!add || preview->directoryCount == NO_PREVIEW_DIRECTORY) {
+    return NO_PREVIEW_DIRECTORY;  // not asked to add it, or every number is given
+  }
+  if (FindOrAddRecord(preview, key, preview->directoryCount) == nullptr) {
+    return NO_PREVIEW_DIRECTORY;
+  }
+  return preview->directoryCount++;
 }
 
-std::int32_t LookUpPreviewName(const PreviewNames* preview, const char16_t* name) {
-  std::size_t keyBytes = 0;
-  const std::uint32_t hash = HashName(name, &keyBytes);
-  const Slot* slot = FindSlot(preview, name, hash, keyBytes);
-  if (slot->record == EMPTY_SLOT) {
-    return PREVIEW_NAME_UNKNOWN;
-  }
-  return RecordAt(preview, slot->record)[0];
+std::int32_t RecordPreviewRename(PreviewNames* preview, std::uint32_t directory, const char16_t* oldKey,
+                                 const char16_t* newKey) {
+  const std::int32_t left = oldKey != nullptr ? CountChange(preview, directory, oldKey, -1) : PREVIEW_RECORDED;
+  const std::int32_t given = CountChange(preview, directory, newKey, 1);
+  return (left == PREVIEW_RECORDED && given == PREVIEW_RECORDED) ? PREVIEW_RECORDED : PREVIEW_NO_MEMORY;
+}
+
+std::int32_t CountPreviewName(const PreviewNames* preview, std::uint32_t directory, const char16_t* key) {
+  unsigned char packed[LONGEST_KEY_BYTES + 1];
+  const Key view{directory, packed, PackText(key, packed) - 1};
+  const unsigned char* record = FindRecord(preview, view);
+  return record == nullptr ? 0 : static_cast<std::int32_t>(LoadNumber(record + 4));
 }

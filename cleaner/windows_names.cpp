@@ -2,6 +2,8 @@
 
 #include "cleaner/char_classes.h"
 #include "platform/name_limit.h"
+#include "platform/win32.h"
+#include "command/shared_types.h"
 
 namespace {
 
@@ -18,26 +20,15 @@ bool IsDeviceDigit(char16_t ch) {
   return (ch >= u'0' && ch <= u'9') || ch == 0x00B9 || ch == 0x00B2 || ch == 0x00B3;
 }
 
-// Whether the first length characters of text are word, ignoring ASCII case.
-bool EqualsIgnoringAsciiCase(const char16_t* text, std::size_t length, const char16_t* word) {
-  std::size_t i = 0;
-  for (; i < length && word[i] != 0; ++i) {
-    if (ToUpperAscii(text[i]) != word[i]) {
-      return false;
-    }
-  }
-  return i == length && word[i] == 0;
-}
-
 bool IsCharacterStart(const char16_t* text, std::size_t at) {
   return at == 0 || !(text[at] >= 0xDC00 && text[at] <= 0xDFFF && text[at - 1] >= 0xD800 && text[at - 1] <= 0xDBFF);
 }
 
-bool Fits(const char16_t* stem, std::size_t stemLength, const char16_t* suffix, std::size_t suffixLength,
-          const char16_t* extension, std::size_t extensionLength) {
+bool Fits(std::size_t limit, const char16_t* stem, std::size_t stemLength, const char16_t* suffix,
+          std::size_t suffixLength, const char16_t* extension, std::size_t extensionLength) {
   const char16_t* const pieces[] = {stem, suffix, extension};
   const std::size_t lengths[] = {stemLength, suffixLength, extensionLength};
-  return NameFitsOnDisk(pieces, lengths, 3);
+  return NameFitsLimit(limit, pieces, lengths, 3);
 }
 
 // Takes whole characters off the end of text until fits(length) holds or
@@ -62,6 +53,12 @@ std::size_t TrimBlanksAndStops(const char16_t* text, std::size_t length) {
 }  // namespace
 
 bool IsDeviceName(const char16_t* name, std::size_t length) {
+  // Every device name begins with one of these letters: most names are told
+  // at their first character.
+  const char16_t first = length > 0 ? ToUpperAscii(name[0]) : u'\0';
+  if (first != u'C' && first != u'P' && first != u'A' && first != u'N' && first != u'L') {
+    return false;
+  }
   std::size_t base = 0;
   while (base < length && name[base] != u'.') {
     ++base;
@@ -82,29 +79,80 @@ bool IsDeviceName(const char16_t* name, std::size_t length) {
   return false;
 }
 
-std::int32_t FitNameToLimit(const char16_t* stem, std::size_t* stemLength, const char16_t* suffix,
+std::int32_t FitNameToLimit(std::size_t limit, const char16_t* stem, std::size_t* stemLength, const char16_t* suffix,
                            std::size_t suffixLength, const char16_t* extension, std::size_t* extensionLength) {
-  if (!Fits(stem, 0, suffix, suffixLength, extension, *extensionLength)) {
+  // No code unit takes more than three bytes, or one UTF-16 unit: most names
+  // fit without being measured, and then nothing is cut that could end them.
+  if (3 * (*stemLength + suffixLength + *extensionLength) <= limit && *stemLength + suffixLength + *extensionLength > 0) {
+    return 0;
+  }
+  if (!Fits(limit, stem, 0, suffix, suffixLength, extension, *extensionLength)) {
     // No stem leaves room for this extension: it is shortened instead, and
     // the stem goes.
     *stemLength = 0;
     *extensionLength = CutToFit(extension, *extensionLength, [&](std::size_t length) {
-      return Fits(stem, 0, suffix, suffixLength, extension, length);
+      return Fits(limit, stem, 0, suffix, suffixLength, extension, length);
     });
   } else {
     *stemLength = CutToFit(stem, *stemLength, [&](std::size_t length) {
-      return Fits(stem, length, suffix, suffixLength, extension, *extensionLength);
+      return Fits(limit, stem, length, suffix, suffixLength, extension, *extensionLength);
     });
   }
-  if (suffixLength == 0) {
-    // The cut piece may now end the name: Windows would drop a trailing blank
-    // or full stop there.
-    if (*extensionLength == 0) {
-      *stemLength = TrimBlanksAndStops(stem, *stemLength);
-    } else {
-      *extensionLength = TrimBlanksAndStops(extension, *extensionLength);
-    }
+  // A cut piece may now end the name, and Windows would drop a blank or a
+  // full stop there: the extension when one is left, else the stem unless the
+  // suffix ends the name (it ends in a digit).
+  *extensionLength = TrimBlanksAndStops(extension, *extensionLength);
+  if (*extensionLength == 0 && suffixLength == 0) {
+    *stemLength = TrimBlanksAndStops(stem, *stemLength);
   }
-  const bool fits = Fits(stem, *stemLength, suffix, suffixLength, extension, *extensionLength);
+  const bool fits = Fits(limit, stem, *stemLength, suffix, suffixLength, extension, *extensionLength);
   return fits && *stemLength + suffixLength + *extensionLength > 0 ? 0 : -1;
+}
+
+namespace {
+
+// The system's upper-casing of a name that is not all ASCII, written over key.
+void UpperCaseBeyondAscii(const char16_t* name, std::size_t length, char16_t* key) {
+  LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, name, static_cast<int>(length), key, static_cast<int>(length),
+                nullptr, nullptr, 0);
+}
+
+}  // namespace
+
+std::size_t UpperCaseKey(const char16_t* name, std::size_t length, char16_t* key) {
+  bool ascii = true;
+  for (std::size_t i = 0; i < length; ++i) {
+    key[i] = ToUpperAscii(name[i]);
+    ascii = ascii && name[i] < 0x80;
+  }
+  if (!ascii) {
+    UpperCaseBeyondAscii(name, length, key);
+  }
+  key[length] = 0;
+  return length;
+}
+
+std::size_t TwinKey(const char16_t* name, std::size_t length, char16_t* key) {
+  // One pass for the names that composing leaves alone, most of all ASCII ones.
+  bool ascii = true;
+  for (std::size_t i = 0; i < length; ++i) {
+    const char16_t unit = name[i];
+    if (unit >= 0x80) {
+      ascii = false;
+      if (!IsInertInComposition(unit)) {
+        char16_t composed[MAX_ARG_LEN];
+        const int composedLength = NormalizeString(NormalizationC, name, static_cast<int>(length), composed,
+                                                   static_cast<int>(MAX_ARG_LEN - 1));
+        // A name the system cannot compose is upper-cased as it stands.
+        return composedLength > 0 ? UpperCaseKey(composed, static_cast<std::size_t>(composedLength), key)
+                                  : UpperCaseKey(name, length, key);
+      }
+    }
+    key[i] = ToUpperAscii(unit);
+  }
+  if (!ascii) {
+    UpperCaseBeyondAscii(name, length, key);
+  }
+  key[length] = 0;
+  return length;
 }

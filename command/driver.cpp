@@ -95,14 +95,6 @@ constexpr char16_t VERSION_FORMAT[] = u"\r\n\t\t\t\t%s version %u.%u.%u.%u (%s)\
 
 // ---- Small text helpers over zero-terminated UTF-16. ----
 
-bool TextEquals(const char16_t* left, const char16_t* right) {
-  std::int32_t i = 0;
-  while (left[i] != 0 && left[i] == right[i]) {
-    ++i;
-  }
-  return left[i] == right[i];
-}
-
 bool RowFits(const OptionRow& row, const char16_t* argument) {
   if (row.match == MATCH_WHOLE) {
     return TextEquals(row.text, argument);
@@ -360,6 +352,9 @@ std::int32_t ResultAfterStop(StopReason stop, std::int32_t result) {
 
 std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, CommandOptions* options) {
   const StopRequestScope stopRequests;
+  // A preview gives no name twice in a directory, whichever specification
+  // reaches it.
+  const PreviewScope preview;
   RenameTally grandTally{0, 0, 0, 0};
   std::int32_t result = 0;
   StopReason stop = STOP_NONE;

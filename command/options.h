@@ -27,7 +27,7 @@ constexpr OptionFlags OPT_CONDENSE_BLANKS = 0x10000;  // /K:B (or /K)  condense 
 constexpr OptionFlags OPT_CONDENSE_PUNCT = 0x20000;   // /K:P (or /K)  condense runs of one punctuation mark
 constexpr OptionFlags OPT_QUOTES = 0x40000;           // /F    quotes, apostrophes, graves become '_'
 constexpr OptionFlags OPT_UTF8 = 0x80000;             // /8    names are UTF-8 text
-constexpr OptionFlags OPT_WINDOWS_NAMES = 0x100000;   // /W    names valid on Windows: no device names, within the length limit
+constexpr OptionFlags OPT_WINDOWS_NAMES = 0x100000;   // /W    names valid on Windows: no device names, within the length limit, no twins
 
 // Beyond the plug-in's options: bits that only a standalone program's own
 // command line sets.

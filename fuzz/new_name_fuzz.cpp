@@ -76,10 +76,11 @@ void CheckNewName(const std::u16string& directory, const std::u16string& oldName
           "a new name differs from the old one by more than ASCII case");
   Require(EndsTrimmed(newName), "a new name ends in no space, full stop or no-break space");
   Require(!IsDeviceName(newName.c_str(), newName.size()), "a new name is never a Windows device name");
-  if ((options & OPT_WINDOWS_NAMES) != 0) {
+  const std::size_t limit = NameLimitOf(directory.c_str(), (options & OPT_WINDOWS_NAMES) != 0);
+  if (limit != NO_NAME_LIMIT) {
     const char16_t* const pieces[] = {newName.c_str()};
     const std::size_t lengths[] = {newName.size()};
-    Require(NameFitsOnDisk(pieces, lengths, 1), "under /W a new name fits one name's limit");
+    Require(NameFitsLimit(limit, pieces, lengths, 1), "a new name fits one name's limit in its directory");
   }
   bool previousWhitespace = false;
   for (const char16_t ch : newName) {

@@ -1,9 +1,23 @@
-// One name's limit on this system's file systems: 255 UTF-16 code units on
-// Windows (NTFS, exFAT, FAT), 255 bytes of the name's bytes on POSIX (ext4,
-// XFS, btrfs and the FUSE mounts of Windows file systems).
+// One name's limit in a directory.
+//
+// Under /W a name must fit Windows: 255 UTF-16 code units on Windows (NTFS,
+// exFAT, FAT), and on POSIX 255 bytes (what the FUSE mounts of those file
+// systems, like ext4, XFS and btrfs, take). On POSIX a name must also fit the
+// file system the directory is on (pathconf's _PC_NAME_MAX), with or without
+// /W, since no rename to a longer one can succeed. Windows without /W sets no
+// limit: a name too long is a rename that fails there, as it always was.
 #pragma once
 
 #include <cstddef>
 
-// Whether the pieces, one name when joined, fit that limit.
-bool NameFitsOnDisk(const char16_t* const pieces[], const std::size_t lengths[], std::size_t count);
+// No limit is set: names are not fitted.
+constexpr std::size_t NO_NAME_LIMIT = 0;
+
+// The most a name in directory (a full path ending in its separator) may
+// hold, in the unit NameFitsLimit counts, or NO_NAME_LIMIT.
+std::size_t NameLimitOf(const char16_t* directory, bool windowsNames);
+
+// Whether the pieces, one name when joined, fit limit (not NO_NAME_LIMIT):
+// their UTF-16 code units on Windows; on POSIX their bytes, the UTF-8 form of
+// the text, where a byte that was not UTF-8 stays one byte.
+bool NameFitsLimit(std::size_t limit, const char16_t* const pieces[], const std::size_t lengths[], std::size_t count);

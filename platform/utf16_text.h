@@ -1,8 +1,8 @@
 // The smallest helpers of zero-terminated UTF-16 text, one of each for the
 // whole program (the engine, the built-in host and the POSIX layer): its
-// length, a code point written as code units, and letter case as every
-// comparison of the program sees it: only the ASCII letters a to z and A to Z
-// have a case; every other code unit is compared as it is.
+// length, equality, a code point written as code units, and letter case as
+// every comparison of the program sees it: only the ASCII letters a to z and
+// A to Z have a case; every other code unit is compared as it is.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +13,14 @@ inline std::size_t TextLength(const char16_t* text) {
     ++length;
   }
   return length;
+}
+
+inline bool TextEquals(const char16_t* left, const char16_t* right) {
+  std::size_t i = 0;
+  while (left[i] != 0 && left[i] == right[i]) {
+    ++i;
+  }
+  return left[i] == right[i];
 }
 
 // Writes the code point as one code unit, or beyond U+FFFF as a surrogate

@@ -1,5 +1,6 @@
 #include "walker/path_text.h"
 
+#include "cleaner/windows_names.h"
 #include "plugin/host_services.h"
 
 std::int32_t AppendText(char16_t* buffer, std::size_t* length, const char16_t* text) {
@@ -29,7 +30,8 @@ bool IsUncPath(const char16_t* path) {
 bool IsComponentEnd(char16_t ch) { return ch == u'\0' || ch == u'\\' || ch == u'/'; }
 
 // Whether Win32 path rules would rewrite a component: one that ends in a dot
-// or a blank, other than "." and "..".
+// or a blank, other than "." and "..", or a last one that is a device name,
+// which a plain path reaches the device by.
 bool HasRewrittenComponent(const char16_t* path) {
   std::size_t start = 0;
   for (std::size_t i = 0;; ++i) {
@@ -43,7 +45,7 @@ bool HasRewrittenComponent(const char16_t* path) {
       return true;
     }
     if (path[i] == u'\0') {
-      return false;
+      return IsDeviceName(path + start, length);
     }
     start = i + 1;
   }

@@ -14,9 +14,11 @@ std::int32_t AppendText(char16_t* buffer, std::size_t* length, const char16_t* t
 
 // The path to hand the file system for a path as it is shown. Win32 path
 // rules drop the dots and blanks at the end of a component ("bar " names
-// "bar", "dir.\x" names "dir\x"), yet NTFS holds such names. When a component
-// of a drive path ("X:\...") or a UNC path ("\\server\share\...") ends in a dot
-// or a blank, the path is formed in its long-path form ("\\?\X:\...",
+// "bar", "dir.\x" names "dir\x"), and take a last component that is a device
+// name for the device ("dir\con", "dir\nul.txt"), yet NTFS holds such names.
+// When a component of a drive path ("X:\...") or a UNC path
+// ("\\server\share\...") ends in a dot or a blank, or the last one is a device
+// name (cleaner/windows_names.h), the path is formed in its long-path form ("\\?\X:\...",
 // "\\?\UNC\server\share\..."), which the system takes as it stands, in buffer
 // (MAX_ARG_LEN characters), and buffer is returned; otherwise the path itself.
 // Returns nullptr when the long-path form does not fit. Paths as the walk forms

@@ -2,7 +2,6 @@
 
 #include "cleaner/char_classes.h"
 #include "cleaner/new_name.h"
-#include "cleaner/preview_names.h"
 #include "command/report.h"
 #include "platform/terminal_text.h"
 #include "plugin/host_services.h"
@@ -165,9 +164,9 @@ std::int32_t RenameByShortName(const char16_t* directory, const char16_t* shortN
 
 std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const char16_t* shortName,
                          OptionFlags* options, const char16_t* qList, const char16_t* rList,
-                         RenameTally* tally, PreviewNames* preview) {
+                         RenameTally* tally, DirectoryNames* names) {
   char16_t newName[MAX_ARG_LEN];
-  const std::int32_t built = BuildNewName(directory, name, newName, *options, qList, rList, preview);
+  const std::int32_t built = BuildNewName(directory, name, newName, *options, qList, rList, names);
   if (built == NEW_NAME_UNCHANGED) {
     ++tally->skipped;  // nothing to do, and nothing is shown
     return 0;
@@ -227,7 +226,8 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
 
   // The paths shown stay as they are; the file system is handed the
   // long-path form of one that Win32 path rules would rewrite, since the
-  // plain "bar " would rename its twin "bar".
+  // plain "bar " would rename its twin "bar", and the plain "con" reaches a
+  // device, whose error would be reported instead of the entry's.
   char16_t sourceBuffer[MAX_ARG_LEN];
   char16_t targetBuffer[MAX_ARG_LEN];
   const char16_t* source = FileSystemPath(oldPath, sourceBuffer);
@@ -249,11 +249,9 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
     event.kind = EVENT_PREVIEWED;
     event.options = *options;
     Report(event);
-    // Later entries of this directory see the name as taken, and the old one
-    // as free, just as they would after the real rename.
-    if (preview != nullptr) {
-      RecordPreviewRename(preview, name, newName);
-    }
+    // Later entries see the name as taken, and the old one as free, just as
+    // they would after the real rename.
+    RecordNewName(names, name, newName, *options);
     ++tally->skipped;
     return 0;
   }
@@ -271,6 +269,7 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
   if (failure.code != 0) {
     return Fail(&event, failure, true, tally);
   }
+  RecordNewName(names, name, newName, *options);
   event.kind = EVENT_RENAMED;
   Report(event);
   ++tally->fixed;

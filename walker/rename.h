@@ -6,7 +6,7 @@
 #include "command/options.h"
 #include "command/tally.h"
 
-struct PreviewNames;  // cleaner/preview_names.h
+struct DirectoryNames;  // cleaner/new_name.h
 
 // Result of RenameEntry and of WalkDirectory when the user answered Quit.
 constexpr std::int32_t RENAME_QUIT = -3;
@@ -20,12 +20,13 @@ constexpr std::int32_t RENAME_STOPPED = -4;
 // asked for while the prompt waited: the entry is not renamed). Advances
 // exactly one of fixed, skipped and failed in the tally; found is the caller's.
 //
-// preview is given only in a /N run, one per directory: every rename this
-// entry would have made is recorded in it, so that later entries of the same
-// directory are given the names the real run would give them.
+// names, when given, is what the walk knows of the directory's names (see
+// DirectoryNames): the rename this entry makes, or in a preview would make,
+// is recorded in it, so that later entries are given the names the real run
+// would give them.
 std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const char16_t* shortName,
                          OptionFlags* options, const char16_t* qList, const char16_t* rList,
-                         RenameTally* tally, PreviewNames* preview = nullptr);
+                         RenameTally* tally, DirectoryNames* names = nullptr);
 
 // One key of the Yes/No/All/Quit prompt: 0 No, 1 Yes, 2 All, -3 Quit, each
 // echoed on the console. Other keys are swallowed; a key read that fails in

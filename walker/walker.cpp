@@ -23,6 +23,17 @@
 //    (volume and file index) are compared, not names. Whether links are
 //    entered at all is the system's habit (walker/links.h).
 //
+// Under /W the walk reads every entry's name, not only the matches: a new
+// name must not be the twin of any entry's (cleaner/twin_names.h). Entries
+// that are twins of each other already are resolved as well: of tidy twins,
+// the one first in the order of their names keeps its name, and the others
+// are renamed; an untidy twin is renamed anyway. A tidy match whose twin is
+// not selected by this run (an entry of the other kind, or one the pattern
+// does not match) is renamed, since its twin stays. The matches of a directory
+// are handled in the order of their names (of their code units, which for
+// UTF-8 names is the order of their bytes), so that of untidy twins the later
+// one gets the suffix, and the preview and the real run agree.
+//
 // A directory that does not exist (any more) is one without matches: "File
 // not found", and the walk's result stays 0. One that exists but cannot be
 // listed (access denied, a path too long for the system) is a failure: it is
@@ -30,14 +41,18 @@
 // entries were left uncleaned and a caller must not read that as success.
 #include "walker/walker.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 
 #include "cleaner/new_name.h"
 #include "cleaner/packed_text.h"
 #include "cleaner/preview_names.h"
+#include "cleaner/twin_names.h"
+#include "cleaner/windows_names.h"
 #include "command/report.h"
 #include "platform/kept_directory.h"
 #include "plugin/host_services.h"
@@ -59,8 +74,9 @@ struct NameArena {
 // The matches of the directory being cleaned that have something to do, in
 // enumeration order. Each is a record of bytes: the number of matches with
 // nothing to do read just before it (four bytes, least significant first),
-// then its long and its short name, each packed (cleaner/packed_text.h) with
-// its terminator. Packed, a name takes about half its UTF-16 size.
+// one byte of MATCH_ flags, then its long and its short name, each packed
+// (cleaner/packed_text.h) with its terminator. Packed, a name takes about
+// half its UTF-16 size.
 struct MatchArena {
   unsigned char* bytes;
   std::size_t used;
@@ -69,6 +85,11 @@ struct MatchArena {
 
 constexpr std::size_t ARENA_FIRST_BYTES = 32768;
 constexpr std::size_t COUNT_BYTES = 4;
+constexpr std::size_t NAME_OFFSET = COUNT_BYTES + 1;  // the long name's, in a match record
+
+// Flags of a match record.
+constexpr unsigned char MATCH_PLAIN = 0;
+constexpr unsigned char MATCH_LEAVES_ITS_NAME = 1;  // a tidy twin that must change its name (under /W)
 
 // Makes room in *block, of *capacity elements of elementSize bytes each, for
 // needed elements. Returns 0, or -1 when memory ran out (the block is then as
@@ -106,9 +127,9 @@ std::int32_t PushName(NameArena* arena, const char16_t* name) {
 }
 
 // Appends the record of one match. Returns 0, or -1 when memory ran out.
-std::int32_t PushMatch(MatchArena* arena, std::uint32_t unchangedBefore, const char16_t* name,
+std::int32_t PushMatch(MatchArena* arena, std::uint32_t unchangedBefore, unsigned char flags, const char16_t* name,
                        const char16_t* shortName) {
-  const std::size_t most = COUNT_BYTES + 3 * (TextLength(name) + TextLength(shortName)) + 2;
+  const std::size_t most = NAME_OFFSET + 3 * (TextLength(name) + TextLength(shortName)) + 2;
   void* block = arena->bytes;
   if (Reserve(&block, &arena->capacity, arena->used + most, 1) != 0) {
     return -1;
@@ -118,7 +139,8 @@ std::int32_t PushMatch(MatchArena* arena, std::uint32_t unchangedBefore, const c
   for (std::size_t i = 0; i < COUNT_BYTES; ++i) {
     record[i] = static_cast<unsigned char>(unchangedBefore >> (8 * i));
   }
-  std::size_t length = COUNT_BYTES;
+  record[COUNT_BYTES] = flags;
+  std::size_t length = NAME_OFFSET;
   length += PackText(name, record + length);
   length += PackText(shortName, record + length);
   assert(length <= most);
@@ -126,21 +148,28 @@ std::int32_t PushMatch(MatchArena* arena, std::uint32_t unchangedBefore, const c
   return 0;
 }
 
-// Reads the record at *offset into the count and the two name buffers (each of
-// MAX_ARG_LEN code units) and moves *offset past it.
-std::uint32_t TakeMatch(const MatchArena& arena, std::size_t* offset, char16_t* name, char16_t* shortName) {
-  assert(*offset + COUNT_BYTES < arena.used);
-  const unsigned char* record = arena.bytes + *offset;
-  std::uint32_t unchangedBefore = 0;
+// Reads the record at offset into the count, the flags and the two name
+// buffers (each of MAX_ARG_LEN code units). Returns the offset past it.
+std::size_t TakeMatch(const MatchArena& arena, std::size_t offset, std::uint32_t* unchangedBefore,
+                      unsigned char* flags, char16_t* name, char16_t* shortName) {
+  assert(offset + NAME_OFFSET < arena.used);
+  const unsigned char* record = arena.bytes + offset;
+  *unchangedBefore = 0;
   for (std::size_t i = 0; i < COUNT_BYTES; ++i) {
-    unchangedBefore |= static_cast<std::uint32_t>(record[i]) << (8 * i);
+    *unchangedBefore |= static_cast<std::uint32_t>(record[i]) << (8 * i);
   }
-  std::size_t length = COUNT_BYTES;
+  *flags = record[COUNT_BYTES];
+  std::size_t length = NAME_OFFSET;
   length += UnpackText(record + length, name);
   length += UnpackText(record + length, shortName);
-  *offset += length;
-  assert(*offset <= arena.used);
-  return unchangedBefore;
+  assert(offset + length <= arena.used);
+  return offset + length;
+}
+
+// Whether the packed names at left and right are in the order of their code
+// units (packing keeps that order, and a terminator sorts first).
+bool PackedNameBefore(const unsigned char* left, const unsigned char* right) {
+  return std::strcmp(reinterpret_cast<const char*>(left), reinterpret_cast<const char*>(right)) < 0;
 }
 
 // One directory on the current path, from the top of the walk down.
@@ -179,6 +208,17 @@ struct WalkState {
   // of those after the last of them with nothing to do (see ReadMatches).
   MatchArena matches;
   std::uint32_t unchangedAtEnd;
+  // The offsets of the records of matches, in the order they are handled
+  // (under /W sorted by name; see OrderMatches), and their number.
+  std::size_t* order;
+  std::size_t orderCapacity;
+  // Under /W: the twin keys of every entry of the deepest directory, and the
+  // entries of its twin groups while they are sorted out (see ResolveTwins).
+  TwinNames twins;
+  MatchArena twinMembers;
+  // In a preview without /W: whether the deepest directory finds a name in
+  // any letter case (see CaseProbe).
+  bool ignoresCase;
   // The match in hand: its cleaned name while it is read, its names while it is handled.
   char16_t cleaned[MAX_ARG_LEN];
   char16_t name[MAX_ARG_LEN];
@@ -282,6 +322,180 @@ bool NeedsNothing(WalkState* state, const char16_t* name) {
          NeedsNoChange(name, state->cleaned, *state->options);
 }
 
+// Whether the entry in found is one this walk selects: of the kind asked for,
+// not "." or "..", and matching the pattern.
+bool IsSelected(const WalkState* state) {
+  const bool isDirectory = (state->found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  const bool wantsDirectories = (*state->options & OPT_DIRECTORIES) != 0;
+  const char16_t* name = FoundName(state->found);
+  return isDirectory == wantsDirectories && !IsDotName(name) && WildcardComparison(state->pattern, name, 1, 1) == 0;
+}
+
+// How a preview without /W finds out whether the directory finds a name in any
+// letter case (exFAT, FAT, NTFS as Windows sees it, an ext4 directory with
+// case folding), as the real run's probe then does: the first name read that
+// holds an ASCII letter is asked for with the case of its ASCII letters
+// turned. The directory ignores case when the file system finds that name and
+// no entry of the listing carries it (a name read before has no ASCII letter,
+// so only later ones are compared). A directory without such a name is taken
+// to compare names exactly.
+struct CaseProbe {
+  char16_t turned[MAX_PATH];
+  bool chosen;
+  bool seen;  // an entry of the listing carries the turned name
+};
+
+void ProbeName(CaseProbe* probe, const char16_t* name) {
+  if (probe->chosen) {
+    probe->seen = probe->seen || TextEquals(probe->turned, name);
+    return;
+  }
+  bool letter = false;
+  std::size_t i = 0;
+  for (; name[i] != 0 && i + 1 < MAX_PATH; ++i) {
+    const char16_t upper = ToUpperAscii(name[i]);
+    const char16_t lower = ToLowerAscii(name[i]);
+    letter = letter || upper != lower;
+    probe->turned[i] = name[i] == upper ? lower : upper;
+  }
+  probe->turned[i] = 0;
+  probe->chosen = letter && name[i] == 0;
+}
+
+bool IgnoresCase(WalkState* state, std::size_t pathLength, const CaseProbe& probe) {
+  if (!probe.chosen || probe.seen) {
+    return false;
+  }
+  std::size_t length = pathLength;
+  const bool fits = AppendText(state->path, &length, probe.turned) == 0;
+  const char16_t* path = fits ? FileSystemPath(state->path, state->fileSystemPath) : nullptr;
+  const bool found = path != nullptr && QueryIsFileOrDirectory(path) != 0;
+  state->path[pathLength] = u'\0';
+  return found;
+}
+
+// Makes room for count offsets in state->order. Returns 0, or -1 when memory ran out.
+std::int32_t ReserveOrder(WalkState* state, std::size_t count) {
+  void* block = state->order;
+  if (Reserve(&block, &state->orderCapacity, count, sizeof(std::size_t)) != 0) {
+    return -1;
+  }
+  state->order = static_cast<std::size_t*>(block);
+  return 0;
+}
+
+// Flags of an entry of a twin group (see ResolveTwins).
+constexpr unsigned char MEMBER_SELECTED = 1;  // this walk selects it
+constexpr unsigned char MEMBER_TIDY = 2;      // it has nothing else to change
+
+// Appends an entry of a twin group: one byte of MEMBER_ flags, then its twin
+// key, its name and its short name, each packed with its terminator.
+std::int32_t PushMember(MatchArena* arena, unsigned char flags, const char16_t* key, const char16_t* name,
+                        const char16_t* shortName) {
+  const std::size_t most = 1 + 3 * (TextLength(key) + TextLength(name) + TextLength(shortName)) + 3;
+  void* block = arena->bytes;
+  if (Reserve(&block, &arena->capacity, arena->used + most, 1) != 0) {
+    return -1;
+  }
+  arena->bytes = static_cast<unsigned char*>(block);
+  unsigned char* record = arena->bytes + arena->used;
+  record[0] = flags;
+  std::size_t length = 1;
+  length += PackText(key, record + length);
+  length += PackText(name, record + length);
+  length += PackText(shortName, record + length);
+  arena->used += length;
+  return 0;
+}
+
+const unsigned char* MemberKey(const unsigned char* member) { return member + 1; }
+
+const unsigned char* MemberName(const unsigned char* member) {
+  const unsigned char* key = MemberKey(member);
+  return key + std::strlen(reinterpret_cast<const char*>(key)) + 1;
+}
+
+// Under /W, when the first reading found two entries whose twin keys share a
+// fingerprint: reads the directory again for the entries of such keys, and
+// sorts them by key, then name. In each group of twins (equal keys) an entry
+// this walk does not select keeps its name, or else the first selected tidy
+// one does; every other selected tidy one becomes a match that must leave
+// its name (it was counted with the matches that need nothing, and is taken
+// off that count). Untidy twins are matches already. Returns 0, or -1 when
+// memory ran out.
+std::int32_t ResolveTwins(WalkState* state, std::size_t pathLength) {
+  MatchArena* members = &state->twinMembers;
+  members->used = 0;
+  HANDLE find = OpenEnumeration(state, pathLength);
+  if (find == INVALID_HANDLE_VALUE) {
+    return 0;  // gone since it was read: nothing is left to resolve
+  }
+  std::size_t count = 0;
+  std::int32_t result = 0;
+  do {
+    const char16_t* name = FoundName(state->found);
+    if (IsDotName(name) || CountTwinNames(state->twins, TwinFingerprintOfName(name)) < 2) {
+      continue;
+    }
+    char16_t* key = state->name;  // free while the directory is read
+    TwinKey(name, TextLength(name), key);
+    unsigned char flags = 0;
+    if (IsSelected(state)) {
+      flags = MEMBER_SELECTED | (NeedsNothing(state, name) ? MEMBER_TIDY : 0);
+    }
+    if (ReserveOrder(state, count + 1) != 0) {
+      result = -1;
+      break;
+    }
+    state->order[count] = members->used;
+    if (PushMember(members, flags, key, name, FoundShortName(state->found)) != 0) {
+      result = -1;
+      break;
+    }
+    ++count;
+  } while (FindNextFileW(find, &state->found));
+  FindClose(find);
+  if (result != 0) {
+    return -1;
+  }
+  const unsigned char* bytes = members->bytes;
+  std::sort(state->order, state->order + count, [bytes](std::size_t left, std::size_t right) {
+    const int keys = std::strcmp(reinterpret_cast<const char*>(MemberKey(bytes + left)),
+                                 reinterpret_cast<const char*>(MemberKey(bytes + right)));
+    return keys != 0 ? keys < 0 : PackedNameBefore(MemberName(bytes + left), MemberName(bytes + right));
+  });
+  for (std::size_t first = 0; first < count;) {
+    const unsigned char* groupKey = MemberKey(bytes + state->order[first]);
+    std::size_t end = first;
+    bool keeperFound = false;  // an entry of the group that keeps its name
+    for (; end < count && std::strcmp(reinterpret_cast<const char*>(MemberKey(bytes + state->order[end])),
+                                      reinterpret_cast<const char*>(groupKey)) == 0;
+         ++end) {
+      keeperFound = keeperFound || (bytes[state->order[end]] & MEMBER_SELECTED) == 0;
+    }
+    for (std::size_t i = first; i < end; ++i) {
+      const unsigned char* member = bytes + state->order[i];
+      if (member[0] != (MEMBER_SELECTED | MEMBER_TIDY)) {
+        continue;
+      }
+      if (!keeperFound) {
+        keeperFound = true;
+        continue;
+      }
+      const unsigned char* name = MemberName(member);
+      UnpackText(name + UnpackText(name, state->name), state->shortName);
+      if (PushMatch(&state->matches, 0, MATCH_LEAVES_ITS_NAME, state->name, state->shortName) != 0) {
+        return -1;
+      }
+      if (state->unchangedAtEnd > 0) {
+        --state->unchangedAtEnd;
+      }
+    }
+    first = end;
+  }
+  return 0;
+}
+
 // Reads every entry that matches. One with something to do goes into
 // state->matches, with the number of matches with nothing to do read since the
 // one before it; the number after the last is left in state->unchangedAtEnd.
@@ -294,37 +508,58 @@ std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
   state->subdirectories.used = 0;
   state->subdirectoriesTaken = false;
   state->unchangedAtEnd = 0;
+  state->ignoresCase = false;
+  ClearTwinNames(&state->twins);
   HANDLE find = OpenEnumeration(state, pathLength);
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
     return IsMissingDirectory(code) ? 0 : ReportUnreadable(state, code, GetLastSystemError());
   }
-  const bool takeSubdirectories = (*state->options & (OPT_RECURSE | OPT_DIRECTORIES)) == OPT_RECURSE;
+  const OptionFlags options = *state->options;
+  const bool takeSubdirectories = (options & (OPT_RECURSE | OPT_DIRECTORIES)) == OPT_RECURSE;
+  const bool readTwins = (options & OPT_WINDOWS_NAMES) != 0;
+  const bool probeCase = (options & (OPT_NOT_REALLY | OPT_WINDOWS_NAMES)) == OPT_NOT_REALLY;
+  // Under /W every match with nothing to do is counted before the first one
+  // is handled: the matches are handled in the order of their names.
+  const bool countFirst = readTwins;
+  CaseProbe caseProbe{{0}, false, false};
   std::int32_t result = 0;
   do {
-    const bool isDirectory = (state->found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    const bool wantsDirectories = (*state->options & OPT_DIRECTORIES) != 0;
     const char16_t* name = FoundName(state->found);
-    if (takeSubdirectories && IsEntered(state->found, *state->options) &&
-        PushName(&state->subdirectories, name) != 0) {
+    if (takeSubdirectories && IsEntered(state->found, options) && PushName(&state->subdirectories, name) != 0) {
       result = -1;
       break;
     }
-    if (isDirectory != wantsDirectories || IsDotName(name) ||
-        WildcardComparison(state->pattern, name, 1, 1) != 0) {
+    if (readTwins && !IsDotName(name) && AddTwinName(&state->twins, TwinFingerprintOfName(name)) != 0) {
+      result = -1;
+      break;
+    }
+    if (probeCase) {
+      ProbeName(&caseProbe, name);
+    }
+    if (!IsSelected(state)) {
       continue;
     }
     if (NeedsNothing(state, name)) {
       ++state->unchangedAtEnd;
       continue;
     }
-    if (PushMatch(&state->matches, state->unchangedAtEnd, name, FoundShortName(state->found)) != 0) {
+    if (PushMatch(&state->matches, countFirst ? 0 : state->unchangedAtEnd, MATCH_PLAIN, name,
+                  FoundShortName(state->found)) != 0) {
       result = -1;
       break;
     }
-    state->unchangedAtEnd = 0;
+    if (!countFirst) {
+      state->unchangedAtEnd = 0;
+    }
   } while (FindNextFileW(find, &state->found));
   FindClose(find);
+  if (result == 0 && readTwins && SortTwinNames(&state->twins)) {
+    result = ResolveTwins(state, pathLength);
+  }
+  if (result == 0 && probeCase) {
+    state->ignoresCase = IgnoresCase(state, pathLength, caseProbe);
+  }
   state->subdirectoriesTaken = takeSubdirectories && result == 0;
   return result == 0 ? 0 : ReportOutOfMemory(state);
 }
@@ -340,6 +575,61 @@ std::int32_t ReportDirectory(const WalkState* state, const RenameTally& local, S
   event.tally = local;
   event.reason = stop;
   return Report(event);
+}
+
+// Under /W: the offsets of the match records in state->order, sorted by name.
+// Returns 0, or -1 when memory ran out.
+std::int32_t OrderMatches(WalkState* state, std::size_t* count) {
+  *count = 0;
+  for (std::size_t offset = 0; offset < state->matches.used;) {
+    if (ReserveOrder(state, *count + 1) != 0) {
+      return -1;
+    }
+    state->order[(*count)++] = offset;
+    const auto* name = reinterpret_cast<const char*>(state->matches.bytes + offset + NAME_OFFSET);
+    const char* shortName = name + std::strlen(name) + 1;
+    offset = static_cast<std::size_t>(shortName + std::strlen(shortName) + 1 -
+                                      reinterpret_cast<const char*>(state->matches.bytes));
+  }
+  const unsigned char* bytes = state->matches.bytes;
+  std::sort(state->order, state->order + *count, [bytes](std::size_t left, std::size_t right) {
+    return PackedNameBefore(bytes + left + NAME_OFFSET, bytes + right + NAME_OFFSET);
+  });
+  return 0;
+}
+
+// The record of the renames shown in a preview, for the whole command (see
+// PreviewScope); null outside a preview scope, or when no memory could be had.
+PreviewNames* commandPreview = nullptr;
+int previewScopes = 0;
+
+PreviewNames* CommandPreview() {
+  if (commandPreview == nullptr && previewScopes > 0) {
+    commandPreview = CreatePreviewNames();
+  }
+  return commandPreview;
+}
+
+// What the rename step is told of the directory in state->path (see
+// DirectoryNames).
+DirectoryNames NamesOfDirectory(WalkState* state) {
+  const OptionFlags options = *state->options;
+  DirectoryNames names{nullptr, NO_PREVIEW_DIRECTORY, {0, 0}, false, nullptr, state->ignoresCase, false, 0};
+  if ((options & OPT_WINDOWS_NAMES) != 0) {
+    names.twins = &state->twins;
+  }
+  if ((options & OPT_NOT_REALLY) != 0) {
+    names.changes = CommandPreview();
+    if (names.changes != nullptr) {
+      // Under /S the level knows its identity already.
+      const WalkLevel& level = state->levels[state->levelCount - 1];
+      names.identity = level.identity;
+      names.identityKnown = level.identityKnown || GetDirectoryIdentity(state, &names.identity) != 0;
+      names.directory =
+          names.identityKnown ? PreviewDirectory(names.changes, names.identity, false) : NO_PREVIEW_DIRECTORY;
+    }
+  }
+  return names;
 }
 
 // The run was asked to stop (command/stop.h) before the next rename, which
@@ -367,25 +657,41 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
   if (read != 0) {
     return read;
   }
+  const bool ordered = (*state->options & OPT_WINDOWS_NAMES) != 0;
+  std::size_t orderCount = 0;
+  if (ordered && OrderMatches(state, &orderCount) != 0) {
+    return ReportOutOfMemory(state);
+  }
 
-  // Under /N nothing is renamed, so the names earlier entries would have taken
-  // are recorded here, for the uniqueness probe of later ones. Without it the
-  // preview would promise two entries the same name.
-  PreviewNames* preview = (*state->options & OPT_NOT_REALLY) != 0 ? CreatePreviewNames() : nullptr;
+  // A preview renames nothing, so the names earlier entries would have taken
+  // and left are recorded, for the uniqueness probe of later ones (see
+  // RecordNewName). Without it the preview would promise two entries the
+  // same name.
+  DirectoryNames names = NamesOfDirectory(state);
   RenameTally local{0, 0, 0, 0};
+  if (ordered) {
+    // Counted first: the order of the names mixes them with the others.
+    local.found += state->unchangedAtEnd;
+    local.skipped += state->unchangedAtEnd;
+  }
   std::int32_t result = 0;
-  for (std::size_t offset = 0; offset < state->matches.used;) {
+  for (std::size_t offset = 0, handled = 0; ordered ? handled < orderCount : offset < state->matches.used;
+       ++handled) {
     if (PendingStop() != STOP_NONE) {
       result = RENAME_STOPPED;
       break;
     }
     // The matches with nothing to do that came before this one, counted as the
     // rename step would have counted them (it would have shown nothing for them).
-    const std::uint32_t unchanged = TakeMatch(state->matches, &offset, state->name, state->shortName);
+    std::uint32_t unchanged = 0;
+    unsigned char flags = MATCH_PLAIN;
+    const std::size_t record = ordered ? state->order[handled] : offset;
+    offset = TakeMatch(state->matches, record, &unchanged, &flags, state->name, state->shortName);
     local.found += unchanged + 1;
     local.skipped += unchanged;
+    names.leavesItsName = (flags & MATCH_LEAVES_ITS_NAME) != 0;
     const std::int32_t renamed = RenameEntry(state->path, state->name, state->shortName, state->options,
-                                             state->qList, state->rList, &local, preview);
+                                             state->qList, state->rList, &local, &names);
     if (renamed == RENAME_QUIT || renamed == RENAME_STOPPED) {
       result = renamed;
       break;
@@ -396,12 +702,9 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
   }
   const bool ended = result == RENAME_QUIT || result == RENAME_STOPPED;
   // Those after the last stored match, unless the walk ended before them.
-  if (!ended) {
+  if (!ordered && !ended) {
     local.found += state->unchangedAtEnd;
     local.skipped += state->unchangedAtEnd;
-  }
-  if (preview != nullptr) {
-    DestroyPreviewNames(preview);
   }
   if (result == RENAME_STOPPED) {
     ReportStop(state);
@@ -597,6 +900,8 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
   // The directory the file system layer keeps open for the calls on the
   // entries of the directory being worked in is the walk's, and goes with it.
   const KeptDirectoryScope keptDirectory;
+  // A walk is a command of its own unless its caller holds a wider scope.
+  const PreviewScope previewScope;
   WalkState* state = new (std::nothrow) WalkState;
   if (state == nullptr) {
     ReportPassedOver(PASSED_OVER_NO_MEMORY, options, directory, u"");
@@ -607,6 +912,11 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
   state->subdirectoriesTaken = false;
   state->matches = MatchArena{nullptr, 0, 0};
   state->unchangedAtEnd = 0;
+  state->order = nullptr;
+  state->orderCapacity = 0;
+  state->twins = TwinNames{nullptr, 0, 0, nullptr, 0, 0};
+  state->twinMembers = MatchArena{nullptr, 0, 0};
+  state->ignoresCase = false;
   state->levels = nullptr;
   state->levelCount = 0;
   state->levelCapacity = 0;
@@ -627,8 +937,20 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
   }
   std::free(state->names.text);
   std::free(state->matches.bytes);
+  std::free(state->order);
+  ReleaseTwinNames(&state->twins);
+  std::free(state->twinMembers.bytes);
   std::free(state->subdirectories.text);
   std::free(state->levels);
   delete state;
   return result;
+}
+
+PreviewScope::PreviewScope() { ++previewScopes; }
+
+PreviewScope::~PreviewScope() {
+  if (--previewScopes == 0) {
+    DestroyPreviewNames(commandPreview);
+    commandPreview = nullptr;
+  }
 }

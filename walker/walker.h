@@ -22,3 +22,16 @@
 // again through a link) is not entered again.
 std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, OptionFlags* options,
                            const char16_t* qList, const char16_t* rList, RenameTally* tally);
+
+// While one lives, a preview (/N) remembers the renames it shows in every
+// directory for the whole of it, so that a later walk of the same directory
+// (the next file specification) gives no name twice. The command driver
+// holds one for each command; WalkDirectory holds one as well, so that a walk
+// on its own is one command.
+class PreviewScope {
+ public:
+  PreviewScope();
+  ~PreviewScope();
+  PreviewScope(const PreviewScope&) = delete;
+  PreviewScope& operator=(const PreviewScope&) = delete;
+};

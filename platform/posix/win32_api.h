@@ -31,8 +31,6 @@ constexpr DWORD MAX_PATH = 260;
 // one. A backslash is an ordinary character in a POSIX file name.
 constexpr char16_t PATH_SEPARATOR = u'/';
 inline bool IsPathSeparator(char16_t ch) { return ch == u'/'; }
-// File names differ by letter case here (the usual POSIX file systems).
-constexpr bool FILE_NAMES_IGNORE_CASE = false;
 // A name is the bytes the kernel holds, text or not (its exact record).
 constexpr bool FILE_NAMES_ARE_BYTES = true;
 
@@ -155,6 +153,17 @@ DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD lan
 // ERROR_INSUFFICIENT_BUFFER when the result does not fit.
 enum NORM_FORM { NormalizationC = 1 };
 int NormalizeString(NORM_FORM form, LPCWSTR source, int sourceLength, LPWSTR destination, int destinationLength);
+// The invariant locale and LCMAP_UPPERCASE only (with Debian's utf8proc):
+// each code unit of the Basic Multilingual Plane becomes its simple upper-case
+// mapping (the one of UnicodeData.txt), and a surrogate stays as it is, as in
+// the up-case tables of NTFS and exFAT. The result is as long as the text; a
+// sourceLength of -1 takes the text up to and including its terminator, and a
+// destinationLength of 0 asks for the length only. Other flags and locales
+// fail with ERROR_INVALID_PARAMETER.
+constexpr const char16_t* LOCALE_NAME_INVARIANT = u"";
+constexpr DWORD LCMAP_UPPERCASE = 0x200;
+int LCMapStringEx(LPCWSTR localeName, DWORD mapFlags, LPCWSTR source, int sourceLength, LPWSTR destination,
+                  int destinationLength, void* versionInformation, void* reserved, std::intptr_t sortHandle);
 // CT_CTYPE1 only (platform/ctype_table.h).
 BOOL GetStringTypeW(DWORD infoType, LPCWSTR text, int length, WORD* types);
 

@@ -23,8 +23,6 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected on W
 // The separator Windows puts between path components; '/' is accepted too.
 constexpr char16_t PATH_SEPARATOR = u'\\';
 inline bool IsPathSeparator(char16_t ch) { return ch == u'\\' || ch == u'/'; }
-// File names that differ only by letter case name the same entry here.
-constexpr bool FILE_NAMES_IGNORE_CASE = true;
 // A name is UTF-16 code units, text or not (its exact record).
 constexpr bool FILE_NAMES_ARE_BYTES = false;
 // Names are UTF-16 here: every code unit of a name read from the file system
@@ -65,6 +63,13 @@ inline int NormalizeString(NORM_FORM form, const char16_t* source, int sourceLen
                            int destinationLength) {
   return ::NormalizeString(form, platform_detail::W(source), sourceLength, platform_detail::W(destination),
                            destinationLength);
+}
+inline int LCMapStringEx(LPCWSTR localeName, DWORD mapFlags, const char16_t* source, int sourceLength,
+                         char16_t* destination, int destinationLength, LPNLSVERSIONINFO versionInformation,
+                         LPVOID reserved, LPARAM sortHandle) {
+  return ::LCMapStringEx(localeName, mapFlags, platform_detail::W(source), sourceLength,
+                         platform_detail::W(destination), destinationLength, versionInformation, reserved,
+                         sortHandle);
 }
 inline HANDLE CreateFileW(const char16_t* name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                           DWORD disposition, DWORD flags, HANDLE templateFile) {

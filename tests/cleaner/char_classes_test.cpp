@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
 namespace {
 
 bool InRange(unsigned ch, unsigned first, unsigned last) { return ch >= first && ch <= last; }
@@ -91,6 +96,53 @@ TEST(CharClasses, CaseFoldingTouchesAsciiLettersOnly) {
     const std::int32_t result = CompareIgnoringAsciiCase(c.left, c.right);
     EXPECT_EQ((result > 0) - (result < 0), c.sign) << testing::PrintToString(std::u16string(c.left));
   }
+}
+
+// The code units left out of composing: every character they make up is
+// NFC_QC=Yes with combining class 0 in the Unicode data the system ships
+// (DerivedNormalizationProps.txt, UnicodeData.txt).
+TEST(CharClasses, UnitsInertInCompositionAreSoInTheUnicodeData) {
+  std::ifstream properties("/usr/share/unicode/DerivedNormalizationProps.txt");
+  std::ifstream data("/usr/share/unicode/UnicodeData.txt");
+  if (!properties || !data) {
+    GTEST_SKIP() << "no Unicode data in /usr/share/unicode (Debian's unicode-data)";
+  }
+  std::vector<bool> changing(0x110000);  // NFC_QC No or Maybe, or a combining class
+  std::size_t read = 0;
+  for (std::string line; std::getline(properties, line);) {
+    std::vector<std::string> fields;
+    std::stringstream split(line.substr(0, line.find('#')));
+    for (std::string field; std::getline(split, field, ';');) fields.push_back(field);
+    if (fields.size() < 3 || fields[1].find("NFC_QC") == std::string::npos) continue;
+    const std::size_t dots = fields[0].find("..");
+    const unsigned long first = std::stoul(fields[0], nullptr, 16);
+    const unsigned long last = dots == std::string::npos ? first : std::stoul(fields[0].substr(dots + 2), nullptr, 16);
+    for (unsigned long code = first; code <= last; ++code) changing[code] = true;
+    read += last - first + 1;
+  }
+  for (std::string line; std::getline(data, line);) {
+    std::vector<std::string> fields;
+    std::stringstream split(line);
+    for (std::string field; std::getline(split, field, ';');) fields.push_back(field);
+    if (fields.size() > 3 && fields[3] != "0") {
+      changing[std::stoul(fields[0], nullptr, 16)] = true;
+      ++read;
+    }
+  }
+  ASSERT_GT(read, 2000u) << "the data was not read";
+  std::size_t inert = 0;
+  for (char32_t code = 0; code < 0x110000; ++code) {
+    if (code >= 0xD800 && code <= 0xDFFF) continue;
+    const bool inertUnits = code < 0x10000 ? IsInertInComposition(static_cast<char16_t>(code))
+                                           : IsInertInComposition(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10))) &&
+                                                 IsInertInComposition(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    if (inertUnits) {
+      ++inert;
+      EXPECT_FALSE(changing[code]) << std::hex << "U+" << static_cast<unsigned>(code);
+    }
+  }
+  // Below U+0300, Greek to Armenian, punctuation and currency, CJK, Hangul, U+1F000..U+1FBFF.
+  EXPECT_EQ(inert, 768u + 251u + 265u + 206u + 20992u + 11172u + 3072u);
 }
 
 }  // namespace

@@ -19,15 +19,16 @@ inline std::u16string Repeat(const char16_t* text, std::size_t count) {
 
 struct FittedName {
   std::u16string oldName;
-  std::u16string expected;  // the new name under /W in an empty directory
+  std::u16string expected;  // the new name in an empty directory
+  OptionFlags options = OPT_WINDOWS_NAMES;
 };
 
 inline void ExpectFittedNames(const std::vector<FittedName>& rows) {
   testing_support::TempDir directory;
   for (const FittedName& row : rows) {
     char16_t newName[MAX_ARG_LEN];
-    ASSERT_EQ(BuildNewName(directory.engine_path().c_str(), row.oldName.c_str(), newName, OPT_WINDOWS_NAMES,
-                           nullptr, nullptr),
+    ASSERT_EQ(BuildNewName(directory.engine_path().c_str(), row.oldName.c_str(), newName, row.options, nullptr,
+                           nullptr),
               NEW_NAME_READY);
     EXPECT_EQ(std::u16string(newName), row.expected) << testing::PrintToString(row.oldName);
   }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "cleaner/preview_names.h"
+#include "cleaner/twin_names.h"
 #include "cleaner/windows_names.h"
 #include "tests/cleaner/fitted_names.h"
 #include "plugin/host_services.h"
@@ -126,6 +127,13 @@ TEST(BuildNewName, CondensingTrimmingAndDefaults) {
       {u"%00", 0, {}, READY, u"File"},
       {u"...", OPT_DIRECTORIES, {}, READY, u"Dir"},
       {u"file", 0, {}, SAME, nullptr},
+      // Blanks at the end are trimmed before /B makes underscores of blanks.
+      {u"end.txt ", OPT_BLANKS, {}, READY, u"end.txt"},
+      {u"a b%20", OPT_BLANKS, {}, READY, u"a_b"},
+      {u"name. \u00A0.", OPT_BLANKS, {}, READY, u"name"},
+      {u"a  b  ", OPT_BLANKS | OPT_CONDENSE_PUNCT, {}, READY, u"a_b"},
+      {u"a\t", OPT_BLANKS, {}, READY, u"a_"},  // only what trimming takes goes
+      {u"  ", OPT_BLANKS, {}, READY, u"File"},
   };
   for (const Case& c : cases) Check(c);
 }
@@ -143,7 +151,20 @@ TEST(BuildNewName, UniqueSuffix) {
       {u"%32021", 0, {u"2021"}, READY, u"2021-001"},
       {u"%2D5", 0, {u"-5"}, READY, u"-006"},
       {u"rev2%2E5", 0, {u"rev2.5"}, READY, u"rev2-001.5"},
-      {u"%2Eprofile", 0, {u".profile"}, READY, u"-001.profile"},
+      // A leading full stop starts no extension; the usual compound ones stay whole.
+      {u"%2Eprofile", 0, {u".profile"}, READY, u".profile-001"},
+      {u"%2Ehid%3F", 0, {u".hid_"}, READY, u".hid_-001"},
+      {u"%2Ea.b", 0, {u".a.b"}, READY, u".a-001.b"},
+      {u"%2Etar.gz", 0, {u".tar.gz"}, READY, u".tar-001.gz"},
+      {u"x%3F.tar.gz", 0, {u"x_.tar.gz"}, READY, u"x_-001.tar.gz"},
+      {u"x%3F.tar.xz", 0, {u"x_.tar.xz"}, READY, u"x_-001.tar.xz"},
+      {u"x%3F.tar.bz2", 0, {u"x_.tar.bz2"}, READY, u"x_-001.tar.bz2"},
+      {u"x%3F.TAR.ZST", 0, {u"x_.TAR.ZST"}, READY, u"x_-001.TAR.ZST"},
+      {u"v1.0%3F.tar.gz", 0, {u"v1.0_.tar.gz"}, READY, u"v1.0_-001.tar.gz"},
+      {u"x%2D007.tar.gz", 0, {u"x-007.tar.gz"}, READY, u"x-008.tar.gz"},
+      {u"x%3F.tar", 0, {u"x_.tar"}, READY, u"x_-001.tar"},
+      {u"x%3F.gz", 0, {u"x_.gz"}, READY, u"x_-001.gz"},
+      {u"x%3F.star.gz", 0, {u"x_.star.gz"}, READY, u"x_.star-001.gz"},
       {u"x%2D\u00B2", 0, {u"x-\u00B2"}, READY, u"x-001"},  // a digit without an ASCII value
       {u"a b", OPT_BLANKS, {u"a_b", u"a_b-001"}, READY, u"a_b-002"},
   };
@@ -347,13 +368,16 @@ TEST(BuildNewName, WindowsNamesFitTheNameLimit) {
   const std::u16string fitted = u"x " + Repeat(u"a", 249) + u".txt";     // 255
   const std::u16string endsInBlank = Repeat(u"a", 254) + u" b%20";       // cleans to 256, no extension
   const std::u16string longExtension = u"%2E" + Repeat(u"e", 300);
-  const std::u16string unchanged = u"x " + Repeat(u"a", 260) + u".txt";
   const std::u16string suffixed = u"x " + Repeat(u"a", 245) + u"-001.txt";  // 255
   const std::u16string blankDropped = Repeat(u"a", 254);
   const std::u16string extensionCut = u"." + Repeat(u"e", 254);
+  // A device name is split at its first full stop; the suffixed candidate
+  // keeps no stem and cuts its extension, which then must not end in a dot.
+  const std::u16string deviceWithLongExtension = u"CON." + Repeat(u"x", 249) + u"." + Repeat(u"y", 10);
+  const std::u16string deviceExtensionCut = u"-001." + Repeat(u"x", 249);
   const Case cases[] = {
+      {deviceWithLongExtension.c_str(), OPT_WINDOWS_NAMES, {}, READY, deviceExtensionCut.c_str()},
       {longStem.c_str(), OPT_WINDOWS_NAMES, {}, READY, fitted.c_str()},
-      {longStem.c_str(), 0, {}, READY, unchanged.c_str()},  // without /W the rename itself fails
       {longStem.c_str(), OPT_WINDOWS_NAMES, {fitted}, READY, suffixed.c_str()},
       {endsInBlank.c_str(), OPT_WINDOWS_NAMES, {}, READY, blankDropped.c_str()},  // no trailing blank
       {longExtension.c_str(), OPT_WINDOWS_NAMES, {}, READY, extensionCut.c_str()},
@@ -413,6 +437,11 @@ std::u16string DirectoryOfLength(std::size_t length) {
   return directory + static_cast<char16_t>(std::filesystem::path::preferred_separator);
 }
 
+// A directory's names as a preview records them, in directory 0.
+DirectoryNames RecordedNames(PreviewNames* preview, bool ignoresCase = false) {
+  return DirectoryNames{preview, 0, {0, 0}, false, nullptr, ignoresCase, false, 0};
+}
+
 TEST(BuildNewName, NamesThatCannotFitAPathAreRefused) {
   std::vector<char16_t> newName(MAX_ARG_LEN, u'#');
   const OptionFlags none = 0;
@@ -431,8 +460,9 @@ TEST(BuildNewName, NamesThatCannotFitAPathAreRefused) {
   // The name fits, but no suffixed candidate does.
   PreviewNames* preview = CreatePreviewNames();
   ASSERT_NE(preview, nullptr);
-  ASSERT_EQ(RecordPreviewRename(preview, u"old", u"a b"), PREVIEW_RECORDED);
-  EXPECT_EQ(BuildNewName(fits.c_str(), u"a%20b", newName.data(), none, nullptr, nullptr, preview),
+  DirectoryNames names = RecordedNames(preview);
+  ASSERT_EQ(RecordPreviewRename(preview, names.directory, u"old", u"a b"), PREVIEW_RECORDED);
+  EXPECT_EQ(BuildNewName(fits.c_str(), u"a%20b", newName.data(), none, nullptr, nullptr, &names),
             NEW_NAME_TOO_LONG);
   DestroyPreviewNames(preview);
   // An old name without a terminator inside MAX_ARG_LEN.
@@ -447,21 +477,116 @@ TEST(BuildNewName, PreviewNamesComeBeforeTheFileSystem) {
   std::ofstream(directory.path() / "a b").put('x');
   PreviewNames* preview = CreatePreviewNames();
   ASSERT_NE(preview, nullptr);
+  DirectoryNames names = RecordedNames(preview);
   std::vector<char16_t> newName(MAX_ARG_LEN, 0);
   const std::u16string path = directory.engine_path();
   // "a b" exists, but an earlier entry of the preview would have renamed it away.
-  ASSERT_EQ(RecordPreviewRename(preview, u"a b", u"c"), PREVIEW_RECORDED);
-  EXPECT_EQ(BuildNewName(path.c_str(), u"a%20b", newName.data(), 0, nullptr, nullptr, preview), NEW_NAME_READY);
+  ASSERT_EQ(RecordPreviewRename(preview, 0, u"a b", u"c"), PREVIEW_RECORDED);
+  EXPECT_EQ(BuildNewName(path.c_str(), u"a%20b", newName.data(), 0, nullptr, nullptr, &names), NEW_NAME_READY);
   EXPECT_EQ(std::u16string(newName.data()), u"a b");
   // "x y" and "x y-001" do not exist, but earlier entries would have taken them.
-  ASSERT_EQ(RecordPreviewRename(preview, u"x%20y", u"x y"), PREVIEW_RECORDED);
-  ASSERT_EQ(RecordPreviewRename(preview, u"x%20y ", u"x y-001"), PREVIEW_RECORDED);
-  EXPECT_EQ(BuildNewName(path.c_str(), u"x%20y.", newName.data(), 0, nullptr, nullptr, preview), NEW_NAME_READY);
+  ASSERT_EQ(RecordPreviewRename(preview, 0, u"x%20y", u"x y"), PREVIEW_RECORDED);
+  ASSERT_EQ(RecordPreviewRename(preview, 0, u"x%20y ", u"x y-001"), PREVIEW_RECORDED);
+  EXPECT_EQ(BuildNewName(path.c_str(), u"x%20y.", newName.data(), 0, nullptr, nullptr, &names), NEW_NAME_READY);
   EXPECT_EQ(std::u16string(newName.data()), u"x y-002");
+  // Names of another directory are not this one's.
+  DirectoryNames other{preview, 1, {0, 0}, false, nullptr, false, false, 0};
+  EXPECT_EQ(BuildNewName(path.c_str(), u"x%20y.", newName.data(), 0, nullptr, nullptr, &other), NEW_NAME_READY);
+  EXPECT_EQ(std::u16string(newName.data()), u"x y");
   // Without the record only the file system answers.
   EXPECT_EQ(BuildNewName(path.c_str(), u"a%20b", newName.data(), 0, nullptr, nullptr), NEW_NAME_READY);
   EXPECT_EQ(std::u16string(newName.data()), u"a b-001");
   DestroyPreviewNames(preview);
+}
+
+// A directory that finds names in any letter case finds them so in every
+// alphabet, as exFAT and NTFS do: the preview records names upper-cased there,
+// or it would promise "caf\u00E9" beside "CAF\u00C9", which the real run makes
+// "caf\u00E9-001".
+TEST(BuildNewName, PreviewNamesOfADirectoryThatIgnoresCase) {
+  testing_support::TempDir directory;
+  // Where the directory ignores case, this is the entry "\u00C9t\u00E9" below.
+  std::ofstream(directory.path() / std::filesystem::path(u"\u00E9T\u00C9")).put('x');
+  const std::u16string path = directory.engine_path();
+  std::vector<char16_t> newName(MAX_ARG_LEN, 0);
+  for (const bool ignoresCase : {true, false}) {
+    PreviewNames* preview = CreatePreviewNames();
+    ASSERT_NE(preview, nullptr);
+    DirectoryNames names = RecordedNames(preview, ignoresCase);
+    const OptionFlags options = OPT_UTF8 | OPT_NOT_REALLY;
+    ASSERT_EQ(BuildNewName(path.c_str(), u"CAF%C3%89", newName.data(), options, nullptr, nullptr, &names),
+              NEW_NAME_READY);
+    ASSERT_EQ(RecordNewName(&names, u"CAF%C3%89", newName.data(), options), 0);
+    EXPECT_EQ(BuildNewName(path.c_str(), u"caf%C3%A9", newName.data(), options, nullptr, nullptr, &names),
+              NEW_NAME_READY);
+    EXPECT_EQ(std::u16string(newName.data()), ignoresCase ? u"caf\u00E9-001" : u"caf\u00E9") << ignoresCase;
+    // An entry left its name: free again, in any case there.
+    ASSERT_EQ(RecordNewName(&names, u"\u00C9t\u00E9", u"summer", options), 0);
+    EXPECT_EQ(BuildNewName(path.c_str(), u"%C3%A9T%C3%89", newName.data(), options, nullptr, nullptr, &names),
+              NEW_NAME_READY);
+    EXPECT_EQ(std::u16string(newName.data()), ignoresCase ? u"\u00E9T\u00C9" : u"\u00E9T\u00C9-001");
+    DestroyPreviewNames(preview);
+  }
+}
+
+struct TwinCase {
+  const char16_t* oldName;
+  OptionFlags options;
+  std::vector<std::u16string> entries;  // the directory's entries, the old name's included
+  const char16_t* newName;
+  bool leavesItsName = false;
+};
+
+// Under /W a new name is taken when it is the twin of an entry's name:
+// equal once both are composed and upper-cased. Checked in a real run, and in
+// a preview, which asks the file system nothing the walk read already.
+void CheckTwins(const TwinCase& c) {
+  testing_support::TempDir directory;
+  TwinNames twins{nullptr, 0, 0, nullptr, 0, 0};
+  for (const std::u16string& entry : c.entries) {
+    std::ofstream(directory.path() / std::filesystem::path(entry)).put('x');
+    ASSERT_EQ(AddTwinName(&twins, TwinFingerprintOfName(entry.c_str())), 0);
+  }
+  SortTwinNames(&twins);
+  for (const OptionFlags preview : {OptionFlags{0}, OPT_NOT_REALLY}) {
+    const OptionFlags options = c.options | OPT_WINDOWS_NAMES | preview;
+    PreviewNames* changes = CreatePreviewNames();
+    DirectoryNames names{changes, 0, {0, 0}, false, &twins, false, c.leavesItsName, 0};
+    std::vector<char16_t> newName(MAX_ARG_LEN, u'#');
+    const std::int32_t result = BuildNewName(directory.engine_path().c_str(), c.oldName, newName.data(), options,
+                                             nullptr, nullptr, &names);
+    const std::string label = testing::PrintToString(std::u16string(c.oldName)) + (preview != 0 ? " preview" : "");
+    ASSERT_EQ(result, NEW_NAME_READY) << label;
+    EXPECT_EQ(std::u16string(newName.data()), c.newName) << label;
+    DestroyPreviewNames(changes);
+  }
+  ReleaseTwinNames(&twins);
+}
+
+TEST(BuildNewName, WindowsNamesAreNoTwinsOfOtherEntries) {
+  const TwinCase cases[] = {
+      {u"a%3Fb", 0, {u"a%3Fb", u"A_B"}, u"a_b-001"},
+      {u"caf%C3%A9", OPT_UTF8, {u"caf%C3%A9", u"CAF\u00C9"}, u"caf\u00E9-001"},
+      {u"\u00E9t\u00E9%20", 0, {u"\u00E9t\u00E9%20", u"\u00C9T\u00C9"}, u"\u00E9t\u00E9-001"},
+      {u"\u03C3%3F", 0, {u"\u03C3%3F", u"\u03A3_"}, u"\u03C3_-001"},  // Greek
+      {u"\u0434%3F", 0, {u"\u0434%3F", u"\u0414_"}, u"\u0434_-001"},  // Cyrillic
+      {u"\uFF41%3F", 0, {u"\uFF41%3F", u"\uFF21_"}, u"\uFF41_-001"},  // full-width letters
+      // Composed, then compared: a decomposed name is the twin of its composed one.
+      {u"cafe\u0301%3F", 0, {u"cafe\u0301%3F", u"caf\u00C9_"}, u"cafe\u0301_-001"},
+      {u"cafe\u0301", OPT_UTF8, {u"cafe\u0301", u"caf\u00E9"}, u"caf\u00E9-001"},
+      // Only the entry's own old name is no twin of its new one.
+      {u"cafe\u0301", OPT_UTF8, {u"cafe\u0301"}, u"caf\u00E9"},
+      {u"\u00E9%20", 0, {u"\u00E9%20", u"x"}, u"\u00E9"},
+      // What upper-casing leaves: the sharp s is no SS, a dotless i no dotted capital.
+      {u"stra\u00DFe%3F", 0, {u"stra\u00DFe%3F", u"STRASSE_"}, u"stra\u00DFe_"},
+      {u"i%3F", 0, {u"i%3F", u"\u0130_"}, u"i_"},
+      // A tidy twin that must leave its name to the one that keeps it.
+      {u"foo", 0, {u"Foo", u"foo"}, u"foo-001", true},
+      {u"abcdefgh", 0, {u"ABCDEFGH", u"abcdefgh"}, u"abcdefgh-001", true},
+      {u"Report.txt", 0, {u"REPORT.TXT", u"Report.txt"}, u"Report-001.txt", true},
+      {u"caf\u00E9", 0, {u"CAF\u00C9", u"caf\u00E9", u"caf\u00E9-001"}, u"caf\u00E9-002", true},
+  };
+  for (const TwinCase& c : cases) CheckTwins(c);
 }
 
 }  // namespace

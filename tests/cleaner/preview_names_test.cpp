@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/win32.h"
 
 namespace {
 
@@ -14,42 +13,53 @@ struct PreviewDeleter {
 };
 using Preview = std::unique_ptr<PreviewNames, PreviewDeleter>;
 
-TEST(PreviewNames, LaterEventsWin) {
+// Per name, the names given minus the names left.
+TEST(PreviewNames, CountsNamesGivenAndLeft) {
   Preview preview(CreatePreviewNames());
   ASSERT_NE(preview, nullptr);
-  EXPECT_EQ(LookUpPreviewName(preview.get(), u"a"), PREVIEW_NAME_UNKNOWN);
-  ASSERT_EQ(RecordPreviewRename(preview.get(), u"a", u"b"), PREVIEW_RECORDED);
-  EXPECT_EQ(LookUpPreviewName(preview.get(), u"a"), PREVIEW_NAME_FREED);
-  EXPECT_EQ(LookUpPreviewName(preview.get(), u"b"), PREVIEW_NAME_TAKEN);
-  ASSERT_EQ(RecordPreviewRename(preview.get(), u"c", u"a"), PREVIEW_RECORDED);  // a is taken again
-  ASSERT_EQ(RecordPreviewRename(preview.get(), u"b", u"d"), PREVIEW_RECORDED);  // b is left again
-  EXPECT_EQ(LookUpPreviewName(preview.get(), u"a"), PREVIEW_NAME_TAKEN);
-  EXPECT_EQ(LookUpPreviewName(preview.get(), u"b"), PREVIEW_NAME_FREED);
-  EXPECT_EQ(LookUpPreviewName(preview.get(), u"c"), PREVIEW_NAME_FREED);
-  EXPECT_EQ(LookUpPreviewName(preview.get(), u"d"), PREVIEW_NAME_TAKEN);
+  EXPECT_EQ(CountPreviewName(preview.get(), 0, u"a"), 0);
+  ASSERT_EQ(RecordPreviewRename(preview.get(), 0, u"a", u"b"), PREVIEW_RECORDED);
+  EXPECT_EQ(CountPreviewName(preview.get(), 0, u"a"), -1);
+  EXPECT_EQ(CountPreviewName(preview.get(), 0, u"b"), 1);
+  ASSERT_EQ(RecordPreviewRename(preview.get(), 0, u"c", u"a"), PREVIEW_RECORDED);  // a is taken again
+  ASSERT_EQ(RecordPreviewRename(preview.get(), 0, u"b", u"d"), PREVIEW_RECORDED);  // b is left again
+  EXPECT_EQ(CountPreviewName(preview.get(), 0, u"a"), 0);
+  EXPECT_EQ(CountPreviewName(preview.get(), 0, u"b"), 0);
+  EXPECT_EQ(CountPreviewName(preview.get(), 0, u"c"), -1);
+  EXPECT_EQ(CountPreviewName(preview.get(), 0, u"d"), 1);
+  // Twins under /W share a key: two entries may leave it.
+  ASSERT_EQ(RecordPreviewRename(preview.get(), 0, u"FOO", u"FOO-001"), PREVIEW_RECORDED);
+  ASSERT_EQ(RecordPreviewRename(preview.get(), 0, u"FOO", u"FOO-002"), PREVIEW_RECORDED);
+  EXPECT_EQ(CountPreviewName(preview.get(), 0, u"FOO"), -2);
   DestroyPreviewNames(nullptr);
 }
 
-TEST(PreviewNames, NamesCompareAsTheFileSystemDoes) {
+// Keys compare exactly (the caller folds them as the directory does), and
+// only within their directory.
+TEST(PreviewNames, KeysCompareExactlyWithinTheirDirectory) {
   Preview preview(CreatePreviewNames());
   ASSERT_NE(preview, nullptr);
+  const std::uint32_t first = PreviewDirectory(preview.get(), {7, 1}, true);
+  const std::uint32_t second = PreviewDirectory(preview.get(), {7, 2}, true);
+  ASSERT_NE(first, NO_PREVIEW_DIRECTORY);
+  ASSERT_NE(second, NO_PREVIEW_DIRECTORY);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(PreviewDirectory(preview.get(), {7, 1}, false), first) << "one identity, one number";
+  EXPECT_EQ(PreviewDirectory(preview.get(), {8, 1}, false), NO_PREVIEW_DIRECTORY);
   const std::u16string longName(16383, u'\u4E2D');
   const char16_t* taken[] = {u"Readme.TXT", u"ab", u"\u00E9t\u00E9", u"\U0001F600", u"\xDC80x",
                              longName.c_str()};
   for (const char16_t* name : taken) {
-    ASSERT_EQ(RecordPreviewRename(preview.get(), u"old", name), PREVIEW_RECORDED);
+    ASSERT_EQ(RecordPreviewRename(preview.get(), first, u"old", name), PREVIEW_RECORDED);
   }
   for (const char16_t* name : taken) {
-    EXPECT_EQ(LookUpPreviewName(preview.get(), name), PREVIEW_NAME_TAKEN);
+    EXPECT_EQ(CountPreviewName(preview.get(), first, name), 1);
+    EXPECT_EQ(CountPreviewName(preview.get(), second, name), 0);
   }
-  const std::int32_t foldedAscii = FILE_NAMES_IGNORE_CASE ? PREVIEW_NAME_TAKEN : PREVIEW_NAME_UNKNOWN;
-  EXPECT_EQ(LookUpPreviewName(preview.get(), u"README.txt"), foldedAscii);
-  EXPECT_EQ(LookUpPreviewName(preview.get(), u"AB"), foldedAscii);
-  // Everything but ASCII letters compares exactly, and a prefix is another name.
-  const char16_t* unknown[] = {u"\u00C9T\u00C9", u"a", u"abc", u"\U0001F601", u"\xDC81x", u"", u"\u4E2D"};
+  const char16_t* unknown[] = {u"README.txt", u"AB", u"\u00C9T\u00C9", u"a", u"abc", u"\U0001F601",
+                               u"\xDC81x", u"", u"\u4E2D"};
   for (const char16_t* name : unknown) {
-    EXPECT_EQ(LookUpPreviewName(preview.get(), name), PREVIEW_NAME_UNKNOWN)
-        << testing::PrintToString(std::u16string(name));
+    EXPECT_EQ(CountPreviewName(preview.get(), first, name), 0) << testing::PrintToString(std::u16string(name));
   }
 }
 
@@ -64,15 +74,15 @@ TEST(PreviewNames, ManyEntriesInOneDirectory) {
   ASSERT_NE(preview, nullptr);
   constexpr int ENTRIES = 100000;
   for (int i = 0; i < ENTRIES; ++i) {
-    ASSERT_EQ(RecordPreviewRename(preview.get(), NumberedName(u"old%20name ", i).c_str(),
+    ASSERT_EQ(RecordPreviewRename(preview.get(), 3, NumberedName(u"old%20name ", i).c_str(),
                                   NumberedName(u"new name ", i).c_str()),
               PREVIEW_RECORDED);
   }
   for (int i = 0; i < ENTRIES; ++i) {
-    ASSERT_EQ(LookUpPreviewName(preview.get(), NumberedName(u"old%20name ", i).c_str()), PREVIEW_NAME_FREED);
-    ASSERT_EQ(LookUpPreviewName(preview.get(), NumberedName(u"new name ", i).c_str()), PREVIEW_NAME_TAKEN);
+    ASSERT_EQ(CountPreviewName(preview.get(), 3, NumberedName(u"old%20name ", i).c_str()), -1);
+    ASSERT_EQ(CountPreviewName(preview.get(), 3, NumberedName(u"new name ", i).c_str()), 1);
   }
-  EXPECT_EQ(LookUpPreviewName(preview.get(), NumberedName(u"new name ", ENTRIES).c_str()), PREVIEW_NAME_UNKNOWN);
+  EXPECT_EQ(CountPreviewName(preview.get(), 3, NumberedName(u"new name ", ENTRIES).c_str()), 0);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ TEST(PreviewNames, HundredThousandRenamesStayFarBelowSixteenMebibytes) {
   for (int i = 0; i < 100000; ++i) {
     const std::string number = std::to_string(i);
     const std::u16string digits(number.begin(), number.end());
-    ASSERT_EQ(RecordPreviewRename(preview, (u"Holiday%20photo " + digits + u".jpg").c_str(),
+    ASSERT_EQ(RecordPreviewRename(preview, 0, (u"Holiday%20photo " + digits + u".jpg").c_str(),
                                   (u"Holiday photo " + digits + u".jpg").c_str()),
               PREVIEW_RECORDED);
   }

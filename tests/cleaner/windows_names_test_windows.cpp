@@ -10,6 +10,8 @@ TEST(BuildNewName, WindowsNamesFitTwoHundredFiftyFiveUnits) {
       {Repeat(u"\U0001F600", 130) + u"%2Ex", Repeat(u"\U0001F600", 126) + u".x"},
       // Letters beyond ASCII take one unit each.
       {Repeat(u"\u00E9", 300) + u"%2Etxt", Repeat(u"\u00E9", 251) + u".txt"},
+      // Without /W a name too long is left so, and its rename fails.
+      {u"x%20" + Repeat(u"a", 260) + u".txt", u"x " + Repeat(u"a", 260) + u".txt", 0},
   });
 }
 

@@ -1,8 +1,9 @@
-// Faults that need a file system of their own: a read-only mount, and a FUSE
+// Faults that need a file system of their own: a read-only mount, a FUSE
 // file system (bindfs) that refuses RENAME_NOREPLACE, so that renames take the
-// fallback that must not replace an entry either. Mounting needs root (as in
-// CI) and, for the second, bindfs and /dev/fuse; a test that cannot mount
-// says why and is skipped.
+// fallback that must not replace an entry either, and an exFAT image, whose
+// names are found in any letter case. Mounting needs root (as in CI) and, for
+// the others, bindfs or exfat-fuse, losetup and /dev/fuse; a test that cannot
+// mount says why and is skipped.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -10,6 +11,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/faults/fault_helpers_posix.h"
 #include "tests/support/temp_dir.h"
@@ -128,6 +131,78 @@ TEST_F(WithoutNoReplace, ATargetCreatedBetweenProbeAndRenameIsNotReplaced) {
   EXPECT_EQ(FileContent(view_ / "a b"), "someone else's");
   EXPECT_EQ(FileContent(view_ / "a%20b"), "a%20b");
   EXPECT_EQ(ListTree(view_), (std::vector<std::string>{"a b", "a%20b", "x y/", "x%20y/"}));
+}
+
+// An exFAT image on a loop device, mounted by exfat-fuse.
+class OnExfat : public testing::Test {
+ protected:
+  void SetUp() override {
+    mount_ = dir_.path() / "mnt";
+    fs::create_directory(mount_);
+    const fs::path image = dir_.path() / "image";
+    std::ofstream(image).close();
+    fs::resize_file(image, 16u << 20);
+    if (access("/dev/fuse", R_OK | W_OK) != 0 ||
+        std::system("command -v mkfs.exfat mount.exfat-fuse losetup >/dev/null 2>&1") != 0) {
+      GTEST_SKIP() << "exfat-fuse, mkfs.exfat, losetup or /dev/fuse is missing: no exFAT to test on";
+    }
+    FILE* found = popen(("losetup --find --show '" + image.string() + "' 2>/dev/null").c_str(), "r");
+    char device[64] = {};
+    if (found == nullptr || std::fgets(device, sizeof device, found) == nullptr || pclose(found) != 0) {
+      GTEST_SKIP() << "no loop device here (losetup needs root)";
+    }
+    loop_ = std::string(device, std::strcspn(device, "\n"));
+    if (std::system(("mkfs.exfat '" + loop_ + "' >/dev/null 2>&1 && mount.exfat-fuse '" + loop_ + "' '" +
+                     mount_.string() + "' >/dev/null 2>&1")
+                        .c_str()) != 0) {
+      GTEST_SKIP() << "exFAT cannot be made or mounted here";
+    }
+    mounted_ = true;
+  }
+  void TearDown() override {
+    if (mounted_) {
+      umount(mount_.c_str());
+    }
+    if (!loop_.empty()) {
+      std::system(("losetup --detach '" + loop_ + "'").c_str());
+    }
+  }
+
+  testing_support::TempDir dir_;
+  fs::path mount_;
+  std::string loop_;
+  bool mounted_ = false;
+};
+
+// The rename lines of a walk's output.
+std::vector<std::string> RenameLines(const std::string& out) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = out.substr(start, end - start);
+    if (line.find("\u2500\u25BA") != std::string::npos) {
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+// exFAT finds "caf\u00E9" once "CAF\u00C9" is there: the preview gives the
+// second the suffix the real run gives it, in every alphabet.
+TEST_F(OnExfat, PreviewFindsNamesInAnyLetterCaseAsTheRealRun) {
+  MakeTree(mount_, {"CAF%C3%89", "caf%C3%A9", "%CE%A3%20", "%CF%83"});
+  const auto preview = fault_testing::WalkInChild(EnginePath(mount_), u"*", OPT_UTF8 | OPT_NOT_REALLY);
+  const auto real = fault_testing::WalkInChild(EnginePath(mount_), u"*", OPT_UTF8);
+  ASSERT_TRUE(preview.finished && real.finished) << preview.err << real.err;
+  EXPECT_EQ(real.tally.fixed, 4u) << real.err;
+  EXPECT_EQ(RenameLines(preview.out), RenameLines(real.out));
+  // Of each pair, the one renamed second (in the order exFAT lists them) got the suffix.
+  const auto names = ListTree(mount_);
+  EXPECT_EQ(names.size(), 4u);
+  EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                          [](const std::string& name) { return name.size() > 4 && name.substr(name.size() - 4) == "-001"; }),
+            2)
+      << real.out;
 }
 
 }  // namespace

@@ -18,12 +18,26 @@ string is left out (no entry has an empty name); a name of more than 255 bytes
 is cut to 255 at a character boundary. Strings that become equal that way are
 made once.
 
+Then the names that each file system holds but that do not survive the trip
+as they are: groups of names in one directory each that NTFS and exFAT, as
+Windows compares names, would take for one (letter case, ASCII and not;
+composed and decomposed forms; names that become twins only once cleaned or
+decoded), names that hide what they are (bidirectional and zero-width
+format characters), names whose forbidden characters were stored as private-use
+code points, and mojibake, with a file "Foo" beside a directory "foo". After
+`purifile -s -w -8 '*'` the tree is copied with `cp -a` onto fresh NTFS and
+exFAT images: nothing may be refused, and every file must arrive with its own
+content (a merge of two is a loss); no format character or private-use
+mapping of a forbidden character may be left in a name; and a second run must
+rename nothing.
+
 Needs root (losetup, mount, FUSE), mkntfs and ntfs-3g, mkfs.exfat and
 exfat-fuse: where any is missing or mounting is refused, the test is skipped
 (exit status 77) and says why. --report prints the counts for bench/README.md.
 """
 
 import argparse
+import contextlib
 import errno
 import json
 import os
@@ -113,6 +127,94 @@ def copy_onto(source_root, image):
     return refused, killers
 
 
+# Groups of names made in one directory each (see the top of this file).
+TWIN_GROUPS = [
+    ["Report.txt", "report.txt", "REPORT.TXT"],              # ASCII letter case
+    ["caf\u00e9", "CAF\u00c9", "Caf\u00e9"],               # letter case beyond ASCII
+    ["\u03c3", "\u03a3", "\u03c2"],                          # sigma, capital and final
+    ["\u0434\u0430", "\u0414\u0410"],                       # Cyrillic
+    ["\uff41", "\uff21"],                                    # full-width letters
+    ["caf\u00e9.txt", "cafe\u0301.txt"],                      # composed and decomposed
+    ["a:b", "A?B", "a_b"],                                    # twins once cleaned
+    ["CAF%C3%89", "caf%C3%A9", "caf\u00e9"],                  # twins once decoded
+    ["a\uf03ab", "a\uf022b", "a\uf03fb", "a\uf025b", "a_b"],  # ':' and '?' as private-use code points
+    ["caf\u00c3\u00a9", "caf\u00e9"],                        # mojibake of UTF-8 read as Windows-1252
+    ["Za\u00c5\u00bc\u00c3\u00b3\u00c5\u201a\u00c4\u2021"],
+    ["report\u202efdp.exe", "reportfdp.exe"],                 # a right-to-left override
+    ["a\u200bb", "ab", "a\u2060b"],                           # zero-width space and word joiner
+    ["x\u00ady", "xy", "\ufeffxy"],                           # soft hyphen, byte order mark
+    ["\u2066isolate\u2069", "isolate"],
+]
+# What -w -8 leaves in no name: the invisible and bidirectional format
+# characters, and the private-use code points that stand for a character
+# Windows forbids (U+F001 to U+F029, and U+F000 plus the forbidden ASCII).
+DROPPED = set("\u202a\u202b\u202c\u202d\u202e\u2066\u2067\u2068\u2069\u200b\u2060\u2061\u2062\u2063\u2064"
+              "\ufeff\u00ad\u061c\u200e\u200f")
+MAPPED = {chr(code) for code in range(0xF001, 0xF02A)} | {chr(0xF000 + ord(c)) for c in '"*:<>?\\|'}
+
+
+def make_twins(root):
+    """The twin groups, a directory each, and a file Foo beside a directory foo."""
+    for index, group in enumerate(TWIN_GROUPS):
+        directory = os.path.join(root, b"t%02d" % index)
+        os.mkdir(directory)
+        for member, name in enumerate(group):
+            with open(os.path.join(directory, name.encode()), "wb") as f:
+                f.write(b"%d.%d" % (index, member))
+    kinds = os.path.join(root, b"kinds")
+    os.makedirs(os.path.join(kinds, b"foo"))
+    with open(os.path.join(kinds, b"Foo"), "wb") as f:
+        f.write(b"file Foo")
+    with open(os.path.join(kinds, b"foo", b"inside"), "wb") as f:
+        f.write(b"in directory foo")
+
+
+def tree_of(root):
+    """{path of each file relative to root: content}."""
+    found = {}
+    for directory, _, files in os.walk(root):
+        for name in files:
+            path = os.path.join(directory, name)
+            with open(path, "rb") as f:
+                found[os.path.relpath(path, root)] = f.read()
+    return found
+
+
+def check_twins(program, work):
+    """The twin groups after -s -w -8, copied with cp -a onto each file
+    system. Returns the problems found."""
+    root = os.path.join(work, "twins").encode()
+    os.mkdir(root)
+    make_twins(root)
+    contents = sorted(tree_of(root).values())
+    done = purify(program, root, ["-s", "-w", "-8"])
+    if done.returncode != 0:
+        return [f"twins: purifile -s -w -8 ended with {done.returncode}: {done.stderr.decode()}"]
+    cleaned = tree_of(root)
+    problems = []
+    if sorted(cleaned.values()) != contents:
+        problems.append("twins: a file was lost or changed on the disk itself")
+    for path in cleaned:
+        left = set(os.fsdecode(path)) & (DROPPED | MAPPED)
+        if left:
+            problems.append(f"twins: {os.fsdecode(path)!r} keeps {sorted(hex(ord(c)) for c in left)}")
+    for kind in ("ntfs", "exfat"):
+        with fresh_image(kind, os.path.join(work, f"{kind}-twins")) as image:
+            copied = run(["cp", "-a", os.path.join(root, b"."), image.mount.encode()])
+            if copied.returncode != 0:
+                problems.append(f"twins on {kind}: cp -a refused: {copied.stderr.decode().strip()}")
+            arrived = tree_of(image.mount.encode())
+            if arrived != cleaned:
+                lost = sorted(os.fsdecode(p) for p in cleaned if arrived.get(p) != cleaned[p])
+                problems.append(f"twins on {kind}: {len(arrived)} of {len(cleaned)} files arrived whole; "
+                                f"lost or merged: {lost}")
+    again = purify(program, root, ["-s", "-w", "-8"])
+    if again.returncode != 0 or tree_of(root) != cleaned or ARROW in again.stdout:
+        problems.append(f"twins: a second run renamed something (exit {again.returncode}): "
+                        f"{again.stdout.decode(errors='replace')}")
+    return problems
+
+
 def run(command, **kwargs):
     return subprocess.run(command, capture_output=True, **kwargs)
 
@@ -152,6 +254,19 @@ class Image:
         if self.loop:
             run(["losetup", "--detach", self.loop])
             self.loop = None
+
+
+@contextlib.contextmanager
+def fresh_image(kind, directory):
+    """A new image of that kind, mounted; the test is skipped where it cannot be."""
+    image = Image(kind, directory)
+    try:
+        reason = image.format_and_mount()
+        if reason is not None:
+            skip(f"{kind} image not mounted: {reason}")
+        yield image
+    finally:
+        image.close()
 
 
 def purify(program, root, options):
@@ -203,14 +318,8 @@ def main():
             # A fresh image each time: a file system that fails on one name
             # must not spoil the next round.
             for kind in ("ntfs", "exfat"):
-                image = Image(kind, os.path.join(work, f"{kind}-{label.replace(' ', '')}"))
-                try:
-                    reason = image.format_and_mount()
-                    if reason is not None:
-                        skip(f"{kind} image not mounted: {reason}")
+                with fresh_image(kind, os.path.join(work, f"{kind}-{label.replace(' ', '')}")) as image:
                     counts[(label, kind)] = copy_onto(root.encode(), image)
-                finally:
-                    image.close()
 
         final = trees["-w -8"]
         first = files_of(final.encode())
@@ -228,6 +337,7 @@ def main():
                 problems.append(f"{kind} refused {len(refused)} names after -w -8")
         if again.returncode != 0 or files_of(final.encode()) != first or ARROW in again.stdout:
             problems.append(f"a second run renamed something (exit {again.returncode})")
+        problems += check_twins(args.program, work)
         if problems:
             fail("; ".join(problems))
     finally:

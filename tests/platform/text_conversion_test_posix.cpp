@@ -1,7 +1,10 @@
-// UTF-8 <-> UTF-16 with escaped bytes: every byte string must come back
-// unchanged, and valid text must convert as UTF-8 says.
+// The layer's text functions. UTF-8 <-> UTF-16 with escaped bytes: every byte
+// string must come back unchanged, and valid text must convert as UTF-8 says.
+// Upper-casing (LCMapStringEx): every code unit as the Unicode data says.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -171,6 +174,55 @@ TEST(Utf8Conversion, PathTooLongForTheKernel) {
   path.resize(4095);
   EXPECT_TRUE(PathToBytes(path.c_str(), bytes, sizeof bytes));
   EXPECT_EQ(4095u, std::string(bytes).size());
+}
+
+// Every code unit of the Basic Multilingual Plane upper-cases to the simple
+// mapping of the Unicode data the system ships (UnicodeData.txt, field 12),
+// or stays when it has none there; surrogates stay.
+TEST(LCMapStringEx, UpperCasesEveryUnitAsTheUnicodeDataSays) {
+  std::ifstream data("/usr/share/unicode/UnicodeData.txt");
+  if (!data) {
+    GTEST_SKIP() << "no /usr/share/unicode/UnicodeData.txt (Debian's unicode-data)";
+  }
+  std::vector<char16_t> expected(0x10000);
+  for (std::size_t unit = 0; unit < expected.size(); ++unit) expected[unit] = static_cast<char16_t>(unit);
+  std::size_t mapped = 0;
+  for (std::string line; std::getline(data, line);) {
+    std::vector<std::string> fields;
+    std::stringstream split(line);
+    for (std::string field; std::getline(split, field, ';');) fields.push_back(field);
+    if (fields.size() < 13 || fields[12].empty()) continue;
+    const unsigned long code = std::stoul(fields[0], nullptr, 16);
+    const unsigned long upper = std::stoul(fields[12], nullptr, 16);
+    if (code <= 0xFFFF && upper <= 0xFFFF) {
+      expected[code] = static_cast<char16_t>(upper);
+      ++mapped;
+    }
+  }
+  ASSERT_GT(mapped, 1100u) << "the data was not read";
+  std::vector<char16_t> units(0x10000);
+  for (std::size_t unit = 0; unit < units.size(); ++unit) units[unit] = static_cast<char16_t>(unit);
+  units[0] = u'x';  // a terminator would end nothing here, but keep the text plain
+  std::vector<char16_t> upper(units.size());
+  ASSERT_EQ(static_cast<int>(units.size()),
+            LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, units.data(), static_cast<int>(units.size()),
+                          upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0));
+  expected[0] = u'X';
+  std::size_t wrong = 0;
+  for (std::size_t unit = 0; unit < units.size(); ++unit) {
+    if (upper[unit] != expected[unit] && ++wrong <= 10) {
+      ADD_FAILURE() << std::hex << "U+" << unit << " became U+" << static_cast<unsigned>(upper[unit]) << ", not U+"
+                    << static_cast<unsigned>(expected[unit]);
+    }
+  }
+  EXPECT_EQ(wrong, 0u);
+  // As Windows counts: -1 takes the terminator too; 0 asks for the length.
+  char16_t text[4] = {};
+  EXPECT_EQ(3, LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, u"\u00E9a", -1, text, 4, nullptr, nullptr, 0));
+  EXPECT_EQ(std::u16string(text), u"\u00C9A");
+  EXPECT_EQ(2, LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, u"ab", 2, nullptr, 0, nullptr, nullptr, 0));
+  EXPECT_EQ(0, LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, u"abc", 3, text, 2, nullptr, nullptr, 0));
+  EXPECT_EQ(0, LCMapStringEx(u"tr-TR", LCMAP_UPPERCASE, u"i", 1, text, 4, nullptr, nullptr, 0));
 }
 
 }  // namespace

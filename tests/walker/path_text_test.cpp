@@ -16,8 +16,9 @@ struct FormedPath {
   const char16_t* handedOver;
 };
 
-// A component that ends in a dot or a blank would be rewritten by Win32 path
-// rules: the whole path goes in its long-path form. Everything else as it is.
+// A component that ends in a dot or a blank, or a last one that is a device
+// name, would be rewritten by Win32 path rules: the whole path goes in its
+// long-path form. Everything else as it is.
 constexpr FormedPath kFormedPaths[] = {
     {u"C:\\dir\\bar", u"C:\\dir\\bar"},
     {u"C:\\dir\\bar ", u"\\\\?\\C:\\dir\\bar "},
@@ -32,6 +33,12 @@ constexpr FormedPath kFormedPaths[] = {
     {u"\\\\?\\C:\\dir.\\x", u"\\\\?\\C:\\dir.\\x"},
     {u"\\\\.\\pipe\\x.", u"\\\\.\\pipe\\x."},
     {u"/home/user/dir./bar ", u"/home/user/dir./bar "},
+    // A name Win32 takes for a device is reached in the long-path form only.
+    {u"C:\\dir\\con", u"\\\\?\\C:\\dir\\con"},
+    {u"C:\\dir\\nul.txt", u"\\\\?\\C:\\dir\\nul.txt"},
+    {u"\\\\server\\share\\COM1", u"\\\\?\\UNC\\server\\share\\COM1"},
+    {u"C:\\console\\x", u"C:\\console\\x"},
+    {u"/home/user/con", u"/home/user/con"},
 };
 
 TEST(FileSystemPath, LongPathFormWhereWin32WouldRewriteAComponent) {

@@ -32,15 +32,25 @@ bool Fits(std::size_t limit, const char16_t* stem, std::size_t stemLength, const
 }
 
 // Takes whole characters off the end of text until fits(length) holds or
-// nothing is left. Returns the length kept.
+// nothing is left. Returns the length kept. A shorter piece never takes more
+// room than a longer one, so the longest length that fits is searched for by
+// halves: each test measures the whole name, and a name of thousands of
+// units cut one character at a time would be measured thousands of times.
 template <typename FitsLength>
 std::size_t CutToFit(const char16_t* text, std::size_t length, FitsLength fits) {
-  while (length > 0 && !fits(length)) {
-    do {
-      --length;
-    } while (length > 0 && !IsCharacterStart(text, length));
+  if (fits(length)) {
+    return length;
   }
-  return length;
+  std::size_t fitting = 0;  // fits, unless nothing does
+  std::size_t tooLong = length;
+  while (tooLong - fitting > 1) {
+    const std::size_t middle = fitting + (tooLong - fitting) / 2;
+    (fits(middle) ? fitting : tooLong) = middle;
+  }
+  while (fitting > 0 && !IsCharacterStart(text, fitting)) {
+    --fitting;
+  }
+  return fitting;
 }
 
 std::size_t TrimBlanksAndStops(const char16_t* text, std::size_t length) {

@@ -251,9 +251,10 @@ TEST(Interrupt, RunKilledAtAnyInstantIsUndoneExactly) {
   MakeKillTree(tree);
   const Snapshot original = TakeSnapshot(tree);
   ASSERT_EQ(original.size(), 20220u);
-  const unsigned seed = std::random_device()();
-  std::mt19937 random(seed);
-  std::printf("seed %u, tree in %s\n", seed, dir.c_str());
+  // Printed, so that a failing trial's instants can be drawn again.
+  const unsigned generatorStart = std::random_device()();
+  std::mt19937 random(generatorStart);
+  std::printf("instants drawn by mt19937(%u), tree in %s\n", generatorStart, dir.c_str());
   int journals = 0;
   for (const std::vector<std::string>& options : {std::vector<std::string>{"-s"}, {"-s", "-d"}}) {
     // A whole run first, to know how long one takes; its undo is checked too.

@@ -27,9 +27,10 @@ struct Journal {
   std::string waiting;     // lines not yet written
   std::uint32_t sequence;  // of the last intent
   DWORD failure;           // the error of a line that could not be written, else 0
+  bool unsynced;           // lines written since the journal was last put on the disk
 };
 
-Journal journal{INVALID_HANDLE_VALUE, std::string(), 0, 0};
+Journal journal{INVALID_HANDLE_VALUE, std::string(), 0, 0, false};
 
 // The last error, never 0: a failure must not read as success.
 DWORD LastFailure() { return GetLastError() != 0 ? GetLastError() : ERROR_INVALID_FUNCTION; }
@@ -45,14 +46,19 @@ DWORD WriteWaiting() {
                  nullptr)) {
     journal.failure = LastFailure();
   }
+  journal.unsynced = journal.unsynced || written != 0;
   journal.waiting.clear();
   return journal.failure;
 }
 
-// Writes what waits and puts the journal on the disk.
+// Writes what waits and puts the journal on the disk, unless nothing was
+// written since it was last put there (the grand total's line, then the close).
 DWORD Sync() {
-  if (WriteWaiting() == 0 && !FlushFileBuffers(journal.file)) {
-    journal.failure = LastFailure();
+  if (WriteWaiting() == 0 && journal.unsynced) {
+    if (!FlushFileBuffers(journal.file)) {
+      journal.failure = LastFailure();
+    }
+    journal.unsynced = false;
   }
   return journal.failure;
 }
@@ -74,6 +80,7 @@ std::uint32_t OpenJournal(const ReportSettings& settings) {
   journal.waiting.clear();
   journal.sequence = 0;
   journal.failure = 0;
+  journal.unsynced = false;
   AppendStartLine(&journal.waiting, settings);
   return WriteWaiting();
 }

@@ -24,17 +24,10 @@ case $action in
     # this script's output open: the test runner waits for it to close.
     log=$WINEPREFIX/wine-server.log
     wineserver -p </dev/null >"$log" 2>&1
-    # Returns once the prefix is created or brought up to date. The first
-    # creation of a prefix on a busy machine now and then reports a failure
-    # (services that did not start in time) that a second try does not; a
-    # prefix that cannot be made fails both.
+    # Returns once the prefix is created or brought up to date.
     if ! wineboot -u </dev/null >>"$log" 2>&1; then
-      wineserver -w
-      wineserver -p </dev/null >>"$log" 2>&1
-      if ! wineboot -u </dev/null >>"$log" 2>&1; then
-        cat "$log" >&2
-        exit 1
-      fi
+      cat "$log" >&2
+      exit 1
     fi
     ;;
   stop)

@@ -123,12 +123,50 @@ bool IsPlausibleRepair(char32_t code, bool besideLetter) {
   return true;
 }
 
-// Reads the run through the code page as UTF-8. Returns the number of units
-// of the reading, written to out unless it is null (out may be the run
-// itself: no unit is written before it has been read), or -1 when the page
-// does not read the run.
-std::ptrdiff_t ReadRun(CodePage page, const char16_t* run, std::size_t length, bool besideLetter, char16_t* out) {
+constexpr bool IsCombiningMark(char32_t code) { return code >= 0x0300 && code <= 0x036F; }
+
+// A character and the combining marks read after it so far, which the next
+// mark of a reading must compose with.
+struct Cluster {
+  static constexpr std::size_t CAPACITY = 8;
+  char16_t units[CAPACITY + 1];
+  std::size_t length = 0;
+
+  void StartWith(char32_t code) { length = IsCombiningMark(code) ? 0 : PutCodePoint(code, units); }
+
+  // Whether Normalization Form C takes the mark into the cluster's
+  // character, and if so keeps it. A decomposed accent misread as two bytes
+  // ("e" then "Ì\x81") composes with the letter before it; an uppercase Ì
+  // or Í before typographic punctuation ("COSÌ…", "SÍ”") reads as a mark
+  // that composes with nothing.
+  bool TakeMark(char16_t mark) {
+    if (length == 0 || length == CAPACITY) {
+      return false;
+    }
+    char16_t composed[CAPACITY + 1];
+    const int without = NormalizeString(NormalizationC, units, static_cast<int>(length), composed, CAPACITY + 1);
+    units[length] = mark;
+    const int with = NormalizeString(NormalizationC, units, static_cast<int>(length + 1), composed, CAPACITY + 1);
+    if (without <= 0 || with <= 0 || with > without) {
+      return false;
+    }
+    ++length;
+    return true;
+  }
+};
+
+// Reads the run through the code page as UTF-8. before is the unit in front
+// of the run (0 at the start of the text). Returns the number of units of the
+// reading, written to out unless it is null (out may be the run itself: no
+// unit is written before it has been read), or -1 when the page does not read
+// the run.
+std::ptrdiff_t ReadRun(CodePage page, const char16_t* run, std::size_t length, char16_t before, bool besideLetter,
+                       char16_t* out) {
   std::ptrdiff_t written = 0;
+  Cluster cluster;
+  if (before != 0 && !(before >= 0xD800 && before <= 0xDFFF)) {
+    cluster.StartWith(before);
+  }
   for (std::size_t i = 0; i < length;) {
     unsigned char bytes[4];
     const int lead = ByteInCodePage(page, run[i]);
@@ -145,6 +183,11 @@ std::ptrdiff_t ReadRun(CodePage page, const char16_t* run, std::size_t length, b
     }
     char32_t code = 0;
     if (ReadUtf8Sequence(bytes, needed, &code) != needed || !IsPlausibleRepair(code, besideLetter)) {
+      return -1;
+    }
+    if (!IsCombiningMark(code)) {
+      cluster.StartWith(code);
+    } else if (!cluster.TakeMark(static_cast<char16_t>(code))) {
       return -1;
     }
     char16_t units[2];
@@ -168,7 +211,7 @@ bool SameBytes(CodePage first, CodePage second, const char16_t* run, std::size_t
 
 // The code page whose reading the run takes, or -1 for none; *conflict is
 // set when two pages read it differently.
-int ChooseReading(const char16_t* run, std::size_t length, bool besideLetter, bool* conflict) {
+int ChooseReading(const char16_t* run, std::size_t length, char16_t before, bool besideLetter, bool* conflict) {
   int chosen = -1;
   for (const CodePage page : CODE_PAGES) {
     // A page with the chosen one's bytes reads the run alike (Latin-1 and
@@ -176,7 +219,7 @@ int ChooseReading(const char16_t* run, std::size_t length, bool besideLetter, bo
     if (chosen >= 0 && SameBytes(static_cast<CodePage>(chosen), page, run, length)) {
       continue;
     }
-    if (ReadRun(page, run, length, besideLetter, nullptr) < 0) {
+    if (ReadRun(page, run, length, before, besideLetter, nullptr) < 0) {
       continue;
     }
     if (chosen < 0) {
@@ -188,8 +231,9 @@ int ChooseReading(const char16_t* run, std::size_t length, bool besideLetter, bo
   return chosen;
 }
 
-// Calls visit(start, length, besideLetter) for every run of at least two
-// units (one byte of 0x80 or above is never UTF-8 on its own).
+// Calls visit(start, length, before, besideLetter) for every run of at least
+// two units (one byte of 0x80 or above is never UTF-8 on its own); before is
+// the unit in front of the run, or 0.
 template <typename Visit>
 void ForEachRun(const char16_t* text, std::size_t length, Visit visit) {
   std::size_t i = 0;
@@ -204,7 +248,7 @@ void ForEachRun(const char16_t* text, std::size_t length, Visit visit) {
     }
     if (end - i >= 2) {
       const bool besideLetter = (i > 0 && IsAsciiLetter(text[i - 1])) || (end < length && IsAsciiLetter(text[end]));
-      visit(i, end - i, besideLetter);
+      visit(i, end - i, i > 0 ? text[i - 1] : u'\0', besideLetter);
     }
     i = end;
   }
@@ -214,8 +258,8 @@ void ForEachRun(const char16_t* text, std::size_t length, Visit visit) {
 bool RepairRound(char16_t* text, std::size_t* length) {
   bool anyReading = false;
   bool conflict = false;
-  ForEachRun(text, *length, [&](std::size_t start, std::size_t runLength, bool besideLetter) {
-    anyReading = ChooseReading(text + start, runLength, besideLetter, &conflict) >= 0 || anyReading;
+  ForEachRun(text, *length, [&](std::size_t start, std::size_t runLength, char16_t before, bool besideLetter) {
+    anyReading = ChooseReading(text + start, runLength, before, besideLetter, &conflict) >= 0 || anyReading;
   });
   if (!anyReading || conflict) {
     return false;
@@ -224,15 +268,15 @@ bool RepairRound(char16_t* text, std::size_t* length) {
   // from its start, never ahead of what is still to be read.
   std::size_t read = 0;
   std::size_t written = 0;
-  ForEachRun(text, *length, [&](std::size_t start, std::size_t runLength, bool besideLetter) {
+  ForEachRun(text, *length, [&](std::size_t start, std::size_t runLength, char16_t before, bool besideLetter) {
     while (read < start) {
       text[written++] = text[read++];
     }
     bool unused = false;
-    const int page = ChooseReading(text + start, runLength, besideLetter, &unused);
+    const int page = ChooseReading(text + start, runLength, before, besideLetter, &unused);
     if (page >= 0) {
       written += static_cast<std::size_t>(
-          ReadRun(static_cast<CodePage>(page), text + start, runLength, besideLetter, text + written));
+          ReadRun(static_cast<CodePage>(page), text + start, runLength, before, besideLetter, text + written));
       read = start + runLength;
     }
   });

@@ -28,7 +28,13 @@ extern const std::uint16_t Cp437Table[128];
 //   - next to an ASCII letter, no two-byte character from U+0250 on but a
 //     combining mark (U+0300..U+036F): a letter of another script does not
 //     follow a Latin letter within a word, while an uppercase Latin letter
-//     before punctuation would read as one ("«ACCIÓ»", "«MENÜ»").
+//     before punctuation would read as one ("«ACCIÓ»", "«MENÜ»");
+//   - a combining mark (U+0300..U+036F) only where Normalization Form C
+//     composes it with the character before it, in the run or in front of
+//     it: so reads a decomposed accent ("cafe" + U+0301 misread as
+//     "cafeÌ\x81"), while an uppercase Ì or Í before typographic
+//     punctuation ("COSÌ…", "“SÍ”", "MARTÍ’S") would give a mark on a
+//     letter it does not belong to.
 // A run that exactly one reading fits (two code pages with the same bytes
 // give one reading) becomes the characters of that reading. When two readings
 // of one run differ, the text is left as it is. A second round repairs what

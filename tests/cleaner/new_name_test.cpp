@@ -354,6 +354,8 @@ TEST(BuildNewName, Utf8RealNamesStayAsTheyAre) {
       u"Za\u017C\u00F3\u0142\u0107 g\u0119\u015Bl\u0105 ja\u017A\u0144", u"\U0001F600 party",
       u"2\u00D7\u00BD cup", u"50\u00B0C", u"\u00A9 2024", u"\u00BD\u00BC", u"\u0130stanbul",
       u"\u0218tefan \u021Aepe\u0219", u"\u0110\u00C0 N\u1EB4NG", u"Vi\u1EC7t Nam",
+      u"COS\u00CC\u2026.mp3", u"DIJO S\u00CD\u2026.txt", u"\u201CS\u00CD\u201D.txt", u"MART\u00CD\u2019S.doc",
+      u"AQU\u00CD\u2014ALL\u00CD",
   };
   for (const char16_t* name : names) {
     Check({name, UTF8, {}, SAME, nullptr});

@@ -97,12 +97,21 @@ std::int32_t FitNameToLimit(std::size_t limit, const char16_t* stem, std::size_t
     return 0;
   }
   if (!Fits(limit, stem, 0, suffix, suffixLength, extension, *extensionLength)) {
-    // No stem leaves room for this extension: it is shortened instead, and
-    // the stem goes.
-    *stemLength = 0;
-    *extensionLength = CutToFit(extension, *extensionLength, [&](std::size_t length) {
-      return Fits(limit, stem, 0, suffix, suffixLength, extension, length);
-    });
+    // No stem leaves room for this extension: the name is cut from its end
+    // instead, so that it keeps its beginning and never starts with the
+    // extension's full stop. The stem stays whole before the suffix (a
+    // device's name stays parted from the rest) when some of the extension
+    // fits after them; else the extension goes and the stem is shortened.
+    if (Fits(limit, stem, *stemLength, suffix, suffixLength, extension, 0)) {
+      *extensionLength = CutToFit(extension, *extensionLength, [&](std::size_t length) {
+        return Fits(limit, stem, *stemLength, suffix, suffixLength, extension, length);
+      });
+    } else {
+      *extensionLength = 0;
+      *stemLength = CutToFit(stem, *stemLength, [&](std::size_t length) {
+        return Fits(limit, stem, length, suffix, suffixLength, extension, 0);
+      });
+    }
   } else {
     *stemLength = CutToFit(stem, *stemLength, [&](std::size_t length) {
       return Fits(limit, stem, length, suffix, suffixLength, extension, *extensionLength);

@@ -16,10 +16,13 @@ bool IsDeviceName(const char16_t* name, std::size_t length);
 // Shortens a name of three pieces (stem, counter suffix, extension) until it
 // fits limit, one name's limit in its directory (platform/name_limit.h), by
 // taking whole characters (a surrogate pair together) off the end of the
-// stem, so that the extension and the suffix stay. Only when no stem leaves
-// room for the extension is the extension shortened instead, and the stem
-// dropped. The piece that ends the name, once shortened, loses trailing
-// blanks and full stops, which Windows would drop itself, on every candidate. Updates the two lengths and
+// stem, so that the extension and the suffix stay. Only when the extension
+// leaves no room with the suffix alone is the name cut from its end instead,
+// keeping its beginning: the whole stem, the suffix and as much of the
+// extension as fits after them, or, when the stem and the suffix leave no
+// room for any of it, no extension and the stem shortened. The piece that
+// ends the name, once shortened, loses trailing blanks and full stops, which
+// Windows would drop itself, on every candidate. Updates the two lengths and
 // returns 0, or -1 when nothing fits (the suffix alone is too long).
 std::int32_t FitNameToLimit(std::size_t limit, const char16_t* stem, std::size_t* stemLength, const char16_t* suffix,
                             std::size_t suffixLength, const char16_t* extension, std::size_t* extensionLength);

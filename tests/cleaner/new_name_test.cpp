@@ -373,12 +373,19 @@ TEST(BuildNewName, WindowsNamesFitTheNameLimit) {
   const std::u16string suffixed = u"x " + Repeat(u"a", 245) + u"-001.txt";  // 255
   const std::u16string blankDropped = Repeat(u"a", 254);
   const std::u16string extensionCut = u"." + Repeat(u"e", 254);
+  // An extension too long to fit even alone is cut from its end after the
+  // whole stem, which keeps the name's beginning: it becomes no hidden name.
+  const std::u16string longSecondPart = u"ab%2E" + Repeat(u"e", 300);
+  const std::u16string secondPartCut = u"ab." + Repeat(u"e", 252);
+  const std::u16string secondPartSuffixed = u"ab-001." + Repeat(u"e", 248);
   // A device name is split at its first full stop; the suffixed candidate
-  // keeps no stem and cuts its extension, which then must not end in a dot.
+  // keeps the device's name and cuts its extension, which then must not end in a dot.
   const std::u16string deviceWithLongExtension = u"CON." + Repeat(u"x", 249) + u"." + Repeat(u"y", 10);
-  const std::u16string deviceExtensionCut = u"-001." + Repeat(u"x", 249);
+  const std::u16string deviceExtensionCut = u"CON-001." + Repeat(u"x", 247);
   const Case cases[] = {
       {deviceWithLongExtension.c_str(), OPT_WINDOWS_NAMES, {}, READY, deviceExtensionCut.c_str()},
+      {longSecondPart.c_str(), OPT_WINDOWS_NAMES, {}, READY, secondPartCut.c_str()},
+      {longSecondPart.c_str(), OPT_WINDOWS_NAMES, {secondPartCut}, READY, secondPartSuffixed.c_str()},
       {longStem.c_str(), OPT_WINDOWS_NAMES, {}, READY, fitted.c_str()},
       {longStem.c_str(), OPT_WINDOWS_NAMES, {fitted}, READY, suffixed.c_str()},
       {endsInBlank.c_str(), OPT_WINDOWS_NAMES, {}, READY, blankDropped.c_str()},  // no trailing blank

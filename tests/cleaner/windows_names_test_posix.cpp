@@ -15,11 +15,14 @@ TEST(BuildNewName, WindowsNamesFitTwoHundredFiftyFiveBytes) {
       // A three-byte character that would straddle the limit goes whole.
       {u"ab" + Repeat(u"\u20AC", 90) + u"%20", u"ab" + Repeat(u"\u20AC", 84)},
       // A suffixed candidate whose extension was cut ends in no full stop.
-      {u"CON." + Repeat(u"\u0080", 83) + u"." + Repeat(u"\u0080", 40), u"-001." + Repeat(u"\u20AC", 83)},
+      {u"CON." + Repeat(u"\u0080", 83) + u"." + Repeat(u"\u0080", 40), u"CON-001." + Repeat(u"\u20AC", 82)},
+      {u"CON." + Repeat(u"a", 83) + Repeat(u"\u0080", 168), u"CON-001." + Repeat(u"a", 83) + Repeat(u"\u20AC", 54)},
       // Without /W too a name is fitted to the file system's limit, which
       // holds no longer one.
       {u"x%20" + Repeat(u"a", 260) + u".txt", u"x " + Repeat(u"a", 249) + u".txt", 0},
       {Repeat(u"\u0080", 120) + u".txt", Repeat(u"\u20AC", 83) + u".txt", 0},
+      // A stem and an extension too long each: the name keeps its beginning.
+      {Repeat(u"\u0080", 100) + u"." + Repeat(u"\u0080", 150), Repeat(u"\u20AC", 85), 0},
   });
 }
 

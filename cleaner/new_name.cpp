@@ -151,13 +151,38 @@ char16_t ApplyCharacterSteps(char16_t ch, const CharacterSteps& steps) {
 struct CleanedText {
   char16_t* text;
   std::size_t length;
+  bool droppedAtStart = false;  // a unit was dropped before the first one kept
 
   void Append(char16_t ch) {
-    if (ch != 0 && length < NAME_CAPACITY) {
+    if (ch == 0) {
+      droppedAtStart = droppedAtStart || length == 0;
+    } else if (length < NAME_CAPACITY) {
       text[length++] = ch;
     }
   }
 };
+
+// What a name that cleaning empties becomes, and the stem given under /8 to
+// one that dropping leaves beginning with a full stop.
+const char16_t* DefaultName(OptionFlags options) { return (options & OPT_DIRECTORIES) != 0 ? u"Dir" : u"File"; }
+
+// Under /8: a name that began with something the steps dropped (a format
+// character, say) and now begins with a full stop would be hidden, which the
+// old name was not; it gets the default name as its stem. A character cut
+// off the end for room is lost as any beyond NAME_CAPACITY. Returns the length.
+std::size_t KeepVisible(char16_t* name, std::size_t length, OptionFlags options) {
+  const char16_t* stem = DefaultName(options);
+  const std::size_t stemLength = TextLength(stem);
+  const std::size_t kept = length + stemLength <= NAME_CAPACITY ? length : NAME_CAPACITY - stemLength;
+  for (std::size_t i = kept; i > 0; --i) {
+    name[i - 1 + stemLength] = name[i - 1];
+  }
+  for (std::size_t i = 0; i < stemLength; ++i) {
+    name[i] = stem[i];
+  }
+  name[stemLength + kept] = 0;
+  return stemLength + kept;
+}
 
 // The per-character steps over the decoded text. A character outside the BMP
 // is two code units, each taken through the steps.
@@ -448,9 +473,11 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
   }
   length = TrimEnd(cleaned, length);
   if (length == 0) {
-    const char16_t* defaultName = (flags & OPT_DIRECTORIES) != 0 ? u"Dir" : u"File";
+    const char16_t* defaultName = DefaultName(flags);
     length = TextLength(defaultName);
     CopyText(cleaned, defaultName, length);
+  } else if (utf8 && text.droppedAtStart && cleaned[0] == u'.') {
+    length = KeepVisible(cleaned, length, flags);
   }
   assert(length <= NAME_CAPACITY && cleaned[length] == 0);
   return static_cast<std::int32_t>(length);

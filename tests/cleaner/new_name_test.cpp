@@ -286,6 +286,13 @@ TEST(BuildNewName, Utf8NamesAreReadAsText) {
       {u"a%E2%80%AEb&#x2066;c", UTF8 | OPT_ENTITIES, {}, READY, u"abc"},
       {u"\u202E\u200B", UTF8, {}, READY, u"File"},
       {u"\u200B", UTF8 | OPT_DIRECTORIES, {}, READY, u"Dir"},
+      // What is dropped before a full stop leaves no hidden name; a full stop read so stays.
+      {u"\u00AD.txt", UTF8 | OPT_WINDOWS_NAMES, {}, READY, u"File.txt"},
+      {u"&#x200B;\u200B.txt", UTF8 | OPT_ENTITIES, {}, READY, u"File.txt"},
+      {u"\uFEFF.config", UTF8 | OPT_DIRECTORIES, {}, READY, u"Dir.config"},
+      {u"\u200B.txt", 0, {}, READY, u"_.txt"},
+      {u"\uF029txt", UTF8, {}, READY, u".txt"},
+      {u".\u200Bprofile", UTF8, {}, READY, u".profile"},
       {u"e\u00AD\u0301", UTF8, {}, READY, u"\u00E9"},  // composed once the hyphen is gone
       {u"a\u200Bb", UTF8, {}, READY, u"a-b", u"\u200B", u"-"},  // the lists come first
       // Private-use stand-ins: Mac clients' U+F001..U+F029, Cygwin's U+F000 + character.

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 
 #include "cleaner/translation.h"
+#include "command/shared_types.h"
+#include "platform/format_characters.h"
 #include "platform/utf16_text.h"
 #include "platform/utf8_sequence.h"
 #include "platform/win32.h"
@@ -48,6 +51,9 @@ constexpr std::uint16_t Cp437Table[128] = {
 namespace {
 
 enum CodePage { WINDOWS_1252, LATIN_1, CP437 };
+
+// One mark for each unit of a name.
+using UnitMarks = std::bitset<MAX_ARG_LEN>;
 constexpr CodePage CODE_PAGES[] = {WINDOWS_1252, LATIN_1, CP437};
 
 // The characters of code page 437's upper half in ascending order, each with
@@ -155,21 +161,44 @@ struct Cluster {
   }
 };
 
+// Whether a step after the repair changes or drops the unit (a no-break
+// space becomes a blank, a soft hyphen goes, a C1 control is read as
+// Windows-1252): one that continues no sequence must not keep the sequences
+// beside it from being read, or a second run would read them.
+bool IsChangedByLaterSteps(char16_t unit) { return TranslateChar(unit) != unit || IsInvisibleFormatCharacter(unit); }
+
 // Reads the run through the code page as UTF-8. before is the unit in front
 // of the run (0 at the start of the text). Returns the number of units of the
 // reading, written to out unless it is null (out may be the run itself: no
 // unit is written before it has been read), or -1 when the page does not read
-// the run.
+// the run. A unit that a later step changes or drops, where a sequence would
+// begin and its byte cannot begin one, stays as it is between the sequences
+// read, and is marked in passedOver (unless it is null) at its place in the
+// text, out being the text from outStart on; a page that reads no sequence
+// does not read the run.
 std::ptrdiff_t ReadRun(CodePage page, const char16_t* run, std::size_t length, char16_t before, bool besideLetter,
-                       char16_t* out) {
+                       char16_t* out, UnitMarks* passedOver, std::size_t outStart) {
   std::ptrdiff_t written = 0;
   Cluster cluster;
   if (before != 0 && !(before >= 0xD800 && before <= 0xDFFF)) {
     cluster.StartWith(before);
   }
+  bool anySequence = false;
   for (std::size_t i = 0; i < length;) {
     unsigned char bytes[4];
     const int lead = ByteInCodePage(page, run[i]);
+    if (lead >= 0 && lead < 0xC0 && IsChangedByLaterSteps(run[i])) {
+      cluster.StartWith(run[i]);
+      if (out != nullptr) {
+        out[written] = run[i];
+      }
+      if (passedOver != nullptr) {
+        passedOver->set(outStart + static_cast<std::size_t>(written));
+      }
+      ++written;
+      ++i;
+      continue;
+    }
     const std::size_t needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
     if (lead < 0 || i + needed > length) {
       return -1;
@@ -194,8 +223,9 @@ std::ptrdiff_t ReadRun(CodePage page, const char16_t* run, std::size_t length, c
     const std::size_t unitCount = PutCodePoint(code, out != nullptr ? out + written : units);
     written += static_cast<std::ptrdiff_t>(unitCount);
     i += needed;
+    anySequence = true;
   }
-  return written;
+  return anySequence ? written : -1;
 }
 
 // Two code pages that read a run read it alike exactly when they give its
@@ -219,7 +249,7 @@ int ChooseReading(const char16_t* run, std::size_t length, char16_t before, bool
     if (chosen >= 0 && SameBytes(static_cast<CodePage>(chosen), page, run, length)) {
       continue;
     }
-    if (ReadRun(page, run, length, before, besideLetter, nullptr) < 0) {
+    if (ReadRun(page, run, length, before, besideLetter, nullptr, nullptr, 0) < 0) {
       continue;
     }
     if (chosen < 0) {
@@ -233,17 +263,19 @@ int ChooseReading(const char16_t* run, std::size_t length, char16_t before, bool
 
 // Calls visit(start, length, before, besideLetter) for every run of at least
 // two units (one byte of 0x80 or above is never UTF-8 on its own); before is
-// the unit in front of the run, or 0.
+// the unit in front of the run, or 0. A unit marked in bounds (unless it is
+// null) belongs to no run.
 template <typename Visit>
-void ForEachRun(const char16_t* text, std::size_t length, Visit visit) {
+void ForEachRun(const char16_t* text, std::size_t length, const UnitMarks* bounds, Visit visit) {
+  const auto inRun = [&](std::size_t at) { return InSomeCodePage(text[at]) && (bounds == nullptr || !(*bounds)[at]); };
   std::size_t i = 0;
   while (i < length) {
-    if (!InSomeCodePage(text[i])) {
+    if (!inRun(i)) {
       ++i;
       continue;
     }
     std::size_t end = i + 1;
-    while (end < length && InSomeCodePage(text[end])) {
+    while (end < length && inRun(end)) {
       ++end;
     }
     if (end - i >= 2) {
@@ -255,10 +287,14 @@ void ForEachRun(const char16_t* text, std::size_t length, Visit visit) {
 }
 
 // One round: whether any run was read anew (the text rewritten in place).
-bool RepairRound(char16_t* text, std::size_t* length) {
+// The units the first round passed over bound the runs of the second, which
+// would otherwise read them with what the first made of the units beside
+// them (" é" and U+0081 U+00AD as one CJK character): bounds and passedOver
+// as for ForEachRun and ReadRun, each may be null.
+bool RepairRound(char16_t* text, std::size_t* length, const UnitMarks* bounds, UnitMarks* passedOver) {
   bool anyReading = false;
   bool conflict = false;
-  ForEachRun(text, *length, [&](std::size_t start, std::size_t runLength, char16_t before, bool besideLetter) {
+  ForEachRun(text, *length, bounds, [&](std::size_t start, std::size_t runLength, char16_t before, bool besideLetter) {
     anyReading = ChooseReading(text + start, runLength, before, besideLetter, &conflict) >= 0 || anyReading;
   });
   if (!anyReading || conflict) {
@@ -268,7 +304,7 @@ bool RepairRound(char16_t* text, std::size_t* length) {
   // from its start, never ahead of what is still to be read.
   std::size_t read = 0;
   std::size_t written = 0;
-  ForEachRun(text, *length, [&](std::size_t start, std::size_t runLength, char16_t before, bool besideLetter) {
+  ForEachRun(text, *length, bounds, [&](std::size_t start, std::size_t runLength, char16_t before, bool besideLetter) {
     while (read < start) {
       text[written++] = text[read++];
     }
@@ -276,7 +312,8 @@ bool RepairRound(char16_t* text, std::size_t* length) {
     const int page = ChooseReading(text + start, runLength, before, besideLetter, &unused);
     if (page >= 0) {
       written += static_cast<std::size_t>(
-          ReadRun(static_cast<CodePage>(page), text + start, runLength, before, besideLetter, text + written));
+          ReadRun(static_cast<CodePage>(page), text + start, runLength, before, besideLetter, text + written,
+                  passedOver, written));
       read = start + runLength;
     }
   });
@@ -311,14 +348,12 @@ bool MayHoldMojibake(const char16_t* text, std::size_t length) {
 }  // namespace
 
 std::size_t RepairMojibake(char16_t* text, std::size_t length) {
-  constexpr int ROUNDS = 2;
   if (!MayHoldMojibake(text, length)) {
     return length;
   }
-  for (int round = 0; round < ROUNDS; ++round) {
-    if (!RepairRound(text, &length)) {
-      break;
-    }
+  UnitMarks passedOver;
+  if (RepairRound(text, &length, nullptr, &passedOver)) {
+    RepairRound(text, &length, &passedOver, nullptr);
   }
   return length;
 }

@@ -35,6 +35,12 @@ extern const std::uint16_t Cp437Table[128];
 //     "cafeÌ\x81"), while an uppercase Ì or Í before typographic
 //     punctuation ("COSÌ…", "“SÍ”", "MARTÍ’S") would give a mark on a
 //     letter it does not belong to.
+// A unit that a step after the repair changes or drops (a no-break space, a
+// soft hyphen, a C1 control), found where a sequence would begin and standing
+// for no byte that begins one, is passed over: it stays as it is, and the
+// sequences on either side are read ("Ã©" + U+00A0 is "é" + U+00A0), so that
+// what those steps make of it leaves nothing a second run would read. Other
+// such units keep the run as it is ("“Ó”").
 // A run that exactly one reading fits (two code pages with the same bytes
 // give one reading) becomes the characters of that reading. When two readings
 // of one run differ, the text is left as it is. A second round repairs what

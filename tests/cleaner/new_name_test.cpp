@@ -330,6 +330,13 @@ TEST(BuildNewName, Utf8NamesAreReadAsText) {
       {u"a\u00E2\u20AC\u00AEb", UTF8, {}, READY, u"ab"},  // a right-to-left override, dropped
       {u"a\u00EF\u20AC\u00A2b", UTF8, {}, READY, u"a_b"},  // the Mac colon
       {u"caf\u00C3\u00A9\uF022", UTF8, {}, READY, u"caf\u00E9_"},
+      // A unit that a later step changes or drops does not spoil the sequences beside it.
+      {u"\u00C3\u00A9\u00A0x.txt", UTF8, {}, READY, u"\u00E9 x.txt"},
+      {u"a\u00C3\u00A9\u00ADb", UTF8, {}, READY, u"a\u00E9b"},
+      {u"c\u00C3\u00A9\u0081d", UTF8, {}, READY, u"c\u00E9_d"},
+      {u"\u00A0\u00C3\u00A9\u0081\u00AD", UTF8, {}, READY, u" \u00E9_"},
+      {u"\u00C3\u0192\u00C2\u00A9\u00A0y", UTF8, {}, READY, u"\u00E9 y"},
+      {u"\u00AB\u00A0\u00D3\u00A0\u00BB", UTF8, {}, READY, u"\u00AB \u00D3 \u00BB"},
       // What the repair refuses: controls, U+FFFD, two readings, a cut sequence.
       {u"a\u00C2\u2026b", UTF8, {}, SAME, nullptr},
       {u"a\u00EF\u00BF\u00BDb", UTF8, {}, SAME, nullptr},
@@ -362,7 +369,7 @@ TEST(BuildNewName, Utf8RealNamesStayAsTheyAre) {
       u"2\u00D7\u00BD cup", u"50\u00B0C", u"\u00A9 2024", u"\u00BD\u00BC", u"\u0130stanbul",
       u"\u0218tefan \u021Aepe\u0219", u"\u0110\u00C0 N\u1EB4NG", u"Vi\u1EC7t Nam",
       u"COS\u00CC\u2026.mp3", u"DIJO S\u00CD\u2026.txt", u"\u201CS\u00CD\u201D.txt", u"MART\u00CD\u2019S.doc",
-      u"AQU\u00CD\u2014ALL\u00CD",
+      u"AQU\u00CD\u2014ALL\u00CD", u"DIJO \u201C\u00D3\u201D",
   };
   for (const char16_t* name : names) {
     Check({name, UTF8, {}, SAME, nullptr});

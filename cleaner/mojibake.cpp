@@ -51,10 +51,10 @@ constexpr std::uint16_t Cp437Table[128] = {
 namespace {
 
 enum CodePage { WINDOWS_1252, LATIN_1, CP437 };
+constexpr CodePage CODE_PAGES[] = {WINDOWS_1252, LATIN_1, CP437};
 
 // One mark for each unit of a name.
 using UnitMarks = std::bitset<MAX_ARG_LEN>;
-constexpr CodePage CODE_PAGES[] = {WINDOWS_1252, LATIN_1, CP437};
 
 // The characters of code page 437's upper half in ascending order, each with
 // its byte, for a binary search.
@@ -289,8 +289,8 @@ void ForEachRun(const char16_t* text, std::size_t length, const UnitMarks* bound
 // One round: whether any run was read anew (the text rewritten in place).
 // The units the first round passed over bound the runs of the second, which
 // would otherwise read them with what the first made of the units beside
-// them (" é" and U+0081 U+00AD as one CJK character): bounds and passedOver
-// as for ForEachRun and ReadRun, each may be null.
+// them (the "é" of "Ã©", then U+0081 U+00AD, as one CJK character): bounds
+// and passedOver as for ForEachRun and ReadRun, each may be null.
 bool RepairRound(char16_t* text, std::size_t* length, const UnitMarks* bounds, UnitMarks* passedOver) {
   bool anyReading = false;
   bool conflict = false;

@@ -34,6 +34,13 @@
 // UTF-8 names is the order of their bytes), so that of untidy twins the later
 // one gets the suffix, and the preview and the real run agree.
 //
+// A preview renames nothing, so a later walk of the command (another file
+// specification) still reads an entry an earlier one would have renamed
+// under its old name. It takes the entry under the last name the preview
+// gave it (cleaner/preview_names.h), as the real run would read it: matching,
+// cleaning and the twins of /W see that name; descending and the file
+// system's probes use the name on the disk.
+//
 // A directory that does not exist (any more) is one without matches: "File
 // not found", and the walk's result stays 0. One that exists but cannot be
 // listed (access denied, a path too long for the system) is a failure: it is

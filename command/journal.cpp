@@ -21,23 +21,31 @@ namespace {
 
 // Lines that wait are written out at this size, whatever comes.
 constexpr std::size_t WAITING_LIMIT = 64 * 1024;
+// Longer than any line a journal holds: an intent's directory and names are
+// at most MAX_ARG_LEN units each, six bytes a unit when escaped, and a start
+// line's command at most the system's limit on arguments (a few MiB).
+constexpr std::size_t LONGEST_LINE = 64 * 1024 * 1024;
 
 struct Journal {
   HANDLE file;
   std::string waiting;     // lines not yet written
   std::uint32_t sequence;  // of the last intent
-  DWORD failure;           // the error of a line that could not be written, else 0
+  SystemFailure failure;   // of a line that could not be written (code 0: none)
+  bool failureTold;        // to the user already, as the failure of an intent
   bool unsynced;           // lines written since the journal was last put on the disk
 };
 
-Journal journal{INVALID_HANDLE_VALUE, std::string(), 0, 0, false};
+Journal journal{INVALID_HANDLE_VALUE, std::string(), 0, SystemFailure{0, 0}, false, false};
 
-// The last error, never 0: a failure must not read as success.
-DWORD LastFailure() { return GetLastError() != 0 ? GetLastError() : ERROR_INVALID_FUNCTION; }
+// The last call's failure, never of code 0: a failure must not read as success.
+SystemFailure LastFailure() {
+  return GetLastError() != 0 ? SystemFailure{GetLastError(), GetLastSystemError()}
+                             : SystemFailure{ERROR_INVALID_FUNCTION, SystemErrorOf(ERROR_INVALID_FUNCTION)};
+}
 
-// Writes what waits. Returns 0 or the system's error, which breaks the journal.
-DWORD WriteWaiting() {
-  if (journal.failure != 0) {
+// Writes what waits. Returns the failure (code 0: none), which breaks the journal.
+SystemFailure WriteWaiting() {
+  if (journal.failure.code != 0) {
     return journal.failure;
   }
   DWORD written = 0;
@@ -53,8 +61,8 @@ DWORD WriteWaiting() {
 
 // Writes what waits and puts the journal on the disk, unless nothing was
 // written since it was last put there (the grand total's line, then the close).
-DWORD Sync() {
-  if (WriteWaiting() == 0 && journal.unsynced) {
+SystemFailure Sync() {
+  if (WriteWaiting().code == 0 && journal.unsynced) {
     if (!FlushFileBuffers(journal.file)) {
       journal.failure = LastFailure();
     }
@@ -63,13 +71,20 @@ DWORD Sync() {
   return journal.failure;
 }
 
+// An intent that could not be written: its failure goes back to the caller,
+// which tells it and makes no rename.
+SystemFailure IntentFailure() {
+  journal.failureTold = true;
+  return journal.failure;
+}
+
 }  // namespace
 
 bool JournalOpen() { return journal.file != INVALID_HANDLE_VALUE; }
 
-std::uint32_t OpenJournal(const ReportSettings& settings) {
+SystemFailure OpenJournal(const ReportSettings& settings) {
   if (settings.journal == nullptr) {
-    return 0;
+    return SystemFailure{0, 0};
   }
   // Created new: a journal is never overwritten, nor appended to.
   journal.file = CreateFileW(settings.journal, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
@@ -79,23 +94,33 @@ std::uint32_t OpenJournal(const ReportSettings& settings) {
   }
   journal.waiting.clear();
   journal.sequence = 0;
-  journal.failure = 0;
+  journal.failure = SystemFailure{0, 0};
+  journal.failureTold = false;
   journal.unsynced = false;
   AppendStartLine(&journal.waiting, settings);
-  return WriteWaiting();
+  const SystemFailure failure = WriteWaiting();
+  if (failure.code != 0) {
+    // No journal without its first line: the file made for it goes again,
+    // and the command, which touches nothing, may be given again as it was.
+    CloseHandle(journal.file);
+    DeleteFileW(settings.journal);
+    journal.file = INVALID_HANDLE_VALUE;
+  }
+  return failure;
 }
 
-std::uint32_t WriteJournalEvent(const RunEvent& event) {
+SystemFailure WriteJournalEvent(const RunEvent& event) {
+  constexpr SystemFailure NONE{0, 0};
   if (!JournalOpen()) {
-    return 0;
+    return NONE;
   }
-  if (journal.failure != 0) {
-    return event.kind == EVENT_RENAMING ? journal.failure : 0;
+  if (journal.failure.code != 0) {
+    return event.kind == EVENT_RENAMING ? IntentFailure() : NONE;
   }
   switch (event.kind) {
     case EVENT_RENAMING:
       AppendEventLine(&journal.waiting, event, ++journal.sequence, true);
-      return WriteWaiting();
+      return WriteWaiting().code != 0 ? IntentFailure() : NONE;
     case EVENT_RENAMED:
     case EVENT_RENAME_FAILED: {
       // The result of the intent just written; a failure before any intent
@@ -110,8 +135,8 @@ std::uint32_t WriteJournalEvent(const RunEvent& event) {
     case EVENT_UNDO_TOTAL:
       // The run ends: what it did is put on the disk at once.
       AppendEventLine(&journal.waiting, event, 0, true);
-      Sync();
-      return 0;
+      Sync();  // a failure is told when the journal is closed
+      return NONE;
     default:
       AppendEventLine(&journal.waiting, event, 0, true);
       break;
@@ -119,21 +144,22 @@ std::uint32_t WriteJournalEvent(const RunEvent& event) {
   if (journal.waiting.size() >= WAITING_LIMIT) {
     WriteWaiting();
   }
-  return 0;
+  return NONE;
 }
 
-std::uint32_t CloseJournal() {
+SystemFailure CloseJournal() {
   if (!JournalOpen()) {
-    return 0;
+    return SystemFailure{0, 0};
   }
-  const bool failedBefore = journal.failure != 0;
-  const DWORD failure = Sync();
-  if (!CloseHandle(journal.file) && journal.failure == 0) {
+  Sync();
+  if (!CloseHandle(journal.file) && journal.failure.code == 0) {
     journal.failure = LastFailure();
   }
   journal.file = INVALID_HANDLE_VALUE;
   journal.waiting.clear();
-  return failedBefore ? 0 : (failure != 0 ? failure : journal.failure);
+  // Every failure is told once: that of an intent when it happened, any
+  // other (a line after the last intent, putting the journal on the disk) now.
+  return journal.failureTold ? SystemFailure{0, 0} : journal.failure;
 }
 
 namespace {
@@ -145,16 +171,42 @@ struct JournalReading {
   std::uint64_t lineNumber;
 };
 
-std::int32_t TellProblem(const JournalReading& reading, JournalProblem problem, std::uint32_t code) {
+// code: the system's failure for JOURNAL_NOT_READ, else the number the
+// problem names (a line, a version).
+std::int32_t TellProblem(const JournalReading& reading, JournalProblem problem, SystemFailure code) {
   RunEvent event{};
   event.kind = EVENT_JOURNAL_PROBLEM;
   event.options = reading.options;
   event.reason = problem;
   event.name = reading.path;
-  event.code = code;
-  event.systemError = SystemErrorOf(code);
+  event.code = code.code;
+  event.systemError = code.systemError;
   Report(event);
   return 1;
+}
+
+SystemFailure Numbered(std::uint64_t number) { return SystemFailure{static_cast<std::uint32_t>(number), 0}; }
+
+// A bare name of an entry, as a rename gives one: not empty, not "." or "..",
+// no separator and no NUL, so that undo renames within the journal's
+// directory and nowhere else.
+bool IsEntryName(const std::u16string& name) {
+  if (name.empty() || name == u"." || name == u"..") {
+    return false;
+  }
+  for (const char16_t unit : name) {
+    if (unit == 0 || IsPathSeparator(unit)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// An intent that undo can take back as it stands: a directory ending in its
+// separator, two entry names, and a rename that changes the name.
+bool IsSoundIntent(const JournalLine& line) {
+  return !line.directory.empty() && IsPathSeparator(line.directory.back()) && IsEntryName(line.oldName) &&
+         IsEntryName(line.newName) && line.oldName != line.newName;
 }
 
 // Takes one line into the renames: 0, or -1 when it is no journal line.
@@ -162,7 +214,8 @@ std::int32_t TakeLine(JournalReading* reading, const JournalLine& line) {
   JournalRenames* renames = reading->renames;
   const std::uint64_t count = renames->renames.size();
   if (line.type == "rename") {
-    if (line.sequence != count + 1 || !line.hasDirectory || !line.hasOld || !line.hasNew || !line.hasIdentity) {
+    if (line.sequence != count + 1 || !line.hasDirectory || !line.hasOld || !line.hasNew || !line.hasIdentity ||
+        !IsSoundIntent(line)) {
       return -1;
     }
     if (renames->directories.empty() || renames->directories.back() != line.directory) {
@@ -191,10 +244,10 @@ std::int32_t ReadLine(JournalReading* reading, const char* text, std::size_t len
   const bool parsed = ParseJournalLine(text, length, &line) == 0;
   if (reading->lineNumber == 1) {
     if (!parsed || line.type != "start" || line.version == 0) {
-      return TellProblem(*reading, JOURNAL_NOT_A_JOURNAL, 0);
+      return TellProblem(*reading, JOURNAL_NOT_A_JOURNAL, Numbered(0));
     }
     if (line.version > JOURNAL_VERSION) {
-      return TellProblem(*reading, JOURNAL_TOO_NEW, static_cast<std::uint32_t>(line.version));
+      return TellProblem(*reading, JOURNAL_TOO_NEW, Numbered(line.version));
     }
     return 0;
   }
@@ -204,10 +257,10 @@ std::int32_t ReadLine(JournalReading* reading, const char* text, std::size_t len
   // A line whose write was cut off: its rename was never attempted, since a
   // rename follows only a completed write of its intent.
   if (cut && !parsed) {
-    TellProblem(*reading, JOURNAL_LAST_LINE_CUT, static_cast<std::uint32_t>(reading->lineNumber));
+    TellProblem(*reading, JOURNAL_LAST_LINE_CUT, Numbered(reading->lineNumber));
     return 0;
   }
-  return TellProblem(*reading, JOURNAL_BAD_LINE, static_cast<std::uint32_t>(reading->lineNumber));
+  return TellProblem(*reading, JOURNAL_BAD_LINE, Numbered(reading->lineNumber));
 }
 
 }  // namespace
@@ -238,6 +291,13 @@ std::int32_t ReadJournal(const char16_t* path, OptionFlags options, JournalRenam
       start = end + 1;
     }
     text.erase(0, start);
+    // No line of a journal is this long, not even a start line of the
+    // longest command line: the file is something else (/dev/zero, say),
+    // which is not read on without end.
+    if (result == 0 && text.size() > LONGEST_LINE) {
+      result = reading.lineNumber == 0 ? TellProblem(reading, JOURNAL_NOT_A_JOURNAL, Numbered(0))
+                                       : TellProblem(reading, JOURNAL_BAD_LINE, Numbered(reading.lineNumber + 1));
+    }
     if (result != 0 || read == 0) {
       break;
     }

@@ -10,13 +10,13 @@ RunOutput output = OUTPUT_TEXT;
 const char16_t* journalPath = nullptr;
 
 // A journal problem is a diagnostic: the text sink alone tells it.
-void TellJournalProblem(JournalProblem problem, std::uint32_t code) {
+void TellJournalProblem(JournalProblem problem, SystemFailure failure) {
   RunEvent event{};
   event.kind = EVENT_JOURNAL_PROBLEM;
   event.reason = problem;
   event.name = journalPath;
-  event.code = code;
-  event.systemError = SystemErrorOf(code);
+  event.code = failure.code;
+  event.systemError = failure.systemError;
   WriteTextEvent(event, output != OUTPUT_TEXT);
 }
 
@@ -25,8 +25,8 @@ void TellJournalProblem(JournalProblem problem, std::uint32_t code) {
 std::int32_t BeginReport(const ReportSettings& settings) {
   output = settings.output;
   journalPath = settings.journal;
-  const std::uint32_t failure = OpenJournal(settings);
-  if (failure != 0) {
+  const SystemFailure failure = OpenJournal(settings);
+  if (failure.code != 0) {
     TellJournalProblem(JOURNAL_NOT_CREATED, failure);
     output = OUTPUT_TEXT;
     return 1;
@@ -38,21 +38,21 @@ std::int32_t BeginReport(const ReportSettings& settings) {
 }
 
 std::int32_t EndReport() {
-  const std::uint32_t failure = CloseJournal();
-  if (failure != 0) {
+  const SystemFailure failure = CloseJournal();
+  if (failure.code != 0) {
     TellJournalProblem(JOURNAL_NOT_WRITTEN, failure);
   }
   output = OUTPUT_TEXT;
-  return failure != 0 ? 2 : 0;
+  return failure.code != 0 ? 2 : 0;
 }
 
 std::uint32_t Report(const RunEvent& event) {
   // The journal first: a rename it could not announce is told to no one
   // else, since it will not be made.
-  const std::uint32_t journalFailure = WriteJournalEvent(event);
-  if (journalFailure != 0 && event.kind == EVENT_RENAMING) {
+  const SystemFailure journalFailure = WriteJournalEvent(event);
+  if (journalFailure.code != 0) {
     TellJournalProblem(JOURNAL_NOT_WRITTEN, journalFailure);
-    return journalFailure;
+    return journalFailure.code;
   }
   WriteTextEvent(event, output != OUTPUT_TEXT);
   if (output == OUTPUT_JSON) {

@@ -23,6 +23,7 @@
 #include "command/shared_types.h"
 #include "command/stop.h"
 #include "platform/file_identity.h"
+#include "platform/system_error.h"
 
 enum RunEventKind : std::int32_t {
   // One entry, once it has a new name. The paths are as shown to the user.
@@ -204,15 +205,16 @@ std::int32_t WriteJsonEvent(const RunEvent& event);
 // The paths of each rename (or preview) on standard output, each followed by NUL.
 std::int32_t WriteNulEvent(const RunEvent& event);
 
-// The journal. OpenJournal creates the file and writes its first line: 0 or the
-// system's error. WriteJournalEvent: 0, or the system's error when a line that
+// The journal. Each returns the system's failure, of code 0 for none.
+// OpenJournal creates the file and writes its first line (a file that cannot
+// take it is removed again). WriteJournalEvent fails only where a line that
 // must reach the system before a rename (an intent) could not. CloseJournal
-// writes what is left, puts it on the disk and closes it: 0 or the error.
-// Without an open journal each does nothing and returns 0.
-std::uint32_t OpenJournal(const ReportSettings& settings);
-std::uint32_t WriteJournalEvent(const RunEvent& event);
-// A journal that failed before is closed, and its failure not told again.
-std::uint32_t CloseJournal();
+// writes what is left, puts it on the disk and closes it; it fails where any
+// line or the disk failed, unless an intent's failure was returned already.
+// Without an open journal each does nothing.
+SystemFailure OpenJournal(const ReportSettings& settings);
+SystemFailure WriteJournalEvent(const RunEvent& event);
+SystemFailure CloseJournal();
 bool JournalOpen();
 
 // ---- Reading a journal back, for undo. ----

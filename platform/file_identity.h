@@ -10,6 +10,8 @@
 struct FileIdentity {
   std::uint64_t volume;  // the device (POSIX) or volume serial number (Windows)
   std::uint64_t index;   // the inode (POSIX) or file index (Windows) on that volume
+  // How many names (hard links) the entry has; not a part of its identity.
+  std::uint32_t links = 0;
 };
 
 // Follows links to what they lead to. Returns 1 and fills identity, or 0 when

@@ -8,6 +8,13 @@
 #include <cstddef>
 #include <cstdint>
 
+// A failure both ways: code as GetLastError() reports it (the engine's
+// numbering; 0 for none) and systemError in the platform's own, for its words.
+struct SystemFailure {
+  std::uint32_t code;
+  std::uint32_t systemError;
+};
+
 // The error GetLastError() reports, in the platform's own numbering: on POSIX
 // the errno value it was mapped from, or, for a code set by SetLastError, the
 // errno that stands for it (0 when none does); on Windows the code itself.

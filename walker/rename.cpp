@@ -49,19 +49,12 @@ RunEvent EntryEvent(const OptionFlags* options, const char16_t* directory, const
   return event;
 }
 
-// Why a rename failed: the Windows code, and the same error in the system's
-// own numbering (platform/system_error.h).
-struct Failure {
-  DWORD code;
-  std::uint32_t systemError;
-};
-
 // A failure of the engine's own, which no call reported.
-Failure FailureOf(DWORD code) { return Failure{code, SystemErrorOf(code)}; }
+SystemFailure FailureOf(DWORD code) { return SystemFailure{code, SystemErrorOf(code)}; }
 
 // Reports the entry's failure and counts it. Returns 2. attempted says
 // whether a rename was tried (else no new name could be had).
-std::int32_t Fail(RunEvent* event, Failure failure, bool attempted, RenameTally* tally) {
+std::int32_t Fail(RunEvent* event, SystemFailure failure, bool attempted, RenameTally* tally) {
   event->kind = EVENT_RENAME_FAILED;
   event->code = failure.code;
   event->systemError = failure.systemError;
@@ -97,22 +90,22 @@ bool FindEntryIdentity(const char16_t* directory, const char16_t* name, const ch
 // and when that fails retries by the long-path form and by the short name.
 // Returns a code of 0, or the first attempt's failure (never a code of 0: a
 // system that gave none is reported as an unknown error).
-Failure Move(const char16_t* directory, const char16_t* name, const char16_t* shortName, const char16_t* oldPath,
+SystemFailure Move(const char16_t* directory, const char16_t* name, const char16_t* shortName, const char16_t* oldPath,
              const char16_t* newPath, const char16_t* source, const char16_t* target) {
   if (MoveFileW(source, target)) {
-    return Failure{0, 0};
+    return SystemFailure{0, 0};
   }
   // The first attempt's error is the one the user sees; the retries' own
   // errors say less about why the rename failed.
-  const Failure first{GetLastError(), GetLastSystemError()};
+  const SystemFailure first{GetLastError(), GetLastSystemError()};
   if (RenameByLongPath(oldPath, newPath) == 0) {
-    return Failure{0, 0};
+    return SystemFailure{0, 0};
   }
   if (shortName != nullptr && shortName[0] != u'\0' && CompareIgnoringAsciiCase(shortName, name) != 0 &&
       RenameByShortName(directory, shortName, target) == 0) {
-    return Failure{0, 0};
+    return SystemFailure{0, 0};
   }
-  return first.code != 0 ? first : Failure{static_cast<DWORD>(-1), 0};
+  return first.code != 0 ? first : SystemFailure{static_cast<DWORD>(-1), 0};
 }
 
 }  // namespace
@@ -263,7 +256,7 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
   if (IdentitiesWanted()) {
     event.identityKnown = FindEntryIdentity(directory, name, source, names, &event.identity);
     if (!event.identityKnown) {
-      return Fail(&event, Failure{GetLastError(), GetLastSystemError()}, false, tally);
+      return Fail(&event, SystemFailure{GetLastError(), GetLastSystemError()}, false, tally);
     }
   }
 
@@ -287,7 +280,7 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
     ++tally->failed;
     return RENAME_STOPPED;
   }
-  const Failure failure = Move(directory, name, shortName, oldPath, newPath, source, target);
+  const SystemFailure failure = Move(directory, name, shortName, oldPath, newPath, source, target);
   if (failure.code != 0) {
     return Fail(&event, failure, true, tally);
   }

@@ -18,9 +18,14 @@
 
 namespace {
 
-bool IdentityAt(const char16_t* path, const FileIdentity& wanted, bool* exists) {
+// Whether the entry at path has the wanted identity; exists says whether
+// there is one at all, and links how many names it has.
+bool IdentityAt(const char16_t* path, const FileIdentity& wanted, bool* exists, std::uint32_t* links = nullptr) {
   FileIdentity found{0, 0};
   *exists = GetEntryIdentity(path, &found) != 0;
+  if (links != nullptr) {
+    *links = found.links;
+  }
   return *exists && SameFile(found, wanted);
 }
 
@@ -60,7 +65,8 @@ std::int32_t UndoRename(const std::u16string& directory, const JournalRename& re
   event.newPath = restoredPath;
 
   bool newNameTaken = false;
-  if (!IdentityAt(source, rename.identity, &newNameTaken)) {
+  std::uint32_t links = 0;
+  if (!IdentityAt(source, rename.identity, &newNameTaken, &links)) {
     bool oldNameTaken = false;
     if (IdentityAt(target, rename.identity, &oldNameTaken)) {
       ++tally->skipped;  // back already, or never renamed
@@ -72,12 +78,14 @@ std::int32_t UndoRename(const std::u16string& directory, const JournalRename& re
     ++tally->failed;
     return 0;
   }
-  // Both names for the one entry: a rename cut between the link to its new
-  // name and the unlink of its old one, the rename on a file system that
-  // refuses to rename without replacing (move_file.cpp). Taking the new name
-  // away takes the rename back, and no data goes with it.
+  // Both names for the one entry, and two links to it: a rename cut between
+  // the link to its new name and the unlink of its old one, the rename on a
+  // file system that refuses to rename without replacing (move_file.cpp).
+  // Taking the new name away takes the rename back, and no data goes with it.
+  // Two names that reach one link (their letter case aside, where the file
+  // system ignores it) are one name, which is renamed.
   bool oldNameTaken = false;
-  const bool cutInHalf = IdentityAt(target, rename.identity, &oldNameTaken);
+  const bool cutInHalf = links >= 2 && IdentityAt(target, rename.identity, &oldNameTaken);
   if ((*options & OPT_NOT_REALLY) != 0) {
     event.kind = EVENT_PREVIEWED;
     Report(event);

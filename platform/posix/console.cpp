@@ -116,7 +116,7 @@ char outputBuffer[kOutputBufferSize];
 // Volatile: the signal handler below reads it.
 volatile std::size_t outputUsed = 0;
 bool signalsTakenOver = false;
-// Set by a rename: the next line end written to a pipe goes out at once.
+// Set by a rename: the next line end (or NUL) written to a pipe goes out at once.
 bool writeOutAtLineEnd = false;
 // The errno of the first write-out of the buffer that failed, whose bytes were dropped.
 int outputLost = 0;
@@ -216,7 +216,8 @@ int BufferStandardOutput(const char* bytes, std::size_t count) {
   // The bytes are in place before the handler can count them.
   std::atomic_signal_fence(std::memory_order_release);
   outputUsed = outputUsed + count;
-  if (writeOutAtLineEnd && count > 0 && bytes[count - 1] == '\n') {
+  // A line ends in a line feed; a path of -0 in a NUL.
+  if (writeOutAtLineEnd && count > 0 && (bytes[count - 1] == '\n' || bytes[count - 1] == '\0')) {
     writeOutAtLineEnd = false;
     if (StandardOutputIsPipe()) return FlushOutputBuffer();
   }

@@ -30,6 +30,7 @@ int Identity(const char16_t* path, int statFlags, FileIdentity* identity) {
   }
   identity->volume = static_cast<std::uint64_t>(status.st_dev);
   identity->index = static_cast<std::uint64_t>(status.st_ino);
+  identity->links = static_cast<std::uint32_t>(status.st_nlink);
   return 1;
 }
 

@@ -23,6 +23,7 @@ int Identity(const char16_t* path, DWORD flags, FileIdentity* identity) {
   }
   identity->volume = information.dwVolumeSerialNumber;
   identity->index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+  identity->links = information.nNumberOfLinks;
   return 1;
 }
 

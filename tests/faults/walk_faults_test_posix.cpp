@@ -7,15 +7,19 @@
 // need them run the walk in a child process that has become "nobody" first.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "command/report.h"
 #include "tests/faults/fault_helpers_posix.h"
 #include "tests/faults/race_cases.h"
 #include "tests/support/temp_dir.h"
@@ -188,5 +192,71 @@ TEST_P(RenameRaces, ReportedCountedAndNothingReplaced) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, RenameRaces, testing::ValuesIn(fault_testing::kRaceCases));
+
+// A journal on a disk that takes no more of it: each failure to write a line
+// is told, and fails the command, whichever line it is; a journal that could
+// not take even its first line is not left behind.
+struct JournalRoomCase {
+  const char* what;
+  bool roomForTheFirstLine;
+  std::int32_t begun;  // BeginReport's result
+  std::int32_t ended;  // EndReport's result, once begun
+  const char* error;   // a part of what standard error says
+};
+
+const JournalRoomCase kJournalRoomCases[] = {
+    {"no room for the first line", false, 1, 0, "Cannot create the journal"},
+    {"no room for the last lines", true, 0, 2, "Cannot write the journal"},
+};
+
+class JournalRoom : public testing::TestWithParam<JournalRoomCase> {};
+
+TEST_P(JournalRoom, EveryLineNotWrittenIsToldAndFailsTheCommand) {
+  const JournalRoomCase& c = GetParam();
+  testing_support::TempDir dir;
+  const std::u16string journal = dir.engine_path() + u"j.jsonl";
+  const char16_t* command[] = {u"purifile"};
+  const ReportSettings settings{OUTPUT_TEXT, journal.c_str(), command, 1, nullptr, false};
+  // A file may grow no further than this: writes beyond it fail (EFBIG).
+  const auto limitFileSize = [](rlim_t size) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = size;
+    return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  };
+  rlimit before{};
+  getrlimit(RLIMIT_FSIZE, &before);
+  const auto previous = signal(SIGXFSZ, SIG_IGN);
+  // Standard error into a pipe, which no file size limit reaches.
+  int errorPipe[2];
+  ASSERT_EQ(pipe(errorPipe), 0);
+  const int savedError = dup(STDERR_FILENO);
+  dup2(errorPipe[1], STDERR_FILENO);
+  close(errorPipe[1]);
+  std::int32_t begun = -1;
+  std::int32_t ended = 0;
+  if (limitFileSize(c.roomForTheFirstLine ? RLIM_INFINITY : 0)) {
+    begun = BeginReport(settings);
+  }
+  if (begun == 0 && limitFileSize(fs::file_size(dir.path() / "j.jsonl"))) {
+    RunEvent total{};
+    total.kind = EVENT_GRAND_TOTAL;
+    Report(total);
+    ended = EndReport();
+  }
+  setrlimit(RLIMIT_FSIZE, &before);
+  signal(SIGXFSZ, previous);
+  dup2(savedError, STDERR_FILENO);
+  close(savedError);
+  std::string error(4096, '\0');
+  error.resize(static_cast<std::size_t>(std::max<ssize_t>(0, read(errorPipe[0], error.data(), error.size()))));
+  close(errorPipe[0]);
+  EXPECT_EQ(begun, c.begun) << c.what;
+  EXPECT_EQ(ended, c.ended) << c.what;
+  EXPECT_NE(error.find(c.error), std::string::npos) << c.what << ": " << error;
+  EXPECT_EQ(fs::exists(dir.path() / "j.jsonl"), c.roomForTheFirstLine) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, JournalRoom, testing::ValuesIn(kJournalRoomCases));
 
 }  // namespace

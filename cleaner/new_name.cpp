@@ -232,8 +232,8 @@ void ComposeName(CleanedText* name, char16_t* scratch, OptionFlags options) {
   name->length = recleaned.length;
 }
 
-// The key names->changes keeps a name by: its twin key under /W, else the
-// name as the directory compares names. key holds MAX_ARG_LEN; returns its length.
+// The key a name is counted by: under /W its twin key (names.twins), else the
+// name as the directory compares names (names.changes). key holds MAX_ARG_LEN; returns its length.
 std::size_t RecordKey(const DirectoryNames& names, OptionFlags options, const char16_t* name, std::size_t length,
                       char16_t* key) {
   if ((options & OPT_WINDOWS_NAMES) != 0) {
@@ -260,7 +260,8 @@ bool IsNameTaken(const char16_t* probePath, std::size_t candidateStart, std::siz
                  Probe* probe) {
   DirectoryNames* names = probe->names;
   const bool twins = names != nullptr && names->twins != nullptr;
-  const bool recorded = names != nullptr && names->changes != nullptr && names->directory != NO_PREVIEW_DIRECTORY;
+  const bool recorded =
+      !twins && names != nullptr && names->changes != nullptr && names->directory != NO_PREVIEW_DIRECTORY;
   std::int64_t count = 0;  // the names under the candidate's key, beyond what the file system says
   if (twins || recorded) {
     char16_t key[MAX_ARG_LEN];
@@ -601,9 +602,11 @@ std::int32_t RecordNewName(DirectoryNames* names, const char16_t* oldName, const
     return 0;
   }
   const bool windowsNames = (options & OPT_WINDOWS_NAMES) != 0;
-  if (windowsNames && names->twins != nullptr && (options & OPT_NOT_REALLY) == 0) {
+  if (windowsNames && names->twins != nullptr) {
     const std::uint64_t given = names->newFingerprint != 0 ? names->newFingerprint : TwinFingerprintOfName(newName);
-    return AddGivenName(names->twins, given);
+    if (AddGivenName(names->twins, given) != 0) {
+      return -1;
+    }
   }
   if (names->changes == nullptr) {
     return 0;
@@ -617,12 +620,20 @@ std::int32_t RecordNewName(DirectoryNames* names, const char16_t* oldName, const
       return -1;
     }
   }
+  if (RecordPreviewMove(names->changes, names->directory, oldName, newName) != PREVIEW_RECORDED) {
+    return -1;
+  }
+  if (windowsNames) {
+    return 0;  // the twins given count, as in a real run
+  }
   char16_t oldKey[MAX_ARG_LEN];
   char16_t newKey[MAX_ARG_LEN];
   RecordKey(*names, options, oldName, TextLength(oldName), oldKey);
   RecordKey(*names, options, newName, TextLength(newName), newKey);
-  return RecordPreviewRename(names->changes, names->directory, windowsNames ? nullptr : oldKey, newKey) ==
-                 PREVIEW_RECORDED
-             ? 0
-             : -1;
+  return RecordPreviewRename(names->changes, names->directory, oldKey, newKey) == PREVIEW_RECORDED ? 0 : -1;
+}
+
+bool NameOnDisk(const DirectoryNames* names, const char16_t* name, char16_t* onDisk) {
+  return names != nullptr && names->changes != nullptr && names->directory != NO_PREVIEW_DIRECTORY &&
+         PreviewNameOnDisk(names->changes, names->directory, name, onDisk);
 }

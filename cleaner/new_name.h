@@ -75,10 +75,10 @@ bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned, const Optio
 // tells of the names earlier entries were given and left. Under /W it is also
 // taken when it is the twin of another entry's name (names->twins), or of a
 // name given to an earlier entry; the entry's own old name does not count.
-// In a preview under /W the names the walk read and the record decide alone:
-// the disk still holds the names the preview has renamed away.
-// (A preview's record under /W counts the names given only, as names->twins
-// does in a real run.)
+// In a preview under /W the names the walk read (under the names the
+// preview gave them: see cleaner/preview_names.h) and the names given since
+// decide alone, as in a real run: the disk still holds the names the preview
+// has renamed away.
 std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* oldName, const char16_t* cleaned,
                             char16_t* newName, const OptionFlags& options, DirectoryNames* names = nullptr);
 
@@ -88,9 +88,14 @@ std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, ch
                           DirectoryNames* names = nullptr);
 
 // Tells names that the entry oldName was, or in a preview would have been,
-// renamed to newName: the twins given, under /W; the preview's record, by the
-// keys the directory compares names by (under /W the name left still counts,
-// as it does in a real run: see cleaner/twin_names.h). Returns 0, or -1 when
-// it could not be recorded.
+// renamed to newName: the twins given, under /W (the name left still counts,
+// as it does in a real run: see cleaner/twin_names.h); in a preview, the
+// record of the entry's names and, without /W, the counts by the keys the
+// directory compares names by. Returns 0, or -1 when it could not be recorded.
 std::int32_t RecordNewName(DirectoryNames* names, const char16_t* oldName, const char16_t* newName,
                            const OptionFlags& options);
+
+// Whether the entry that carries name in the walk has another on the disk:
+// in a preview, the name it had before an earlier walk of the command would
+// have renamed it, which is then written into onDisk (MAX_ARG_LEN units).
+bool NameOnDisk(const DirectoryNames* names, const char16_t* name, char16_t* onDisk);

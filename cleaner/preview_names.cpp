@@ -16,6 +16,13 @@
 //   bytes 8..9  the byte length of the key that follows
 //   bytes 10..  the key: a name's key packed (cleaner/packed_text.h), or a
 //               directory's identity
+// The record of an entry followed (RecordPreviewMove) is keyed by its name
+// on the disk, packed after the byte FROM_DISK_NAME, and its number is the
+// address of its last name; the record of a name given is keyed by that name
+// after GIVEN_NAME, and its number is the address of the name on the disk,
+// or NO_NAME once the entry has moved on. A packed key never begins with
+// either byte. Such a name is kept in the arena as packed text with its
+// terminator.
 // All numbers least significant byte first. The arena is a list of chunks that
 // are never moved, so a record is addressed by chunk number (high 8 bits) and
 // offset (low 24 bits). The hash table holds that address and the key's hash,
@@ -32,6 +39,9 @@ constexpr std::uint32_t MAX_CHUNKS = 256;               // chunk numbers must fi
 constexpr std::size_t RECORD_HEADER_BYTES = 10;
 // A packed key of MAX_ARG_LEN code units, three bytes each at most.
 constexpr std::size_t LONGEST_KEY_BYTES = 3 * MAX_ARG_LEN;
+constexpr unsigned char FROM_DISK_NAME = 0xF0;
+constexpr unsigned char GIVEN_NAME = 0xF1;
+constexpr std::uint32_t NO_NAME = 0xFFFFFFFFu;
 
 struct Slot {
   std::uint32_t record;  // chunk << 24 | offset, or EMPTY_SLOT
@@ -226,6 +236,37 @@ std::int32_t CountChange(PreviewNames* preview, std::uint32_t directory, const c
   return PREVIEW_RECORDED;
 }
 
+// The key of a followed entry's record: the marker, then the name packed.
+struct NameKey {
+  unsigned char bytes[LONGEST_KEY_BYTES + 2];
+  Key key;
+  NameKey(std::uint32_t directory, unsigned char marker, const char16_t* name) {
+    bytes[0] = marker;
+    key = Key{directory, bytes, PackText(name, bytes + 1)};  // the marker counted, the terminator not
+  }
+};
+
+// Keeps name packed in the arena; its address, or NO_NAME when no memory could be had.
+std::uint32_t StoreName(PreviewNames* preview, const char16_t* name) {
+  unsigned char packed[LONGEST_KEY_BYTES + 1];
+  const std::size_t length = PackText(name, packed);
+  const std::uint32_t address = AllocateRecord(preview, length);
+  if (address != EMPTY_SLOT) {
+    std::memcpy(RecordAt(preview, address), packed, length);
+  }
+  return address;
+}
+
+// The name at the address a followed entry's record holds; false for NO_NAME
+// or no record.
+bool LoadName(const PreviewNames* preview, const unsigned char* record, char16_t* name) {
+  if (record == nullptr || LoadNumber(record + 4) == NO_NAME) {
+    return false;
+  }
+  UnpackText(RecordAt(preview, LoadNumber(record + 4)), name);
+  return true;
+}
+
 }  // namespace
 
 PreviewNames* CreatePreviewNames() {
@@ -275,7 +316,7 @@ std::uint32_t PreviewDirectory(PreviewNames* preview, const FileIdentity& identi
 
 std::int32_t RecordPreviewRename(PreviewNames* preview, std::uint32_t directory, const char16_t* oldKey,
                                  const char16_t* newKey) {
-  const std::int32_t left = oldKey != nullptr ? CountChange(preview, directory, oldKey, -1) : PREVIEW_RECORDED;
+  const std::int32_t left = CountChange(preview, directory, oldKey, -1);
   const std::int32_t given = CountChange(preview, directory, newKey, 1);
   return (left == PREVIEW_RECORDED && given == PREVIEW_RECORDED) ? PREVIEW_RECORDED : PREVIEW_NO_MEMORY;
 }
@@ -285,4 +326,44 @@ std::int32_t CountPreviewName(const PreviewNames* preview, std::uint32_t directo
   const Key view{directory, packed, PackText(key, packed) - 1};
   const unsigned char* record = FindRecord(preview, view);
   return record == nullptr ? 0 : static_cast<std::int32_t>(LoadNumber(record + 4));
+}
+
+std::int32_t RecordPreviewMove(PreviewNames* preview, std::uint32_t directory, const char16_t* oldName,
+                               const char16_t* newName) {
+  // Renamed before, the entry is on the disk under the name kept for oldName.
+  const NameKey oldGiven(directory, GIVEN_NAME, oldName);
+  unsigned char* given = FindRecord(preview, oldGiven.key);
+  std::uint32_t onDisk = given != nullptr ? LoadNumber(given + 4) : NO_NAME;
+  if (onDisk != NO_NAME) {
+    StoreNumber(given + 4, NO_NAME);
+  } else {
+    onDisk = StoreName(preview, oldName);
+  }
+  const std::uint32_t last = StoreName(preview, newName);
+  if (onDisk == NO_NAME || last == NO_NAME) {
+    return PREVIEW_NO_MEMORY;
+  }
+  char16_t diskName[MAX_ARG_LEN];
+  UnpackText(RecordAt(preview, onDisk), diskName);
+  const NameKey from(directory, FROM_DISK_NAME, diskName);
+  const NameKey to(directory, GIVEN_NAME, newName);
+  unsigned char* fromRecord = FindOrAddRecord(preview, from.key, last);
+  unsigned char* toRecord = fromRecord != nullptr ? FindOrAddRecord(preview, to.key, onDisk) : nullptr;
+  if (toRecord == nullptr) {
+    return PREVIEW_NO_MEMORY;
+  }
+  StoreNumber(fromRecord + 4, last);
+  StoreNumber(toRecord + 4, onDisk);
+  return PREVIEW_RECORDED;
+}
+
+bool PreviewNameOf(const PreviewNames* preview, std::uint32_t directory, const char16_t* onDisk, char16_t* name) {
+  const NameKey from(directory, FROM_DISK_NAME, onDisk);
+  return LoadName(preview, FindRecord(preview, from.key), name);
+}
+
+bool PreviewNameOnDisk(const PreviewNames* preview, std::uint32_t directory, const char16_t* given,
+                       char16_t* onDisk) {
+  const NameKey to(directory, GIVEN_NAME, given);
+  return LoadName(preview, FindRecord(preview, to.key), onDisk);
 }

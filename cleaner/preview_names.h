@@ -7,8 +7,9 @@
 // whole command: a later walk of the same directory (another file
 // specification) sees them too. For each name the record counts the names
 // given minus the names left under that name's key, per directory; the
-// new-name builder adds that count to what the file system (or, under /W, the
-// walk's own reading of the directory) says is there.
+// new-name builder adds that count to what the file system says is there.
+// (Under /W the walk's own reading of the directory, under the names the
+// preview gave, counts instead.)
 //
 // Keys are the caller's (cleaner/new_name.cpp): names as the directory
 // compares them. Here they compare exactly.
@@ -18,8 +19,8 @@
 //
 // Memory: the names live packed in one growing arena (about one byte per ASCII
 // character and ten bytes more) indexed by an open-addressing hash table of
-// 8-byte slots; a directory of 100,000 renamed entries with names of about 24
-// characters takes about 9 MiB.
+// 8-byte slots; with the entries followed (below), a directory of 100,000
+// renamed entries with names of about 24 characters takes about 24 MiB.
 #pragma once
 
 #include <cstdint>
@@ -46,7 +47,7 @@ constexpr std::int32_t PREVIEW_RECORDED = 0;
 constexpr std::int32_t PREVIEW_NO_MEMORY = -1;  // the rename is not (fully) recorded
 
 // Records that an entry of the directory would have been renamed from the
-// name of oldKey (null: the name left is not counted) to that of newKey.
+// name of oldKey to that of newKey.
 std::int32_t RecordPreviewRename(PreviewNames* preview, std::uint32_t directory, const char16_t* oldKey,
                                  const char16_t* newKey);
 
@@ -54,3 +55,22 @@ std::int32_t RecordPreviewRename(PreviewNames* preview, std::uint32_t directory,
 // more when earlier entries took it, -1 or less when they left it, 0 when the
 // record knows nothing of it.
 std::int32_t CountPreviewName(const PreviewNames* preview, std::uint32_t directory, const char16_t* key);
+
+// Beside the counts, the record follows each entry it renamed, by its exact
+// names: a later walk of the directory still reads the entry under the name
+// it has on the disk, and takes it under the last name the preview gave it,
+// as the real run would find it.
+
+// Records that the entry the preview knows as oldName (the name on the disk,
+// or one the preview gave it) would now carry newName.
+std::int32_t RecordPreviewMove(PreviewNames* preview, std::uint32_t directory, const char16_t* oldName,
+                               const char16_t* newName);
+
+// Whether the entry that carries onDisk on the disk was renamed by the
+// preview; if so its last name is written into name (MAX_ARG_LEN code units).
+bool PreviewNameOf(const PreviewNames* preview, std::uint32_t directory, const char16_t* onDisk, char16_t* name);
+
+// Whether given is a name the preview gave an entry (and it still carries);
+// if so the entry's name on the disk is written into onDisk (MAX_ARG_LEN).
+bool PreviewNameOnDisk(const PreviewNames* preview, std::uint32_t directory, const char16_t* given,
+                       char16_t* onDisk);

@@ -10,8 +10,12 @@
 // name gets a suffix it did not need. Nothing is lost that way.
 //
 // A name an entry leaves still counts as read: no new name is its twin in
-// the same walk. That costs nothing in practice, since cleaning keeps a
-// name's twin key or gives it one no new name has.
+// the same walk. That costs little: cleaning mostly keeps a name's twin key
+// or gives it one no new name has. Under /8 it may not ("\u00C3\u00BC.txt"
+// becomes "\u00FC.txt", and "%C3%A3%C2%BC.txt" would become its twin
+// "\u00E3\u00BC.txt"); then the later entry gets a suffix it did not need,
+// in a preview as in the real run. A later walk reads the directory again,
+// and finds the name free.
 #pragma once
 
 #include <cstddef>

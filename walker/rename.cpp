@@ -64,6 +64,28 @@ std::int32_t Fail(RunEvent* event, SystemFailure failure, bool attempted, Rename
   return 2;
 }
 
+// The identity of the entry name of directory, whose path the file system
+// takes as source, for the record of its rename. In a preview the entry may
+// carry on the disk the name an earlier walk of the command renamed away.
+bool FindEntryIdentity(const char16_t* directory, const char16_t* name, const char16_t* source,
+                       const DirectoryNames* names, FileIdentity* identity) {
+  char16_t onDisk[MAX_ARG_LEN];
+  if (!NameOnDisk(names, name, onDisk)) {
+    return GetEntryIdentity(source, identity) != 0;
+  }
+  char16_t path[MAX_ARG_LEN];
+  char16_t buffer[MAX_ARG_LEN];
+  std::size_t length = 0;
+  const char16_t* diskSource = AppendText(path, &length, directory) == 0 && AppendText(path, &length, onDisk) == 0
+                                   ? FileSystemPath(path, buffer)
+                                   : nullptr;
+  if (diskSource == nullptr) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
+  return GetEntryIdentity(diskSource, identity) != 0;
+}
+
 // Renames source to target (the file system's forms of oldPath and newPath),
 // and when that fails retries by the long-path form and by the short name.
 // Returns a code of 0, or the first attempt's failure (never a code of 0: a
@@ -232,7 +254,7 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
   // identity as well: undo takes back that entry only. One that cannot be
   // had now could not be renamed either.
   if (IdentitiesWanted()) {
-    event.identityKnown = GetEntryIdentity(source, &event.identity) != 0;
+    event.identityKnown = FindEntryIdentity(directory, name, source, names, &event.identity);
     if (!event.identityKnown) {
       return Fail(&event, SystemFailure{GetLastError(), GetLastSystemError()}, false, tally);
     }

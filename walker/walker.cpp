@@ -34,6 +34,13 @@
 // UTF-8 names is the order of their bytes), so that of untidy twins the later
 // one gets the suffix, and the preview and the real run agree.
 //
+// A preview renames nothing, so a later walk of the command (another file
+// specification) still reads an entry an earlier one would have renamed
+// under its old name. It takes the entry under the last name the preview
+// gave it (cleaner/preview_names.h), as the real run would read it: matching,
+// cleaning and the twins of /W see that name; descending and the file
+// system's probes use the name on the disk.
+//
 // A directory that does not exist (any more) is one without matches: "File
 // not found", and the walk's result stays 0. One that exists but cannot be
 // listed (access denied, a path too long for the system) is a failure: it is
@@ -219,6 +226,13 @@ struct WalkState {
   // In a preview without /W: whether the deepest directory finds a name in
   // any letter case (see CaseProbe).
   bool ignoresCase;
+  // In a preview: the deepest directory's identity and its number in the
+  // command's record (see NamesOfDirectory), and the name the preview gave
+  // the entry in hand, when an earlier walk renamed it (see CarriedName).
+  FileIdentity identity;
+  bool identityKnown;
+  std::uint32_t previewDirectory;
+  char16_t carried[MAX_ARG_LEN];
   // The match in hand: its cleaned name while it is read, its names while it is handled.
   char16_t cleaned[MAX_ARG_LEN];
   char16_t name[MAX_ARG_LEN];
@@ -322,13 +336,53 @@ bool NeedsNothing(WalkState* state, const char16_t* name) {
          NeedsNoChange(name, state->cleaned, *state->options);
 }
 
-// Whether the entry in found is one this walk selects: of the kind asked for,
-// not "." or "..", and matching the pattern.
-bool IsSelected(const WalkState* state) {
+// Whether the entry in found, by the name it carries, is one this walk
+// selects: of the kind asked for, not "." or "..", and matching the pattern.
+bool IsSelected(const WalkState* state, const char16_t* name) {
   const bool isDirectory = (state->found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   const bool wantsDirectories = (*state->options & OPT_DIRECTORIES) != 0;
-  const char16_t* name = FoundName(state->found);
   return isDirectory == wantsDirectories && !IsDotName(name) && WildcardComparison(state->pattern, name, 1, 1) == 0;
+}
+
+// The record of the renames shown in a preview, for the whole command (see
+// PreviewScope); null outside a preview scope, or when no memory could be had.
+PreviewNames* commandPreview = nullptr;
+int previewScopes = 0;
+
+PreviewNames* CommandPreview() {
+  if (commandPreview == nullptr && previewScopes > 0) {
+    commandPreview = CreatePreviewNames();
+  }
+  return commandPreview;
+}
+
+// In a preview: finds the identity of the directory in state->path and its
+// number in the command's record, if an earlier entry of the command would
+// have been renamed there.
+void FindPreviewDirectory(WalkState* state) {
+  state->previewDirectory = NO_PREVIEW_DIRECTORY;
+  state->identityKnown = false;
+  if ((*state->options & OPT_NOT_REALLY) == 0 || CommandPreview() == nullptr) {
+    return;
+  }
+  // Under /S the level knows its identity already.
+  const WalkLevel& level = state->levels[state->levelCount - 1];
+  state->identity = level.identity;
+  state->identityKnown = level.identityKnown || GetDirectoryIdentity(state, &state->identity) != 0;
+  if (state->identityKnown) {
+    state->previewDirectory = PreviewDirectory(commandPreview, state->identity, false);
+  }
+}
+
+// The name the entry in found carries: in a preview, the last name an earlier
+// walk of the command gave it, as the real run would read it; else its own.
+const char16_t* CarriedName(WalkState* state) {
+  const char16_t* onDisk = FoundName(state->found);
+  if (state->previewDirectory != NO_PREVIEW_DIRECTORY &&
+      PreviewNameOf(commandPreview, state->previewDirectory, onDisk, state->carried)) {
+    return state->carried;
+  }
+  return onDisk;
 }
 
 // How a preview without /W finds out whether the directory finds a name in any
@@ -433,14 +487,14 @@ std::int32_t ResolveTwins(WalkState* state, std::size_t pathLength) {
   std::size_t count = 0;
   std::int32_t result = 0;
   do {
-    const char16_t* name = FoundName(state->found);
+    const char16_t* name = CarriedName(state);
     if (IsDotName(name) || CountTwinNames(state->twins, TwinFingerprintOfName(name)) < 2) {
       continue;
     }
     char16_t* key = state->name;  // free while the directory is read
     TwinKey(name, TextLength(name), key);
     unsigned char flags = 0;
-    if (IsSelected(state)) {
+    if (IsSelected(state, name)) {
       flags = MEMBER_SELECTED | (NeedsNothing(state, name) ? MEMBER_TIDY : 0);
     }
     if (ReserveOrder(state, count + 1) != 0) {
@@ -510,6 +564,7 @@ std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
   state->unchangedAtEnd = 0;
   state->ignoresCase = false;
   ClearTwinNames(&state->twins);
+  FindPreviewDirectory(state);
   HANDLE find = OpenEnumeration(state, pathLength);
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
@@ -525,8 +580,11 @@ std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
   CaseProbe caseProbe{{0}, false, false};
   std::int32_t result = 0;
   do {
-    const char16_t* name = FoundName(state->found);
-    if (takeSubdirectories && IsEntered(state->found, options) && PushName(&state->subdirectories, name) != 0) {
+    // Subdirectories are entered, and the file system asked, by the names on
+    // the disk; the rest sees the names the entries carry.
+    const char16_t* onDisk = FoundName(state->found);
+    const char16_t* name = CarriedName(state);
+    if (takeSubdirectories && IsEntered(state->found, options) && PushName(&state->subdirectories, onDisk) != 0) {
       result = -1;
       break;
     }
@@ -535,9 +593,9 @@ std::int32_t ReadMatches(WalkState* state, std::size_t pathLength) {
       break;
     }
     if (probeCase) {
-      ProbeName(&caseProbe, name);
+      ProbeName(&caseProbe, onDisk);
     }
-    if (!IsSelected(state)) {
+    if (!IsSelected(state, name)) {
       continue;
     }
     if (NeedsNothing(state, name)) {
@@ -598,18 +656,6 @@ std::int32_t OrderMatches(WalkState* state, std::size_t* count) {
   return 0;
 }
 
-// The record of the renames shown in a preview, for the whole command (see
-// PreviewScope); null outside a preview scope, or when no memory could be had.
-PreviewNames* commandPreview = nullptr;
-int previewScopes = 0;
-
-PreviewNames* CommandPreview() {
-  if (commandPreview == nullptr && previewScopes > 0) {
-    commandPreview = CreatePreviewNames();
-  }
-  return commandPreview;
-}
-
 // What the rename step is told of the directory in state->path (see
 // DirectoryNames).
 DirectoryNames NamesOfDirectory(WalkState* state) {
@@ -620,14 +666,9 @@ DirectoryNames NamesOfDirectory(WalkState* state) {
   }
   if ((options & OPT_NOT_REALLY) != 0) {
     names.changes = CommandPreview();
-    if (names.changes != nullptr) {
-      // Under /S the level knows its identity already.
-      const WalkLevel& level = state->levels[state->levelCount - 1];
-      names.identity = level.identity;
-      names.identityKnown = level.identityKnown || GetDirectoryIdentity(state, &names.identity) != 0;
-      names.directory =
-          names.identityKnown ? PreviewDirectory(names.changes, names.identity, false) : NO_PREVIEW_DIRECTORY;
-    }
+    names.identity = state->identity;
+    names.identityKnown = state->identityKnown;
+    names.directory = state->previewDirectory;
   }
   return names;
 }
@@ -917,6 +958,8 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
   state->twins = TwinNames{nullptr, 0, 0, nullptr, 0, 0};
   state->twinMembers = MatchArena{nullptr, 0, 0};
   state->ignoresCase = false;
+  state->identityKnown = false;
+  state->previewDirectory = NO_PREVIEW_DIRECTORY;
   state->levels = nullptr;
   state->levelCount = 0;
   state->levelCapacity = 0;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "command/shared_types.h"
+
 
 namespace {
 
@@ -61,6 +63,37 @@ TEST(PreviewNames, KeysCompareExactlyWithinTheirDirectory) {
   for (const char16_t* name : unknown) {
     EXPECT_EQ(CountPreviewName(preview.get(), first, name), 0) << testing::PrintToString(std::u16string(name));
   }
+}
+
+// Each entry renamed is followed from the name it has on the disk to the
+// last name the preview gave it, and back, within its directory only.
+TEST(PreviewNames, FollowsEachRenamedEntryToItsLastName) {
+  Preview preview(CreatePreviewNames());
+  ASSERT_NE(preview, nullptr);
+  char16_t name[MAX_ARG_LEN];
+  EXPECT_FALSE(PreviewNameOf(preview.get(), 0, u"a", name));
+  ASSERT_EQ(RecordPreviewMove(preview.get(), 0, u"a", u"b"), PREVIEW_RECORDED);
+  ASSERT_EQ(RecordPreviewMove(preview.get(), 0, u"b", u"c"), PREVIEW_RECORDED);  // a, once b, is renamed again
+  ASSERT_EQ(RecordPreviewMove(preview.get(), 0, u"\u00E9", u"b"), PREVIEW_RECORDED);  // b is free again
+  ASSERT_EQ(RecordPreviewMove(preview.get(), 1, u"c", u"d"), PREVIEW_RECORDED);
+  const struct {
+    std::uint32_t directory;
+    const char16_t* onDisk;
+    const char16_t* last;  // null: not renamed
+  } entries[] = {{0, u"a", u"c"}, {0, u"\u00E9", u"b"}, {0, u"b", nullptr}, {0, u"c", nullptr},
+                 {0, u"A", nullptr}, {1, u"c", u"d"}, {1, u"a", nullptr}};
+  for (const auto& entry : entries) {
+    const std::u16string what = std::u16string(entry.onDisk);
+    const bool renamed = PreviewNameOf(preview.get(), entry.directory, entry.onDisk, name);
+    ASSERT_EQ(renamed, entry.last != nullptr) << testing::PrintToString(what);
+    if (renamed) {
+      EXPECT_EQ(std::u16string(name), entry.last) << testing::PrintToString(what);
+      ASSERT_TRUE(PreviewNameOnDisk(preview.get(), entry.directory, entry.last, name));
+      EXPECT_EQ(std::u16string(name), what);
+    }
+  }
+  EXPECT_FALSE(PreviewNameOnDisk(preview.get(), 0, u"a", name)) << "a is on the disk under its own name";
+  EXPECT_FALSE(PreviewNameOnDisk(preview.get(), 1, u"b", name));
 }
 
 std::u16string NumberedName(const char16_t* prefix, int number) {

@@ -620,7 +620,8 @@ std::int32_t RecordNewName(DirectoryNames* names, const char16_t* oldName, const
       return -1;
     }
   }
-  if (RecordPreviewMove(names->changes, names->directory, oldName, newName) != PREVIEW_RECORDED) {
+  if (names->followsEntries &&
+      RecordPreviewMove(names->changes, names->directory, oldName, newName) != PREVIEW_RECORDED) {
     return -1;
   }
   if (windowsNames) {

@@ -33,6 +33,10 @@ struct DirectoryNames {
   // Under /W: the fingerprint of the twin key of the name BuildNewName
   // handed back last, for RecordNewName; 0 where it was not worked out.
   std::uint64_t newFingerprint;
+  // In a preview: a later walk of the command may read the directory again,
+  // so RecordNewName follows each entry under the name it gives it. The last
+  // walk need not: nothing reads what it would follow.
+  bool followsEntries = true;
 };
 
 // Results of BuildNewName.

@@ -364,6 +364,7 @@ std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, Com
       continue;
     }
     const std::uint32_t foundBefore = grandTally.found;
+    PreviewScope::SetLaterWalksFollow(j + 1 < count);
     const std::int32_t walked = WalkDirectory(driverBuffers.directory, driverBuffers.pattern, &options->flags,
                                               options->qList, options->rList, &grandTally);
     if (walked == RENAME_QUIT) {

@@ -348,6 +348,7 @@ bool IsSelected(const WalkState* state, const char16_t* name) {
 // PreviewScope); null outside a preview scope, or when no memory could be had.
 PreviewNames* commandPreview = nullptr;
 int previewScopes = 0;
+bool laterWalksFollow = true;  // see PreviewScope::SetLaterWalksFollow
 
 PreviewNames* CommandPreview() {
   if (commandPreview == nullptr && previewScopes > 0) {
@@ -669,6 +670,7 @@ DirectoryNames NamesOfDirectory(WalkState* state) {
     names.identity = state->identity;
     names.identityKnown = state->identityKnown;
     names.directory = state->previewDirectory;
+    names.followsEntries = laterWalksFollow;
   }
   return names;
 }
@@ -995,5 +997,8 @@ PreviewScope::~PreviewScope() {
   if (--previewScopes == 0) {
     DestroyPreviewNames(commandPreview);
     commandPreview = nullptr;
+    laterWalksFollow = true;
   }
 }
+
+void PreviewScope::SetLaterWalksFollow(bool follow) { laterWalksFollow = follow; }

@@ -19,8 +19,10 @@
 //
 // Memory: the names live packed in one growing arena (about one byte per ASCII
 // character and ten bytes more) indexed by an open-addressing hash table of
-// 8-byte slots; with the entries followed (below), a directory of 100,000
-// renamed entries with names of about 24 characters takes about 24 MiB.
+// 8-byte slots; a directory of 100,000 renamed entries with names of about
+// 24 characters takes about 9 MiB, and twice that where the entries are
+// followed as well (below; measured peak of the whole preview of such a
+// directory: 15.6 MiB, 30.6 MiB with a file specification after it).
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 #include "command/report.h"
 
 #include "platform/system_error.h"
+#include "platform/win32.h"
 
 namespace {
 
@@ -61,6 +62,14 @@ std::uint32_t Report(const RunEvent& event) {
     WriteNulEvent(event);
   }
   return 0;
+}
+
+void WriteStandardOutput(const std::string& bytes) {
+  DWORD written = 0;
+  if (!WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      OutputRefusalsTold()) {
+    RequestStop(STOP_OUTPUT_CLOSED);
+  }
 }
 
 bool IdentitiesWanted() { return output == OUTPUT_JSON || JournalOpen(); }

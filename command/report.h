@@ -205,6 +205,11 @@ std::int32_t WriteJsonEvent(const RunEvent& event);
 // The paths of each rename (or preview) on standard output, each followed by NUL.
 std::int32_t WriteNulEvent(const RunEvent& event);
 
+// The bytes of a sink for programs (JSON Lines, NUL) on standard output. When
+// they are refused (a pipe whose reader has gone) and the host tells such
+// refusals, the run stops before its next rename, as after a refused line of text.
+void WriteStandardOutput(const std::string& bytes);
+
 // The journal. Each returns the system's failure, of code 0 for none.
 // OpenJournal creates the file and writes its first line (a file that cannot
 // take it is removed again). WriteJournalEvent fails only where a line that

@@ -12,14 +12,8 @@ namespace {
 
 std::uint32_t sequence = 0;  // of the last rename attempted
 
-// A line refused (a pipe whose reader has gone) stops the run before its next
-// rename, as a refused line of text does.
 std::int32_t WriteLine(const std::string& line) {
-  DWORD written = 0;
-  if (!WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
-      OutputRefusalsTold()) {
-    RequestStop(STOP_OUTPUT_CLOSED);
-  }
+  WriteStandardOutput(line);
   return 0;
 }
 

@@ -17,11 +17,6 @@ std::int32_t WriteNulEvent(const RunEvent& event) {
   bytes.push_back('\0');
   AppendUtf8(&bytes, event.newPath, TextLength(event.newPath));
   bytes.push_back('\0');
-  DWORD written = 0;
-  // Refused (a pipe whose reader has gone): the run stops before its next rename.
-  if (!WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-      OutputRefusalsTold()) {
-    RequestStop(STOP_OUTPUT_CLOSED);
-  }
+  WriteStandardOutput(bytes);
   return 0;
 }

@@ -255,9 +255,10 @@ struct Probe {
 };
 
 // Whether a candidate is taken (see MakeNameUnique). probePath is the
-// directory followed by the candidate, which starts at candidateStart.
+// directory followed by the candidate, which starts at candidateStart. The
+// file system is asked only when askDisk says so.
 bool IsNameTaken(const char16_t* probePath, std::size_t candidateStart, std::size_t candidateLength,
-                 Probe* probe) {
+                 Probe* probe, bool askDisk = true) {
   DirectoryNames* names = probe->names;
   const bool twins = names != nullptr && names->twins != nullptr;
   const bool recorded =
@@ -283,13 +284,14 @@ bool IsNameTaken(const char16_t* probePath, std::size_t candidateStart, std::siz
   if (twins) {
     // The walk read every entry: the file system is asked only in a real run,
     // for an entry made since.
-    return count > 0 || ((probe->options & OPT_NOT_REALLY) == 0 && QueryIsFileOrDirectory(probePath) != 0);
+    return count > 0 ||
+           (askDisk && (probe->options & OPT_NOT_REALLY) == 0 && QueryIsFileOrDirectory(probePath) != 0);
   }
   if (count != 0) {
     // Taken by an earlier entry; or left by one, with no other entry there.
     return count > 0;
   }
-  return QueryIsFileOrDirectory(probePath) != 0;
+  return askDisk && QueryIsFileOrDirectory(probePath) != 0;
 }
 
 // "-%03u": a hyphen-minus and the counter in at least three digits. Returns the length.
@@ -540,7 +542,21 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* oldName, 
   const bool firstIsDevice = IsDeviceName(candidate, static_cast<std::size_t>(firstLength));
   if ((options & OPT_NO_SUFFIX) != 0) {
     CopyText(newName, candidate, static_cast<std::size_t>(firstLength));
-    return firstIsDevice ? NEW_NAME_DEVICE : NEW_NAME_READY;
+    if (firstIsDevice) {
+      return NEW_NAME_DEVICE;
+    }
+    // No other name may be had, so a taken one is a failure before any
+    // rename: the entry's own name (a twin that must leave it); a twin,
+    // which the rename would make; in a preview that shows refusals, what
+    // the real rename would refuse.
+    const bool previewRefuses = (options & (OPT_NOT_REALLY | OPT_PREVIEW_TAKEN_NAMES)) ==
+                                (OPT_NOT_REALLY | OPT_PREVIEW_TAKEN_NAMES);
+    const bool twinsDecide = names != nullptr && names->twins != nullptr;
+    const bool taken = TextEquals(newName, oldName) ||
+                       ((previewRefuses || twinsDecide) &&
+                        IsNameTaken(probePath, directoryLength, static_cast<std::size_t>(firstLength), &probe,
+                                    previewRefuses));
+    return taken ? NEW_NAME_TAKEN : NEW_NAME_READY;
   }
   // A name Windows takes for a device counts as taken: the command never
   // gives an entry a name that reaches a device instead of a file.

@@ -45,6 +45,7 @@ constexpr std::int32_t NEW_NAME_UNCHANGED = 1;     // nothing to do: equal to th
 constexpr std::int32_t NEW_NAME_TOO_LONG = -2;     // directory + candidate would not fit MAX_ARG_LEN
 constexpr std::int32_t NEW_NAME_NO_FREE_SUFFIX = -3;  // every counter value is taken
 constexpr std::int32_t NEW_NAME_DEVICE = -4;  // under /N:F the name, in the buffer, is a Windows device name
+constexpr std::int32_t NEW_NAME_TAKEN = -5;   // under /N:F the name, in the buffer, is taken (see MakeNameUnique)
 
 // Building a new name has three steps, each its own call, so that a caller can
 // tell an entry with nothing to do from the cleaning alone:
@@ -69,7 +70,11 @@ bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned, const Optio
 // The name for an entry whose cleaned name differs from its old one: the
 // cleaned name when it is free or when /N:F wants no suffix, else
 // the first free one with a counter suffix. A Windows device name is never
-// free; under /N:F it is handed back as NEW_NAME_DEVICE. Every candidate is
+// free; under /N:F it is handed back as NEW_NAME_DEVICE. Under /N:F a name
+// taken by what only the walk knows (a twin under /W, or in a preview a name
+// an earlier entry was given) is handed back as NEW_NAME_TAKEN, and so is one
+// the file system holds, in a preview of OPT_PREVIEW_TAKEN_NAMES; a real run
+// leaves that to the rename, which refuses a taken name. Every candidate is
 // first shortened to one name's limit in the directory, where one is set
 // (platform/name_limit.h: under /W, and on POSIX always). directory ends in a path
 // separator; newName is a buffer of MAX_ARG_LEN characters, written only when

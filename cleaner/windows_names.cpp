@@ -113,9 +113,19 @@ std::int32_t FitNameToLimit(std::size_t limit, const char16_t* stem, std::size_t
       });
     }
   } else {
+    const std::size_t wholeStem = *stemLength;
     *stemLength = CutToFit(stem, *stemLength, [&](std::size_t length) {
       return Fits(limit, stem, length, suffix, suffixLength, extension, *extensionLength);
     });
+    if (*stemLength == 0 && wholeStem > 0) {
+      // With no stem the name would begin with the extension's full stop, a
+      // hidden name, or with the suffix (a device's name gone): it keeps its
+      // first character, and the extension is cut from its end instead.
+      *stemLength = IsCharacterStart(stem, 1) || wholeStem < 2 ? 1 : 2;
+      *extensionLength = CutToFit(extension, *extensionLength, [&](std::size_t length) {
+        return Fits(limit, stem, *stemLength, suffix, suffixLength, extension, length);
+      });
+    }
   }
   // A cut piece may now end the name, and Windows would drop a blank or a
   // full stop there: the extension when one is left, else the stem unless the

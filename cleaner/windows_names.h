@@ -16,7 +16,9 @@ bool IsDeviceName(const char16_t* name, std::size_t length);
 // Shortens a name of three pieces (stem, counter suffix, extension) until it
 // fits limit, one name's limit in its directory (platform/name_limit.h), by
 // taking whole characters (a surrogate pair together) off the end of the
-// stem, so that the extension and the suffix stay. Only when the extension
+// stem, so that the extension and the suffix stay, while the stem keeps at
+// least its first character (else the extension is cut from its end: a name
+// never becomes hidden behind its extension's full stop). Only when the extension
 // leaves no room with the suffix alone is the name cut from its end instead,
 // keeping its beginning: the whole stem, the suffix and as much of the
 // extension as fits after them, or, when the stem and the suffix leave no

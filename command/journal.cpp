@@ -202,11 +202,11 @@ bool IsEntryName(const std::u16string& name) {
   return true;
 }
 
-// An intent that undo can take back as it stands: a directory ending in its
-// separator, two entry names, and a rename that changes the name.
+// An intent that undo can take as it stands: a directory ending in its
+// separator and two entry names. One whose names are equal renamed nothing.
 bool IsSoundIntent(const JournalLine& line) {
   return !line.directory.empty() && IsPathSeparator(line.directory.back()) && IsEntryName(line.oldName) &&
-         IsEntryName(line.newName) && line.oldName != line.newName;
+         IsEntryName(line.newName);
 }
 
 // Takes one line into the renames: 0, or -1 when it is no journal line.
@@ -221,8 +221,10 @@ std::int32_t TakeLine(JournalReading* reading, const JournalLine& line) {
     if (renames->directories.empty() || renames->directories.back() != line.directory) {
       renames->directories.push_back(line.directory);
     }
-    renames->renames.push_back(
-        JournalRename{renames->directories.size() - 1, line.oldName, line.newName, line.identity, false, false});
+    // An entry renamed onto its own name has nothing to take back.
+    const bool nothingToUndo = line.oldName == line.newName;
+    renames->renames.push_back(JournalRename{renames->directories.size() - 1, line.oldName, line.newName,
+                                             line.identity, false, nothingToUndo});
     return 0;
   }
   if (line.type == "renamed" || (line.type == "failed" && line.sequence != 0)) {

@@ -38,3 +38,7 @@ constexpr OptionFlags OPT_LISTS_AS_TYPED = 0x400000;
 // Both standalone programs, unless --enter-repositories (POSIX) or /V
 // (purifile.exe): /S does not enter .git, .hg, .svn, .bzr or _darcs.
 constexpr OptionFlags OPT_NO_REPOSITORIES = 0x800000;
+// Both standalone programs, always: a preview under /N:F shows as failed the
+// rename of an entry to a name that is taken, as the real run's rename fails;
+// the plug-in's preview shows it, as it always has.
+constexpr OptionFlags OPT_PREVIEW_TAKEN_NAMES = 0x1000000;

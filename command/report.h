@@ -231,7 +231,7 @@ struct JournalRename {
   std::u16string newName;
   FileIdentity identity;
   bool done;    // a result line says it was made
-  bool failed;  // a result line says it failed: there is nothing to undo
+  bool failed;  // a result line says it failed, or it kept its name: there is nothing to undo
 };
 
 struct JournalRenames {

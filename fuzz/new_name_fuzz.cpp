@@ -155,6 +155,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(IsDeviceName(newName.data(), std::u16string(newName.data()).size()), "and then it is one");
     return 0;
   }
+  if (result == NEW_NAME_TAKEN) {
+    Require((options & OPT_NO_SUFFIX) != 0, "only /N:F hands back a taken name");
+    return 0;
+  }
   if (result != NEW_NAME_READY) {
     Require(result == NEW_NAME_UNCHANGED || result == NEW_NAME_TOO_LONG || result == NEW_NAME_NO_FREE_SUFFIX,
             "known result codes only");

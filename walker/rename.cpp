@@ -191,6 +191,11 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
     return Fail(&event, FailureOf(ERROR_ALREADY_EXISTS), false, tally);
   }
   event.newName = newName;
+  if (built == NEW_NAME_TAKEN) {
+    // Failed as the rename would fail, without an attempt: nothing is
+    // journalled that is not tried.
+    return Fail(&event, FailureOf(ERROR_ALREADY_EXISTS), false, tally);
+  }
   if (built == NEW_NAME_DEVICE) {
     event.kind = EVENT_DEVICE_NAME;
     Report(event);

@@ -23,6 +23,11 @@ TEST(BuildNewName, WindowsNamesFitTwoHundredFiftyFiveBytes) {
       {Repeat(u"\u0080", 120) + u".txt", Repeat(u"\u20AC", 83) + u".txt", 0},
       // A stem and an extension too long each: the name keeps its beginning.
       {Repeat(u"\u0080", 100) + u"." + Repeat(u"\u0080", 150), Repeat(u"\u20AC", 85), 0},
+      // A stem of one three-byte character before a long extension keeps it,
+      // and the extension is cut, rather than the name be hidden behind it.
+      {u"\xDC99." + Repeat(u"a", 252), u"\u2122." + Repeat(u"a", 251), OPT_UTF8},
+      // A device's name keeps its first letter before the suffix.
+      {u"CON." + Repeat(u"a", 250), u"C-001." + Repeat(u"a", 249)},
   });
 }
 

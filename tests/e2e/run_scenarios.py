@@ -30,8 +30,8 @@ ARROW = "\u2500\u25ba"
 PROMPT_END = re.compile(r"\((Y/N/A|y/n/a/q)\)\? ")
 # Keys that a "posix-" line gives anew for the POSIX program, in place of the
 # scenario's own lines of that key.
-POSIX_OVERRIDES = ("out", "err", "outhas", "errhas", "consolehas", "out-empty", "err-empty", "exit", "after",
-                   "after-empty")
+POSIX_OVERRIDES = ("out", "err", "outhas", "outlacks", "errhas", "consolehas", "out-empty", "err-empty", "exit",
+                   "after", "after-empty")
 TIMEOUT_SECONDS = 120
 
 
@@ -48,6 +48,7 @@ class Scenario:
         self.out = None       # exact lines, or None
         self.err = None
         self.out_has = []     # texts that must appear, in this order, each within a line
+        self.out_lacks = []   # texts that no line of standard output may hold
         self.err_has = []
         self.after = None     # expected tree listing, or None: unchanged
         self.terminal = True  # POSIX: a controlling terminal for prompts
@@ -72,10 +73,12 @@ class Scenario:
         posix.__dict__.update({k: v for k, v in self.__dict__.items() if k != "posix_lines"})
         posix.out_has, posix.err_has, posix.console_has = list(self.out_has), list(self.err_has), list(
             self.console_has)
+        posix.out_lacks = list(self.out_lacks)
         replaced = set()
         for key, value in self.posix_lines:
             # What a stream shows is given anew as a whole: exactly, in parts, or both.
             fields = {"out": ("out", "out_has"), "out-empty": ("out", "out_has"), "outhas": ("out", "out_has"),
+                      "outlacks": ("out_lacks",),
                       "err": ("err", "err_has"), "err-empty": ("err", "err_has"), "errhas": ("err", "err_has"),
                       "consolehas": ("console_has",), "after": ("after",), "after-empty": ("after",),
                       "exit": ("exit",)}[key]
@@ -90,12 +93,14 @@ class Scenario:
 def apply_line(scenario, key, value):
     """Applies one line of an expectation to the scenario; False for a key that
     is not one."""
-    if key in ("out", "err", "outhas", "errhas", "consolehas"):
+    if key in ("out", "err", "outhas", "outlacks", "errhas", "consolehas"):
         if not value.startswith("|"):
             raise ValueError("output lines start with '|'")
         body = value[2:] if value.startswith("| ") else value[1:]
         if key in ("out", "err"):
             setattr(scenario, key, (getattr(scenario, key) or []) + [body])
+        elif key == "outlacks":
+            scenario.out_lacks.append(body)
         else:
             getattr(scenario, key.replace("has", "_has")).append(body)
     elif key == "out-empty":
@@ -155,9 +160,11 @@ def parse_scenarios(path):
                 elif key == "posix-run":
                     current.posix_run = split_arguments(value)
                 elif key == "step":
-                    current.steps.append(["step", split_arguments(value), None])
+                    current.steps.append(["step", split_arguments(value), None, 0])
                 elif key == "posix-step":
                     current.steps[-1][2] = split_arguments(value)
+                elif key == "step-exit":
+                    current.steps[-1][3] = int(value)
                 elif key == "then-file":
                     current.steps.append(["file", value])
                 elif key in ("then-rename", "then-link"):
@@ -466,6 +473,10 @@ def run_scenario(form, scenario, keep):
                                          ("standard error", stderr, scenario.err, scenario.err_has)):
             problems += compare_output(stream, text, exact, has, lambda t: form.substitute(t, root),
                                        scenario.exact_line_ends)
+        for text in scenario.out_lacks:
+            unwanted = form.substitute(text, root)
+            if any(unwanted in line for line in output_lines(stdout, scenario.exact_line_ends)):
+                problems.append(f"standard output holds {unwanted!r}")
         problems += compare_output("the terminal", console, None, scenario.console_has,
                                    lambda t: form.substitute(t, root), False)
 
@@ -507,7 +518,7 @@ def run_steps(form, scenario, root):
             command = form.command(step[1], step[2], root)
             completed = subprocess.run(command, cwd=root, env=form.environment(), stdin=subprocess.DEVNULL,
                                        capture_output=True, timeout=TIMEOUT_SECONDS, start_new_session=True)
-            if completed.returncode != 0:
+            if completed.returncode != form.exit_status(step[3]):
                 return [f"step {shlex.join(command)} exited with {completed.returncode}:\n" +
                         os.fsdecode(completed.stdout + completed.stderr)]
     return []

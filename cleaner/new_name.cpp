@@ -102,34 +102,57 @@ struct CharacterSteps {
   OptionFlags options;
   const char16_t* qList;  // null: no list, and no list step at all
   const char16_t* rList;
-  std::size_t rLength;
 };
 
-// Quotes, the /Q and /R lists, translation, blanks, ampersands and
-// parentheses, in this order, for one code unit. 0 means it is dropped. Read
-// as text (/8), a private-use stand-in is first read as the character it
-// stands for, and a format character is dropped before the translation, which
-// would make some of them underscores (the lists still see it).
-char16_t ApplyCharacterSteps(char16_t ch, const CharacterSteps& steps) {
-  const OptionFlags options = steps.options;
-  const bool text = (options & OPT_UTF8) != 0;
-  if (text) {
+// The /Q and /R lists pair characters by position: a character beyond the
+// Basic Multilingual Plane is one position of either list. Looks the
+// character at text (one or two units) up in the /Q list; when it is there,
+// writes the /R list's character of that position into replacement (nothing
+// when the /R list is shorter: the character is dropped) and returns its
+// length in units, else returns -1.
+std::ptrdiff_t ListReplacement(const char16_t* text, std::size_t units, const CharacterSteps& steps,
+                               char16_t* replacement) {
+  // The plug-in's lists are upper-cased, so a character is sought in upper case.
+  const char16_t first = (steps.options & OPT_LISTS_AS_TYPED) != 0 ? text[0] : ToUpperAscii(text[0]);
+  std::size_t position = 0;
+  const char16_t* listed = steps.qList;
+  for (; *listed != 0; listed += CharacterUnits(listed), ++position) {
+    if (listed[0] == first && CharacterUnits(listed) == units && (units == 1 || listed[1] == text[1])) {
+      break;
+    }
+  }
+  if (*listed == 0) {
+    return -1;
+  }
+  const char16_t* replacing = steps.rList != nullptr ? steps.rList : u"";
+  for (; *replacing != 0 && position > 0; --position) {
+    replacing += CharacterUnits(replacing);
+  }
+  const std::size_t length = *replacing != 0 ? CharacterUnits(replacing) : 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    replacement[i] = replacing[i];
+  }
+  return static_cast<std::ptrdiff_t>(length);
+}
+
+// The steps before the lists for one code unit: read as text (/8), a
+// private-use stand-in is first read as the character it stands for; quotes.
+char16_t ApplyStepsBeforeLists(char16_t ch, OptionFlags options) {
+  if ((options & OPT_UTF8) != 0) {
     ch = ReadPrivateUseStandIn(ch);
   }
   if ((options & OPT_QUOTES) != 0 && (ch == u'"' || ch == u'\'' || ch == u'`')) {
     ch = u'_';
   }
-  if (steps.qList != nullptr && ch != 0) {
-    // The plug-in's lists are upper-cased, so a character is sought in upper case.
-    const char16_t sought = (options & OPT_LISTS_AS_TYPED) != 0 ? ch : ToUpperAscii(ch);
-    for (std::size_t position = 0; steps.qList[position] != 0; ++position) {
-      if (steps.qList[position] == sought) {
-        ch = position < steps.rLength ? steps.rList[position] : 0;
-        break;
-      }
-    }
-  }
-  if (text && IsInvisibleFormatCharacter(ch)) {
+  return ch;
+}
+
+// The steps after the lists for one code unit: translation, blanks,
+// ampersands and parentheses, in this order. 0 means it is dropped. Read as
+// text (/8), a format character is dropped before the translation, which
+// would make some of them underscores (the lists still see it).
+char16_t ApplyStepsAfterLists(char16_t ch, OptionFlags options) {
+  if ((options & OPT_UTF8) != 0 && IsInvisibleFormatCharacter(ch)) {
     ch = 0;
   }
   ch = TranslateChar(ch);
@@ -185,11 +208,30 @@ std::size_t KeepVisible(char16_t* name, std::size_t length, OptionFlags options)
 }
 
 // The per-character steps over the decoded text. A character outside the BMP
-// is two code units, each taken through the steps.
+// is one character of the lists and two code units of every other step,
+// which leaves them as they are.
 CleanedText CleanCharacters(const char16_t* decoded, char16_t* cleaned, const CharacterSteps& steps) {
   CleanedText out{cleaned, 0};
-  for (std::size_t i = 0; decoded[i] != 0; ++i) {
-    out.Append(ApplyCharacterSteps(decoded[i], steps));
+  for (std::size_t i = 0; decoded[i] != 0;) {
+    const std::size_t units = CharacterUnits(decoded + i);
+    char16_t character[2] = {ApplyStepsBeforeLists(decoded[i], steps.options), decoded[i + units - 1]};
+    std::ptrdiff_t length = static_cast<std::ptrdiff_t>(units);
+    if (steps.qList != nullptr) {
+      char16_t replacement[2];
+      const std::ptrdiff_t replaced = ListReplacement(character, units, steps, replacement);
+      if (replaced >= 0) {
+        length = replaced;
+        character[0] = replaced > 0 ? replacement[0] : 0;
+        character[1] = replaced > 1 ? replacement[1] : 0;
+      }
+    }
+    if (length == 0) {
+      out.Append(0);
+    }
+    for (std::ptrdiff_t unit = 0; unit < length; ++unit) {
+      out.Append(ApplyStepsAfterLists(character[unit], steps.options));
+    }
+    i += units;
   }
   assert(out.length <= NAME_CAPACITY);
   cleaned[out.length] = 0;
@@ -223,10 +265,9 @@ void ComposeName(CleanedText* name, char16_t* scratch, OptionFlags options) {
   if (same) {
     return;
   }
-  const CharacterSteps afterLists{options, nullptr, nullptr, 0};
   CleanedText recleaned{name->text, 0};
   for (std::size_t i = 0; i < composedLength; ++i) {
-    recleaned.Append(ApplyCharacterSteps(scratch[i], afterLists));
+    recleaned.Append(ApplyStepsAfterLists(ApplyStepsBeforeLists(scratch[i], options), options));
   }
   name->text[recleaned.length] = 0;
   name->length = recleaned.length;
@@ -456,7 +497,7 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
     ReplaceSurrogates(work);  // on failure the work copy is as it was
   }
 
-  const CharacterSteps steps{flags, qList, rList, rList != nullptr ? TextLength(rList) : 0};
+  const CharacterSteps steps{flags, qList, rList};
   CleanedText text = CleanCharacters(work, cleaned, steps);
   if (utf8) {
     ComposeName(&text, work, flags);  // the work copy is read no more
@@ -620,7 +661,7 @@ std::int32_t RecordNewName(DirectoryNames* names, const char16_t* oldName, const
   const bool windowsNames = (options & OPT_WINDOWS_NAMES) != 0;
   if (windowsNames && names->twins != nullptr) {
     const std::uint64_t given = names->newFingerprint != 0 ? names->newFingerprint : TwinFingerprintOfName(newName);
-    if (AddGivenName(names->twins, given) != 0) {
+    if (AddGivenName(names->twins, given) != 0 || AddLeftName(names->twins, TwinFingerprintOfName(oldName)) != 0) {
       return -1;
     }
   }

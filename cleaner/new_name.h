@@ -33,9 +33,10 @@ struct DirectoryNames {
   // Under /W: the fingerprint of the twin key of the name BuildNewName
   // handed back last, for RecordNewName; 0 where it was not worked out.
   std::uint64_t newFingerprint;
-  // In a preview: a later walk of the command may read the directory again,
-  // so RecordNewName follows each entry under the name it gives it. The last
-  // walk need not: nothing reads what it would follow.
+  // In a preview: a later walk of the command may read the directory again
+  // (or this walk, reaching it again through a link), so RecordNewName
+  // follows each entry under the name it gives it. The last walk of a
+  // command need not, unless it enters links: nothing reads what it would follow.
   bool followsEntries = true;
 };
 
@@ -97,8 +98,8 @@ std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, ch
                           DirectoryNames* names = nullptr);
 
 // Tells names that the entry oldName was, or in a preview would have been,
-// renamed to newName: the twins given, under /W (the name left still counts,
-// as it does in a real run: see cleaner/twin_names.h); in a preview, the
+// renamed to newName: under /W the twin given and the name left (free again:
+// see cleaner/twin_names.h); in a preview, the
 // record of the entry's names and, without /W, the counts by the keys the
 // directory compares names by. Returns 0, or -1 when it could not be recorded.
 std::int32_t RecordNewName(DirectoryNames* names, const char16_t* oldName, const char16_t* newName,

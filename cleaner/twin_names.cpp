@@ -102,22 +102,56 @@ bool SortTwinNames(TwinNames* names) {
   return std::adjacent_find(first, last) != last;
 }
 
-std::int32_t AddGivenName(TwinNames* names, std::uint64_t fingerprint) {
-  // Doubled once three quarters full, so that every search ends soon at a free slot.
-  if (4 * (names->givenCount + 1) > 3 * names->givenCapacity) {
-    const std::size_t capacity = names->givenCapacity == 0 ? FIRST_GIVEN_CAPACITY : 2 * names->givenCapacity;
-    auto* table = static_cast<std::uint64_t*>(std::calloc(capacity, sizeof(std::uint64_t)));
-    if (table == nullptr) {
-      return -1;
-    }
-    for (std::size_t i = 0; i < names->givenCapacity; ++i) {
-      if (names->given[i] != 0) {
-        *GivenSlot(table, capacity, names->given[i]) = names->given[i];
+namespace {
+
+// Makes room in the table for one more fingerprint: doubled once three
+// quarters full, so that every search ends soon at a free slot. Returns 0, or
+// -1 when memory ran out (the table is then as it was).
+std::int32_t ReserveSlot(std::uint64_t** table, std::size_t count, std::size_t* capacity) {
+  if (4 * (count + 1) <= 3 * *capacity) {
+    return 0;
+  }
+  const std::size_t grown = *capacity == 0 ? FIRST_GIVEN_CAPACITY : 2 * *capacity;
+  auto* moved = static_cast<std::uint64_t*>(std::calloc(grown, sizeof(std::uint64_t)));
+  if (moved == nullptr) {
+    return -1;
+  }
+  const std::size_t mask = grown - 1;
+  for (std::size_t i = 0; i < *capacity; ++i) {
+    if ((*table)[i] != 0) {
+      std::size_t index = static_cast<std::size_t>((*table)[i]) & mask;
+      while (moved[index] != 0) {
+        index = (index + 1) & mask;
       }
+      moved[index] = (*table)[i];
     }
-    std::free(names->given);
-    names->given = table;
-    names->givenCapacity = capacity;
+  }
+  std::free(*table);
+  *table = moved;
+  *capacity = grown;
+  return 0;
+}
+
+// How often the table of left names holds the fingerprint: its equal slots
+// all stand before the first free one of its search.
+std::size_t CountLeft(const TwinNames& names, std::uint64_t fingerprint) {
+  if (names.leftCount == 0) {
+    return 0;
+  }
+  const std::size_t mask = names.leftCapacity - 1;
+  std::size_t count = 0;
+  for (std::size_t index = static_cast<std::size_t>(fingerprint) & mask; names.left[index] != 0;
+       index = (index + 1) & mask) {
+    count += names.left[index] == fingerprint ? 1 : 0;
+  }
+  return count;
+}
+
+}  // namespace
+
+std::int32_t AddGivenName(TwinNames* names, std::uint64_t fingerprint) {
+  if (ReserveSlot(&names->given, names->givenCount, &names->givenCapacity) != 0) {
+    return -1;
   }
   std::uint64_t* slot = GivenSlot(names->given, names->givenCapacity, fingerprint);
   if (*slot == 0) {
@@ -127,11 +161,31 @@ std::int32_t AddGivenName(TwinNames* names, std::uint64_t fingerprint) {
   return 0;
 }
 
+std::int32_t AddLeftName(TwinNames* names, std::uint64_t fingerprint) {
+  if (ReserveSlot(&names->left, names->leftCount, &names->leftCapacity) != 0) {
+    return -1;
+  }
+  // Each time in a slot of its own: twins may leave one name twice.
+  const std::size_t mask = names->leftCapacity - 1;
+  std::size_t index = static_cast<std::size_t>(fingerprint) & mask;
+  while (names->left[index] != 0) {
+    index = (index + 1) & mask;
+  }
+  names->left[index] = fingerprint;
+  ++names->leftCount;
+  return 0;
+}
+
+bool IsGivenName(const TwinNames& names, std::uint64_t fingerprint) {
+  return names.givenCount > 0 && *GivenSlot(names.given, names.givenCapacity, fingerprint) != 0;
+}
+
 std::size_t CountTwinNames(const TwinNames& names, std::uint64_t fingerprint) {
   const std::uint64_t* const first = names.fingerprints;
   const auto range = std::equal_range(first, first + names.count, fingerprint);
-  const bool given = names.givenCount > 0 && *GivenSlot(names.given, names.givenCapacity, fingerprint) != 0;
-  return static_cast<std::size_t>(range.second - range.first) + (given ? 1 : 0);
+  const std::size_t read = static_cast<std::size_t>(range.second - range.first);
+  const std::size_t left = CountLeft(names, fingerprint);
+  return (read > left ? read - left : 0) + (IsGivenName(names, fingerprint) ? 1 : 0);
 }
 
 void ClearTwinNames(TwinNames* names) {
@@ -140,10 +194,15 @@ void ClearTwinNames(TwinNames* names) {
     std::fill(names->given, names->given + names->givenCapacity, 0);
     names->givenCount = 0;
   }
+  if (names->leftCount > 0) {
+    std::fill(names->left, names->left + names->leftCapacity, 0);
+    names->leftCount = 0;
+  }
 }
 
 void ReleaseTwinNames(TwinNames* names) {
   std::free(names->fingerprints);
   std::free(names->given);
-  *names = TwinNames{nullptr, 0, 0, nullptr, 0, 0};
+  std::free(names->left);
+  *names = TwinNames{nullptr, 0, 0, nullptr, 0, 0, nullptr, 0, 0};
 }

@@ -9,13 +9,9 @@
 // of one in 2^64 a pair; then a name counts as taken that is free, and a new
 // name gets a suffix it did not need. Nothing is lost that way.
 //
-// A name an entry leaves still counts as read: no new name is its twin in
-// the same walk. That costs little: cleaning mostly keeps a name's twin key
-// or gives it one no new name has. Under /8 it may not ("\u00C3\u00BC.txt"
-// becomes "\u00FC.txt", and "%C3%A3%C2%BC.txt" would become its twin
-// "\u00E3\u00BC.txt"); then the later entry gets a suffix it did not need,
-// in a preview as in the real run. A later walk reads the directory again,
-// and finds the name free.
+// A name an entry leaves is free again: the names read, less the names left,
+// plus the names given, are the directory's names. ("nul-001.txt" renamed to
+// "nul001.txt" leaves "nul-001.txt" to "nul.txt", which needs a suffix.)
 #pragma once
 
 #include <cstddef>
@@ -28,6 +24,9 @@ struct TwinNames {
   std::uint64_t* given;  // of the names given; 0 marks a free slot
   std::size_t givenCount;
   std::size_t givenCapacity;  // a power of two, or 0
+  std::uint64_t* left;  // of the names read that entries have left, once each time; 0 marks a free slot
+  std::size_t leftCount;
+  std::size_t leftCapacity;  // a power of two, or 0
 };
 
 // The fingerprint of a twin key (TwinKey) of length code units; never 0.
@@ -49,7 +48,14 @@ bool SortTwinNames(TwinNames* names);
 // memory ran out.
 std::int32_t AddGivenName(TwinNames* names, std::uint64_t fingerprint);
 
-// How many of the names read, and of those given, have the fingerprint.
+// Adds the fingerprint of a name read that an entry has left. Returns 0, or
+// -1 when memory ran out.
+std::int32_t AddLeftName(TwinNames* names, std::uint64_t fingerprint);
+
+// Whether a name given has the fingerprint.
+bool IsGivenName(const TwinNames& names, std::uint64_t fingerprint);
+
+// How many of the names read and not left, and of those given, have the fingerprint.
 std::size_t CountTwinNames(const TwinNames& names, std::uint64_t fingerprint);
 
 // Empties the names, keeping their memory for the next directory.

@@ -3,6 +3,7 @@
 #include "command/arguments.h"
 #include "command/diagnostics.h"
 #include "command/report.h"
+#include "platform/system_error.h"
 #include "platform/utf16_text.h"
 #include "plugin/entry_points.h"
 #include "plugin/host_services.h"
@@ -224,12 +225,15 @@ std::int32_t ReportNoMatch(OptionFlags flags) {
 }
 
 // Reports a file specification (or its true name) that cannot be walked. Returns 2.
-std::int32_t RefuseSpec(SpecRefusal reason, const char16_t* name, OptionFlags flags) {
+std::int32_t RefuseSpec(SpecRefusal reason, const char16_t* name, OptionFlags flags,
+                        SystemFailure failure = SystemFailure{0, 0}) {
   RunEvent event{};
   event.kind = EVENT_SPEC_REFUSED;
   event.options = flags;
   event.name = name;
   event.reason = reason;
+  event.code = failure.code;
+  event.systemError = failure.systemError;
   Report(event);
   return 2;
 }
@@ -255,6 +259,10 @@ std::int32_t ResolveFileSpec(const char16_t* spec, OptionFlags flags) {
     DropTrailingSeparators(trueName);
   }
   if (SplitTrueName(trueName, driverBuffers.directory, driverBuffers.pattern) != 0) {
+    // A directory's path that names none: told why, where the system can say.
+    if (GetFileAttributesW(trueName) == INVALID_FILE_ATTRIBUTES) {
+      return RefuseSpec(SPEC_MISSING, trueName, flags, SystemFailure{GetLastError(), GetLastSystemError()});
+    }
     return RefuseSpec(SPEC_UNRESOLVED, trueName, flags);
   }
   return 0;
@@ -328,6 +336,23 @@ std::int32_t ApplyOption(const char16_t* option, const char16_t* typed, CommandO
 }
 
 bool FitsOptionTable(const char16_t* option) { return FindOptionRow(option) != nullptr; }
+
+bool IsOptionSpelling(const char16_t* option) {
+  const OptionRow* row = FindOptionRow(option);
+  if (row == nullptr || row->action != ACTION_SUB_OPTIONS) {
+    return row != nullptr;
+  }
+  for (const char16_t* rest = OptionRest(option); *rest != 0; ++rest) {
+    bool known = false;
+    for (std::int32_t i = 0; i < row->subOptions->letterCount; ++i) {
+      known = known || row->subOptions->letters[i].letter == *rest;
+    }
+    if (!known) {
+      return false;
+    }
+  }
+  return true;
+}
 
 namespace {
 

@@ -39,6 +39,10 @@ std::int32_t ApplyOption(const char16_t* option, const char16_t* typed, CommandO
 // sub-options or not: "/N", "/N:Q" and "/Q:AB" do, "/X" and "/HOME" do not.
 bool FitsOptionTable(const char16_t* option);
 
+// Whether option is one the table takes as it stands, its sub-options
+// included: "/N", "/N:S" and "/Q:AB" are, "/N:Q" and "/NONE" are not.
+bool IsOptionSpelling(const char16_t* option);
+
 // The second pass, shared by every form: resolves each file specification
 // exactly as given, walks it, and writes the grand total under /S unless /N:S.
 // For its length, the console's control events ask the run to stop before

@@ -69,6 +69,7 @@ enum PassedOverReason : std::int32_t {
 enum SpecRefusal : std::int32_t {
   SPEC_UNRESOLVED,  // no true name, or one without a directory and a pattern
   SPEC_TOO_LONG,    // the directory's path and "*" would not fit MAX_ARG_LEN
+  SPEC_MISSING,     // a path ending in a separator names no directory: code tells why
 };
 
 // What is wrong with the journal. code holds the system's error where there

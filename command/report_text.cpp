@@ -257,9 +257,15 @@ std::int32_t WritePosixDiagnostic(const RunEvent& event) {
       }
       return 0;
     case EVENT_SPEC_REFUSED:
-      return event.reason == SPEC_TOO_LONG
-                 ? Complain(u"", event.name, nullptr, nullptr, WordsOf(ERROR_FILENAME_EXCED_RANGE))
-                 : Complain(u"cannot resolve ", event.name, nullptr, nullptr, u"");
+      switch (static_cast<SpecRefusal>(event.reason)) {
+        case SPEC_TOO_LONG:
+          return Complain(u"", event.name, nullptr, nullptr, WordsOf(ERROR_FILENAME_EXCED_RANGE));
+        case SPEC_MISSING:
+          return Complain(u"cannot access ", event.name, nullptr, nullptr, ErrorWords(event.systemError, event.code));
+        case SPEC_UNRESOLVED:
+          break;
+      }
+      return Complain(u"cannot resolve ", event.name, nullptr, nullptr, u"");
     case EVENT_NO_MATCH:
       return Complain(u"cannot access ", event.directory, event.name, nullptr, WordsOf(ERROR_FILE_NOT_FOUND));
     default:

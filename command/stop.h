@@ -32,6 +32,13 @@ class StopRequestScope {
   bool installed_;
 };
 
+// For a program that is one command (the standalone programs): the console's
+// events are taken from now until the process exits, so that one that comes
+// after the last rename, while the journal is put on the disk or the output
+// written out, ends nothing: the program ends by itself, with its own status.
+// The command's StopRequestScope then takes over nothing and forgets nothing.
+void TakeStopRequestsUntilExit();
+
 // The request made so far in this command, STOP_NONE without one. The first
 // request stands.
 StopReason PendingStop();

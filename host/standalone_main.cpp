@@ -1,5 +1,6 @@
 // The standalone purifile program: the command with the built-in host. It
 // loads nothing, so it writes no load message.
+#include "command/stop.h"
 #include "host/standalone.h"
 
 namespace {
@@ -7,4 +8,9 @@ namespace {
 StandaloneCommandLine commandLine;
 }  // namespace
 
-int main(int argc, char** argv) { return RunStandaloneWith(argc, argv, &commandLine); }
+int main(int argc, char** argv) {
+  // Ctrl+C and the ending signals ask the run to stop from the start to the
+  // exit: one that comes when the work is done ends the program no sooner.
+  TakeStopRequestsUntilExit();
+  return RunStandaloneWith(argc, argv, &commandLine);
+}

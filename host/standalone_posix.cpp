@@ -312,13 +312,14 @@ std::int32_t ApplyShortOptions(StandaloneCommandLine* line, const char16_t* text
 // The spelling here of text, an option of the Windows form: '-' and the
 // letter in lower case; the sub-options of /N and /K in lower case after a
 // colon (/NS is /N:S, so -n:s, never -ns); a list as written (/Q:Ab is
-// -q:Ab). False when text fits no row of the option table.
+// -q:Ab). False when text is no option the table takes ("/nonexistent" is
+// /N with sub-options that are none, so a path).
 bool PosixSpelling(const char16_t* text, std::u16string* spelling) {
   std::u16string option(text);
   for (char16_t& ch : option) {
     ch = ToUpperAscii(ch);
   }
-  if (!FitsOptionTable(option.c_str())) {
+  if (!IsOptionSpelling(option.c_str())) {
     return false;
   }
   const char16_t letter = option[1];

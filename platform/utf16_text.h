@@ -36,6 +36,12 @@ inline std::size_t PutCodePoint(char32_t code, char16_t* out) {
   return 2;
 }
 
+// How many code units the character at text takes: 2 for a surrogate pair,
+// else 1 (a lone surrogate, like any other unit, is a character of its own).
+inline std::size_t CharacterUnits(const char16_t* text) {
+  return text[0] >= 0xD800 && text[0] <= 0xDBFF && text[1] >= 0xDC00 && text[1] <= 0xDFFF ? 2 : 1;
+}
+
 inline char16_t ToUpperAscii(char16_t ch) {
   return (ch >= u'a' && ch <= u'z') ? static_cast<char16_t>(ch - u'a' + u'A') : ch;
 }

@@ -657,6 +657,45 @@ std::int32_t OrderMatches(WalkState* state, std::size_t* count) {
   return 0;
 }
 
+// Under /W, when the walk of the directory in state->path ended early (Quit,
+// or a stop) after the match record at boundary (an offset in
+// state->matches): the number of selected entries with nothing to do whose
+// names come before it, in the order the matches were handled in. They were
+// counted only as a number when the directory was read, so it is read again:
+// what was renamed or looked at since (the new names given, the match
+// records themselves) is left out.
+std::uint32_t CountTidyBefore(WalkState* state, std::size_t pathLength, std::size_t boundary,
+                              std::size_t orderCount) {
+  HANDLE find = OpenEnumeration(state, pathLength);
+  if (find == INVALID_HANDLE_VALUE) {
+    return 0;
+  }
+  const unsigned char* bytes = state->matches.bytes;
+  const unsigned char* last = bytes + boundary + NAME_OFFSET;
+  unsigned char packed[3 * MAX_ARG_LEN];
+  std::uint32_t count = 0;
+  do {
+    const char16_t* name = CarriedName(state);
+    if (!IsSelected(state, name) || !NeedsNothing(state, name)) {
+      continue;
+    }
+    PackText(name, packed);
+    if (!PackedNameBefore(packed, last) || IsGivenName(state->twins, TwinFingerprintOfName(name))) {
+      continue;
+    }
+    // The records are in the order of their names.
+    const std::size_t* first = std::lower_bound(
+        state->order, state->order + orderCount, packed,
+        [bytes](std::size_t record, const unsigned char* sought) {
+          return PackedNameBefore(bytes + record + NAME_OFFSET, sought);
+        });
+    const bool isRecord = first != state->order + orderCount && !PackedNameBefore(packed, bytes + *first + NAME_OFFSET);
+    count += isRecord ? 0 : 1;
+  } while (FindNextFileW(find, &state->found));
+  FindClose(find);
+  return count;
+}
+
 // What the rename step is told of the directory in state->path (see
 // DirectoryNames).
 DirectoryNames NamesOfDirectory(WalkState* state) {
@@ -670,7 +709,9 @@ DirectoryNames NamesOfDirectory(WalkState* state) {
     names.identity = state->identity;
     names.identityKnown = state->identityKnown;
     names.directory = state->previewDirectory;
-    names.followsEntries = laterWalksFollow;
+    // A walk that enters links may reach a directory a second time under
+    // another path, and must read it as the real run would then: it follows.
+    names.followsEntries = laterWalksFollow || ((options & OPT_RECURSE) != 0 && EntersLinks(options));
   }
   return names;
 }
@@ -712,12 +753,8 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
   // same name.
   DirectoryNames names = NamesOfDirectory(state);
   RenameTally local{0, 0, 0, 0};
-  if (ordered) {
-    // Counted first: the order of the names mixes them with the others.
-    local.found += state->unchangedAtEnd;
-    local.skipped += state->unchangedAtEnd;
-  }
   std::int32_t result = 0;
+  std::size_t reached = 0;  // under /W, the records counted
   for (std::size_t offset = 0, handled = 0; ordered ? handled < orderCount : offset < state->matches.used;
        ++handled) {
     if (PendingStop() != STOP_NONE) {
@@ -732,6 +769,7 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
     offset = TakeMatch(state->matches, record, &unchanged, &flags, state->name, state->shortName);
     local.found += unchanged + 1;
     local.skipped += unchanged;
+    reached = handled + 1;
     names.leavesItsName = (flags & MATCH_LEAVES_ITS_NAME) != 0;
     const std::int32_t renamed = RenameEntry(state->path, state->name, state->shortName, state->options,
                                              state->qList, state->rList, &local, &names);
@@ -744,11 +782,15 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
     }
   }
   const bool ended = result == RENAME_QUIT || result == RENAME_STOPPED;
-  // Those after the last stored match, unless the walk ended before them.
-  if (!ordered && !ended) {
-    local.found += state->unchangedAtEnd;
-    local.skipped += state->unchangedAtEnd;
+  // Those after the last stored match, unless the walk ended before them;
+  // under /W, where the order of the names mixes them with the others, all of
+  // them, or those before the last match reached.
+  std::uint32_t tidyCounted = ended ? 0 : state->unchangedAtEnd;
+  if (ordered && ended && reached > 0) {
+    tidyCounted = CountTidyBefore(state, pathLength, state->order[reached - 1], orderCount);
   }
+  local.found += tidyCounted;
+  local.skipped += tidyCounted;
   if (result == RENAME_STOPPED) {
     ReportStop(state);
   }
@@ -957,7 +999,7 @@ std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, O
   state->unchangedAtEnd = 0;
   state->order = nullptr;
   state->orderCapacity = 0;
-  state->twins = TwinNames{nullptr, 0, 0, nullptr, 0, 0};
+  state->twins = TwinNames{nullptr, 0, 0, nullptr, 0, 0, nullptr, 0, 0};
   state->twinMembers = MatchArena{nullptr, 0, 0};
   state->ignoresCase = false;
   state->identityKnown = false;

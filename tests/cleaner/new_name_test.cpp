@@ -565,7 +565,7 @@ struct TwinCase {
 // a preview, which asks the file system nothing the walk read already.
 void CheckTwins(const TwinCase& c) {
   testing_support::TempDir directory;
-  TwinNames twins{nullptr, 0, 0, nullptr, 0, 0};
+  TwinNames twins{nullptr, 0, 0, nullptr, 0, 0, nullptr, 0, 0};
   for (const std::u16string& entry : c.entries) {
     std::ofstream(directory.path() / std::filesystem::path(entry)).put('x');
     ASSERT_EQ(AddTwinName(&twins, TwinFingerprintOfName(entry.c_str())), 0);

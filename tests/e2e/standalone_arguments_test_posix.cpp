@@ -37,7 +37,7 @@ std::u16string OrAbsent(const char16_t* list) { return list == nullptr ? u"(abse
 
 // What the POSIX program adds to every command's word: lists matched as typed,
 // and /S kept out of version control's directories.
-constexpr OptionFlags HABITS = OPT_LISTS_AS_TYPED | OPT_NO_REPOSITORIES;
+constexpr OptionFlags HABITS = OPT_LISTS_AS_TYPED | OPT_NO_REPOSITORIES | OPT_PREVIEW_TAKEN_NAMES;
 
 struct ParseCase {
   const char* name;
@@ -105,8 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
                   nullptr, {u"x"}, u"-J", nullptr, OUTPUT_NUL},
         ParseCase{"JsonOutput", {"-0", "--json", "x"}, HABITS, nullptr, nullptr, {u"x"}, nullptr, nullptr,
                   OUTPUT_JSON},
-        ParseCase{"EnterRepositories", {"-s", "--enter-repositories", "x"}, OPT_LISTS_AS_TYPED | OPT_RECURSE, nullptr,
-                  nullptr, {u"x"}},
+        ParseCase{"EnterRepositories", {"-s", "--enter-repositories", "x"},
+                  OPT_LISTS_AS_TYPED | OPT_PREVIEW_TAKEN_NAMES | OPT_RECURSE, nullptr, nullptr, {u"x"}},
         ParseCase{"ShortFollow", {"-L", "-s", "x"}, HABITS | OPT_FOLLOW_LINKS | OPT_RECURSE, nullptr, nullptr, {u"x"}},
         ParseCase{"DoubleDashEndsOptions", {"-s", "--", "-b", "--help"}, HABITS | OPT_RECURSE, nullptr, nullptr,
                   {u"-b", u"--help"}},

@@ -170,6 +170,49 @@ TEST(Interrupt, EndsPromptlyAndEveryRenameIsWholeAndShown) {
   }
 }
 
+// SIGINT at many instants of a short run with a journal, from its first
+// output to well after its last rename: whenever it comes, the program ends
+// by itself, 0 when the work was done and 130 with its message when the
+// signal stopped it, never by the signal.
+TEST(Interrupt, SignalAtAnyInstantEndsTheProgramByItself) {
+  constexpr int FILES = 1500;
+  constexpr int TRIALS = 24;
+  testing_support::TempDir dir;
+  const fs::path tree = dir.path() / "tree";
+  fs::create_directory(tree);
+  for (int i = 0; i < FILES; ++i) std::ofstream(tree / OldName(i)) << OldName(i);
+  for (int trial = 0; trial < TRIALS; ++trial) {
+    const fs::path output = dir.path() / ("out" + std::to_string(trial));
+    const fs::path errors = output.string() + ".err";
+    const std::string journal = "--journal=" + (dir.path() / ("journal" + std::to_string(trial))).native();
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+      if (chdir(tree.c_str()) != 0 || !std::freopen(output.c_str(), "w", stdout) ||
+          !std::freopen(errors.c_str(), "w", stderr)) {
+        _exit(127);
+      }
+      execl(PURIFILE_PROGRAM, "purifile", "-s", "-n", journal.c_str(), "*", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    // From the first output on, most of a millisecond later each trial.
+    struct stat written;
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    while (Clock::now() < deadline && (stat(output.c_str(), &written) != 0 || written.st_size == 0) &&
+           waitpid(child, nullptr, WNOHANG) == 0) {
+      std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(750 * trial));
+    kill(child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "trial " << trial << ": ended by signal " << WTERMSIG(status);
+    const std::string err = walker_testing::FileContent(errors);
+    const bool stopped = err.find("purifile: interrupted") != std::string::npos;
+    EXPECT_EQ(WEXITSTATUS(status), stopped ? 130 : 0) << "trial " << trial << ": " << err;
+  }
+}
+
 // ---- A run with a journal, killed with SIGKILL, then undone. ----
 
 // Every entry below root by its path's bytes: its inode, and a file's content.

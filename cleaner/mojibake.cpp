@@ -5,6 +5,7 @@
 #include <bitset>
 
 #include "cleaner/translation.h"
+#include "platform/ctype_table.h"
 #include "command/shared_types.h"
 #include "platform/format_characters.h"
 #include "platform/utf16_text.h"
@@ -126,7 +127,7 @@ bool IsPlausibleRepair(char32_t code, bool besideLetter) {
     WORD type = 0;
     return GetStringTypeW(CT_CTYPE1, &unit, 1, &type) != 0 && (type & C1_DEFINED) != 0;
   }
-  return true;
+  return IsAssignedBeyondBmp(code);
 }
 
 constexpr bool IsCombiningMark(char32_t code) { return code >= 0x0300 && code <= 0x036F; }
@@ -167,17 +168,35 @@ struct Cluster {
 // beside it from being read, or a second run would read them.
 bool IsChangedByLaterSteps(char16_t unit) { return TranslateChar(unit) != unit || IsInvisibleFormatCharacter(unit); }
 
-// Reads the run through the code page as UTF-8. before is the unit in front
-// of the run (0 at the start of the text). Returns the number of units of the
-// reading, written to out unless it is null (out may be the run itself: no
-// unit is written before it has been read), or -1 when the page does not read
-// the run. A unit that a later step changes or drops, where a sequence would
-// begin and its byte cannot begin one, stays as it is between the sequences
-// read, and is marked in passedOver (unless it is null) at its place in the
-// text, out being the text from outStart on; a page that reads no sequence
-// does not read the run.
-std::ptrdiff_t ReadRun(CodePage page, const char16_t* run, std::size_t length, char16_t before, bool besideLetter,
-                       char16_t* out, UnitMarks* passedOver, std::size_t outStart) {
+// Where a run stands in its text: the unit in front of it (0 at the start of
+// the text), whether an ASCII letter stands right before it and right after
+// it, and, in the second round, which of its units the first passed over
+// (null in the first).
+struct RunPlace {
+  char16_t before;
+  bool letterBefore;
+  bool letterAfter;
+  const UnitMarks* firstPassedOver;
+  std::size_t start;  // of the run in the text, for firstPassedOver
+};
+
+// Whether a byte can begin a UTF-8 sequence of RFC 3629.
+constexpr bool CanBeginSequence(int byte) { return byte >= 0xC2 && byte <= 0xF4; }
+
+// Reads the run through the code page as UTF-8. Returns the number of units
+// of the reading, written to out unless it is null (out may be the run
+// itself: no unit is written before it has been read), or -1 when the page
+// does not read the run. A unit that a later step changes or drops, where a
+// sequence would begin and its byte cannot begin one, stays as it is between
+// the sequences read, and is marked in passedOver (unless it is null) at its
+// place in the text, out being the text from outStart on; a page that reads
+// no sequence does not read the run. A unit the first round passed over ends
+// a two-byte sequence in the second, and no longer one: a twice-misread "à"
+// ("Ã" and a no-break space) is read, while "é" and two such units that
+// only happen to stand after it do not make a CJK character.
+std::ptrdiff_t ReadRun(CodePage page, const char16_t* run, std::size_t length, const RunPlace& place, char16_t* out,
+                       UnitMarks* passedOver, std::size_t outStart) {
+  const char16_t before = place.before;
   std::ptrdiff_t written = 0;
   Cluster cluster;
   if (before != 0 && !(before >= 0xD800 && before <= 0xDFFF)) {
@@ -187,7 +206,7 @@ std::ptrdiff_t ReadRun(CodePage page, const char16_t* run, std::size_t length, c
   for (std::size_t i = 0; i < length;) {
     unsigned char bytes[4];
     const int lead = ByteInCodePage(page, run[i]);
-    if (lead >= 0 && lead < 0xC0 && IsChangedByLaterSteps(run[i])) {
+    if (lead >= 0 && !CanBeginSequence(lead) && IsChangedByLaterSteps(run[i])) {
       cluster.StartWith(run[i]);
       if (out != nullptr) {
         out[written] = run[i];
@@ -205,11 +224,14 @@ std::ptrdiff_t ReadRun(CodePage page, const char16_t* run, std::size_t length, c
     }
     for (std::size_t k = 0; k < needed; ++k) {
       const int byte = ByteInCodePage(page, run[i + k]);
-      if (byte < 0) {
+      const bool firstPassedOver = place.firstPassedOver != nullptr && (*place.firstPassedOver)[place.start + i + k];
+      if (byte < 0 || (firstPassedOver && (k == 0 || needed != 2))) {
         return -1;
       }
       bytes[k] = static_cast<unsigned char>(byte);
     }
+    // The guard beside a letter holds for the characters that touch it.
+    const bool besideLetter = (i == 0 && place.letterBefore) || (i + needed == length && place.letterAfter);
     char32_t code = 0;
     if (ReadUtf8Sequence(bytes, needed, &code) != needed || !IsPlausibleRepair(code, besideLetter)) {
       return -1;
@@ -241,7 +263,7 @@ bool SameBytes(CodePage first, CodePage second, const char16_t* run, std::size_t
 
 // The code page whose reading the run takes, or -1 for none; *conflict is
 // set when two pages read it differently.
-int ChooseReading(const char16_t* run, std::size_t length, char16_t before, bool besideLetter, bool* conflict) {
+int ChooseReading(const char16_t* run, std::size_t length, const RunPlace& place, bool* conflict) {
   int chosen = -1;
   for (const CodePage page : CODE_PAGES) {
     // A page with the chosen one's bytes reads the run alike (Latin-1 and
@@ -249,7 +271,7 @@ int ChooseReading(const char16_t* run, std::size_t length, char16_t before, bool
     if (chosen >= 0 && SameBytes(static_cast<CodePage>(chosen), page, run, length)) {
       continue;
     }
-    if (ReadRun(page, run, length, before, besideLetter, nullptr, nullptr, 0) < 0) {
+    if (ReadRun(page, run, length, place, nullptr, nullptr, 0) < 0) {
       continue;
     }
     if (chosen < 0) {
@@ -261,41 +283,38 @@ int ChooseReading(const char16_t* run, std::size_t length, char16_t before, bool
   return chosen;
 }
 
-// Calls visit(start, length, before, besideLetter) for every run of at least
-// two units (one byte of 0x80 or above is never UTF-8 on its own); before is
-// the unit in front of the run, or 0. A unit marked in bounds (unless it is
-// null) belongs to no run.
+// Calls visit(start, length, place) for every run of at least two units (one
+// byte of 0x80 or above is never UTF-8 on its own); place.firstPassedOver is
+// the marks given.
 template <typename Visit>
-void ForEachRun(const char16_t* text, std::size_t length, const UnitMarks* bounds, Visit visit) {
-  const auto inRun = [&](std::size_t at) { return InSomeCodePage(text[at]) && (bounds == nullptr || !(*bounds)[at]); };
+void ForEachRun(const char16_t* text, std::size_t length, const UnitMarks* firstPassedOver, Visit visit) {
   std::size_t i = 0;
   while (i < length) {
-    if (!inRun(i)) {
+    if (!InSomeCodePage(text[i])) {
       ++i;
       continue;
     }
     std::size_t end = i + 1;
-    while (end < length && inRun(end)) {
+    while (end < length && InSomeCodePage(text[end])) {
       ++end;
     }
     if (end - i >= 2) {
-      const bool besideLetter = (i > 0 && IsAsciiLetter(text[i - 1])) || (end < length && IsAsciiLetter(text[end]));
-      visit(i, end - i, i > 0 ? text[i - 1] : u'\0', besideLetter);
+      const RunPlace place{i > 0 ? text[i - 1] : u'\0', i > 0 && IsAsciiLetter(text[i - 1]),
+                           end < length && IsAsciiLetter(text[end]), firstPassedOver, i};
+      visit(i, end - i, place);
     }
     i = end;
   }
 }
 
 // One round: whether any run was read anew (the text rewritten in place).
-// The units the first round passed over bound the runs of the second, which
-// would otherwise read them with what the first made of the units beside
-// them (the "é" of "Ã©", then U+0081 U+00AD, as one CJK character): bounds
-// and passedOver as for ForEachRun and ReadRun, each may be null.
-bool RepairRound(char16_t* text, std::size_t* length, const UnitMarks* bounds, UnitMarks* passedOver) {
+// firstPassedOver, in the second round, holds the units the first passed
+// over; passedOver, in the first, takes them (see ReadRun). Each may be null.
+bool RepairRound(char16_t* text, std::size_t* length, const UnitMarks* firstPassedOver, UnitMarks* passedOver) {
   bool anyReading = false;
   bool conflict = false;
-  ForEachRun(text, *length, bounds, [&](std::size_t start, std::size_t runLength, char16_t before, bool besideLetter) {
-    anyReading = ChooseReading(text + start, runLength, before, besideLetter, &conflict) >= 0 || anyReading;
+  ForEachRun(text, *length, firstPassedOver, [&](std::size_t start, std::size_t runLength, const RunPlace& place) {
+    anyReading = ChooseReading(text + start, runLength, place, &conflict) >= 0 || anyReading;
   });
   if (!anyReading || conflict) {
     return false;
@@ -304,16 +323,15 @@ bool RepairRound(char16_t* text, std::size_t* length, const UnitMarks* bounds, U
   // from its start, never ahead of what is still to be read.
   std::size_t read = 0;
   std::size_t written = 0;
-  ForEachRun(text, *length, bounds, [&](std::size_t start, std::size_t runLength, char16_t before, bool besideLetter) {
+  ForEachRun(text, *length, firstPassedOver, [&](std::size_t start, std::size_t runLength, const RunPlace& place) {
     while (read < start) {
       text[written++] = text[read++];
     }
     bool unused = false;
-    const int page = ChooseReading(text + start, runLength, before, besideLetter, &unused);
+    const int page = ChooseReading(text + start, runLength, place, &unused);
     if (page >= 0) {
-      written += static_cast<std::size_t>(
-          ReadRun(static_cast<CodePage>(page), text + start, runLength, before, besideLetter, text + written,
-                  passedOver, written));
+      written += static_cast<std::size_t>(ReadRun(static_cast<CodePage>(page), text + start, runLength, place,
+                                                  text + written, passedOver, written));
       read = start + runLength;
     }
   });

@@ -19,7 +19,7 @@ extern const std::uint16_t Cp437Table[128];
 // of it and those bytes are well-formed UTF-8 (RFC 3629) whose characters are
 // all plausible:
 //   - no control and no U+FFFD (the issue of an earlier failed decoding);
-//   - nothing unassigned in the basic plane;
+//   - nothing unassigned, nor private use beyond the basic plane;
 //   - nothing from U+0200 to U+02FF (Latin Extended-B's end, the IPA, the
 //     modifier letters) but the Romanian letters with a comma below
 //     (U+0218..U+021B): real names reach that range by accident, an

@@ -1,5 +1,7 @@
 // The CT_CTYPE1 character type of every UTF-16 code unit, as Windows reports it
-// through GetStringTypeW. The data (ctype_table.cpp) is generated from the
+// through GetStringTypeW, and which code points beyond U+FFFF are assigned,
+// which no Windows function tells of a surrogate pair. The data
+// (ctype_table.cpp) is generated from the
 // Unicode Character Database by tools/generate_ctype_table.py and is built on
 // every platform: the POSIX GetStringTypeW answers from it, and on Windows a
 // test compares it with the system's own answers.
@@ -20,3 +22,17 @@ extern const std::size_t kCharTypeRunCount;
 
 // The C1_* bits of one code unit.
 std::uint16_t CharType1(char16_t unit);
+
+// Code points from `first` to `last`, both included.
+struct CodePointRange {
+  char32_t first;
+  char32_t last;
+};
+
+// Sorted, apart from each other: the assigned code points above U+FFFF of any
+// category but private use.
+extern const CodePointRange kAssignedBeyondBmp[];
+extern const std::size_t kAssignedBeyondBmpCount;
+
+// Whether the code point, above U+FFFF, is assigned and not private use.
+bool IsAssignedBeyondBmp(char32_t code);

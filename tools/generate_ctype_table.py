@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Generates platform/ctype_table.cpp: the CT_CTYPE1 character type of every
-UTF-16 code unit, as Windows' GetStringTypeW reports it, from the Unicode
-Character Database (Debian's unicode-data package).
+UTF-16 code unit, as Windows' GetStringTypeW reports it, and the code points
+beyond U+FFFF that are assigned (of any category but private use), from the
+Unicode Character Database (Debian's unicode-data package).
 
     tools/generate_ctype_table.py [--unicode-dir DIR] [--output FILE]
 
@@ -101,6 +102,33 @@ def read_categories(unicode_dir):
     return categories
 
 
+def read_assigned_beyond_bmp(unicode_dir):
+    """The ranges of code points above U+FFFF with a category other than Co
+    (private use), merged where they touch."""
+    ranges = []
+    with open(os.path.join(unicode_dir, "UnicodeData.txt"), encoding="utf-8") as data:
+        first_of_range = None
+        for line in data:
+            fields = line.rstrip("\n").split(";")
+            code = int(fields[0], 16)
+            name, category = fields[1], fields[2]
+            if name.endswith(", First>"):
+                first_of_range = code
+                continue
+            start = first_of_range if name.endswith(", Last>") else code
+            first_of_range = None
+            if code <= 0xFFFF or category == "Co":
+                continue
+            start = max(start, 0x10000)
+            if ranges and start <= ranges[-1][1] + 1:
+                ranges[-1][1] = max(ranges[-1][1], code)
+            else:
+                ranges.append([start, code])
+    if not ranges:
+        sys.exit("no code point above U+FFFF in UnicodeData.txt")
+    return ranges
+
+
 def read_property(unicode_dir, file_name, wanted):
     units = set()
     with open(os.path.join(unicode_dir, file_name), encoding="utf-8") as data:
@@ -164,7 +192,7 @@ def flag_expression(value):
     return " | ".join(names) if names else "0"
 
 
-def render(types, version):
+def render(types, assigned, version):
     ranges = []
     for unit, value in enumerate(types):
         if not ranges or ranges[-1][1] != value:
@@ -193,6 +221,17 @@ def render(types, version):
         "",
         "const std::size_t kCharTypeRunCount = sizeof kCharTypeRuns / sizeof kCharTypeRuns[0];",
         "",
+        "// The code points beyond U+FFFF that are assigned, private use aside: each",
+        "// row a range, first and last included, in ascending order.",
+        "const CodePointRange kAssignedBeyondBmp[] = {",
+    ]
+    for first, last in assigned:
+        lines.append(f"    {{0x{first:05X}, 0x{last:05X}}},")
+    lines += [
+        "};",
+        "",
+        "const std::size_t kAssignedBeyondBmpCount = sizeof kAssignedBeyondBmp / sizeof kAssignedBeyondBmp[0];",
+        "",
     ]
     return "\n".join(lines)
 
@@ -202,7 +241,8 @@ def main():
     parser.add_argument("--unicode-dir", default="/usr/share/unicode")
     parser.add_argument("--output")
     args = parser.parse_args()
-    text = render(classify(args.unicode_dir), unicode_version(args.unicode_dir))
+    text = render(classify(args.unicode_dir), read_assigned_beyond_bmp(args.unicode_dir),
+                  unicode_version(args.unicode_dir))
     if args.output:
         with open(args.output, "w", encoding="utf-8", newline="\n") as out:
             out.write(text)

@@ -337,11 +337,19 @@ TEST(BuildNewName, Utf8NamesAreReadAsText) {
       {u"\u00A0\u00C3\u00A9\u0081\u00AD", UTF8, {}, READY, u" \u00E9_"},
       {u"\u00C3\u0192\u00C2\u00A9\u00A0y", UTF8, {}, READY, u"\u00E9 y"},
       {u"\u00AB\u00A0\u00D3\u00A0\u00BB", UTF8, {}, READY, u"\u00AB \u00D3 \u00BB"},
+      {u"caf\u251C\u2310\u00A0x", UTF8, {}, READY, u"caf\u00E9 x"},  // code page 437's no-break space begins none
+      {u"\u00C3\u0192\u00A0", UTF8, {}, READY, u"\u00E0"},  // a twice-misread "à": its no-break space ends it
+      // The guard beside a letter holds for the characters that touch it.
+      {u"\u00CE\u0153\u00C3\u00A3s", UTF8, {}, READY, u"\u039C\u00E3s"},
+      {u"\u00CE\u0153\u00C3\u00A3", UTF8, {}, READY, u"\u039C\u00E3"},
+      {u"x\u00CE\u0153\u00C3\u00A3", UTF8, {}, SAME, nullptr},
       // What the repair refuses: controls, U+FFFD, two readings, a cut sequence.
       {u"a\u00C2\u2026b", UTF8, {}, SAME, nullptr},
       {u"a\u00EF\u00BF\u00BDb", UTF8, {}, SAME, nullptr},
       {u"\u00DF\u00A2\u00C7\u00B5\u00C7\u00A2", UTF8, {}, SAME, nullptr},
       {u"caf\u00C3\u00A9\u00C3", UTF8, {}, SAME, nullptr},
+      // Nothing unassigned beyond the basic plane either: U+1CB20 is no character.
+      {u"1\u00F0\u0153\u00AC\u00A02", UTF8, {}, READY, u"1\u00F0\u0153\u00AC 2"},
   };
   for (const Case& c : cases) Check(c);
 }

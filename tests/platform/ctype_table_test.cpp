@@ -47,6 +47,23 @@ TEST(CharTypeTable, ClassesOfCharactersTheCleanerMeets) {
   }
 }
 
+// Beyond U+FFFF: the edges of assigned blocks, the gaps between them, and the
+// private-use planes, which count as unassigned.
+TEST(CharTypeTable, AssignedCodePointsBeyondTheBmp) {
+  ASSERT_GT(kAssignedBeyondBmpCount, 300u);
+  for (std::size_t i = 1; i < kAssignedBeyondBmpCount; ++i) {
+    ASSERT_LT(kAssignedBeyondBmp[i - 1].last + 1, kAssignedBeyondBmp[i].first) << i;  // apart, so merged
+  }
+  const std::pair<char32_t, bool> cases[] = {
+      {0x10000, true},   {0x1000C, false}, {0x1F600, true},  {0x1CB20, false},  // U+1CB20: no character yet
+      {0x20000, true},   {0x2A6DF, true},  {0x2A6E0, false}, {0xE0001, true},   // CJK extension B, a tag
+      {0xF0000, false},  {0x10FFFD, false},                                      // private use
+  };
+  for (const auto& [code, assigned] : cases) {
+    EXPECT_EQ(IsAssignedBeyondBmp(code), assigned) << std::hex << static_cast<unsigned>(code);
+  }
+}
+
 }  // namespace
 
 namespace {

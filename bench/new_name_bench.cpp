@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cleaner/new_name.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

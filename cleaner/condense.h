@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "command/options.h"
+#include "core/options.h"
 
 constexpr std::int32_t CONDENSE_NO_BUFFER = -1;  // name was null
 

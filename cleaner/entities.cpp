@@ -5,7 +5,7 @@
 
 #include "cleaner/char_classes.h"
 #include "cleaner/translation.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "command/options.h"
+#include "core/options.h"
 
 // The marker and its two hex digits.
 constexpr std::size_t HEX_PAIR_LENGTH = 3;

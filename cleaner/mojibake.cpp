@@ -6,7 +6,7 @@
 
 #include "cleaner/translation.h"
 #include "platform/ctype_table.h"
-#include "command/shared_types.h"
+#include "core/shared_types.h"
 #include "platform/format_characters.h"
 #include "platform/utf16_text.h"
 #include "platform/utf8_sequence.h"

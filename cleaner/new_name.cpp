@@ -18,7 +18,7 @@
 #include "platform/name_limit.h"
 #include "platform/utf16_text.h"
 #include "platform/win32.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "command/options.h"
+#include "core/options.h"
 
 #include "platform/file_identity.h"
 

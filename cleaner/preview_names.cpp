@@ -6,7 +6,7 @@
 #include <new>
 
 #include "cleaner/packed_text.h"
-#include "command/shared_types.h"
+#include "core/shared_types.h"
 
 // Every key is stored once, as a record in the arena:
 //   bytes 0..3  the directory's number, or DIRECTORY_RECORD for the record

@@ -4,7 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

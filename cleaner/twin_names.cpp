@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "cleaner/windows_names.h"
-#include "command/shared_types.h"
+#include "core/shared_types.h"
 #include "platform/utf16_text.h"
 
 namespace {

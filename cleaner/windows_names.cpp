@@ -3,7 +3,7 @@
 #include "cleaner/char_classes.h"
 #include "platform/name_limit.h"
 #include "platform/win32.h"
-#include "command/shared_types.h"
+#include "core/shared_types.h"
 
 namespace {
 

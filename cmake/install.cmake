@@ -9,7 +9,7 @@ else()
   install(FILES docs/purifile.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES docs/completion/purifile DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions)
 endif()
-install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES README.md LICENSE NEWS DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_PACKAGE_NAME purifile)
 set(CPACK_PACKAGE_VENDOR "The Purifile developers")

@@ -2,7 +2,7 @@
 
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 ArgumentTable argumentTable;
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "command/shared_types.h"
+#include "core/shared_types.h"
 
 // The most arguments one command keeps; characters of later arguments are dropped.
 constexpr std::int32_t MAX_ARGUMENTS = 1024;

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 // Capacity, in characters, of the buffer SystemErrorText fills.
 constexpr std::size_t ERROR_TEXT_LEN = 1024;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "command/options.h"
+#include "core/options.h"
 #include "command/report.h"
 
 extern "C" int purifile(const char16_t* tail);
@@ -46,7 +46,7 @@ bool IsOptionSpelling(const char16_t* option);
 // The second pass, shared by every form: resolves each file specification
 // exactly as given, walks it, and writes the grand total under /S unless /N:S.
 // For its length, the console's control events ask the run to stop before
-// its next rename (command/stop.h). Returns 0, 2 when a specification failed
+// its next rename (core/stop.h). Returns 0, 2 when a specification failed
 // (in the POSIX style also one that matched nothing) or the journal could not
 // record a rename (the run stopped before it), 3 after the answer Quit, or
 // one of these two when the run was stopped before its end:

@@ -4,7 +4,7 @@
 #include "platform/utf16_text.h"
 #include "platform/utf8_sequence.h"
 #include "platform/win32.h"
-#include "plugin/entry_points.h"
+#include "core/version.h"
 
 namespace {
 

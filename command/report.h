@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "command/options.h"
-#include "command/shared_types.h"
-#include "command/stop.h"
+#include "core/options.h"
+#include "core/shared_types.h"
+#include "core/stop.h"
 #include "platform/file_identity.h"
 #include "platform/system_error.h"
 

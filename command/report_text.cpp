@@ -34,7 +34,7 @@
 #include "command/report.h"
 #include "command/tally.h"
 #include "platform/utf16_text.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "command/shared_types.h"
+#include "core/shared_types.h"
 
 // Writes "Found %s, fixed %s, failed %s, skipped %s" on standard output, each
 // number grouped by the host; no line break. Returns 0.

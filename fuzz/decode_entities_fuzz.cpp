@@ -8,7 +8,7 @@
 
 #include "cleaner/entities.h"
 #include "fuzz/fuzz_input.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

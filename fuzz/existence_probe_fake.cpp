@@ -1,6 +1,6 @@
 #include "fuzz/existence_probe_fake.h"
 
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 FakeExistence fakeExistence;
 

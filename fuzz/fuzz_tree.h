@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "command/options.h"
+#include "core/options.h"
 #include "fuzz/fuzz_input.h"
 
 namespace fuzz_tree {

@@ -19,7 +19,7 @@
 #include "fuzz/fuzz_input.h"
 #include "platform/format_characters.h"
 #include "platform/name_limit.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

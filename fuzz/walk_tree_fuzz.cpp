@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "command/options.h"
+#include "core/options.h"
 #include "command/tally.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/fuzz_tree.h"
 #include "platform/posix/posix_internal.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "walker/walker.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "platform/utf16_text.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

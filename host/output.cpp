@@ -11,7 +11,7 @@
 
 #include "host/host_output.h"
 #include "platform/text_format.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

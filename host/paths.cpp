@@ -1,5 +1,5 @@
 // QueryTrueName, QueryIsDirectory and QueryIsFileOrDirectory.
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 extern "C" {
 

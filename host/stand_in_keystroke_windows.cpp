@@ -7,7 +7,7 @@
 
 #include "host/shell_state.h"
 #include "platform/win32.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

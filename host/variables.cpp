@@ -14,7 +14,7 @@
 
 #include "host/shell_state.h"
 #include "platform/utf16_text.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include <cstddef>
 
 #include "platform/utf16_text.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 const WildcardRules POSIX_WILDCARDS{true, true, true, false};
 const WildcardRules WINDOWS_WILDCARDS{false, false, false, true};

@@ -3,7 +3,9 @@
 #include <string_view>
 
 #include "cleaner/char_classes.h"
-#include "plugin/host_services.h"
+#include "command/help_text.h"
+#include "core/version.h"
+#include "core/host_services.h"
 
 namespace {
 

@@ -1,42 +1,10 @@
 // What the host shell finds by name in the plug-in library: the information
-// record, the load and unload calls, the help and usage answers, and the help
-// text that the command's "/?" option prints as well.
+// record, the load and unload calls, and the help and usage answers, which
+// give the help text that the command's "/?" option prints as well
+// (command/help_text.h).
 #pragma once
 
 #include <cstdint>
-
-constexpr const char16_t* PLUGIN_NAME = u"Purifile";
-constexpr const char16_t* COMMAND_NAME = u"purifile";
-constexpr std::int32_t PLUGIN_MAJOR_VERSION = 0;
-constexpr std::int32_t PLUGIN_MINOR_VERSION = 45;
-constexpr std::int32_t PLUGIN_BUILD = 1;
-
-// One constant text for the help box, the usage answer and "/?". The two blanks
-// before several line breaks, the "\r\n" after the syntax line alone and the
-// curly quotes around “new” are part of it.
-inline constexpr char16_t HELP_TEXT[] =
-    u"Rename files to remove troublesome characters.  \n"
-    u"\n"
-    u"PURIFILE /A /B /C /D /E /H /K: /N /P /Q:list /R:list /S /U filespec...  \r\n"
-    u"\n"
-    u"\t/A\treplace ampersands with underscores\n"
-    u"\t/B\treplace blanks with underscores\n"
-    u"\t/C\treplace parentheses with underscores\n"
-    u"\t/D\trename directories, not files\n"
-    u"\t/E\tdecode =XX hex pairs\n"
-    u"\t/H\tdecode HTML entities\n"
-    u"\t/K:\tcondense repeated Blanks/Punctuation\n"
-    u"\t/N\tnot really\n"
-    u"\t/P\tprompt before each\n"
-    u"\t/Q:\tlist of characters to replace\n"
-    u"\t/R:\treplacement characters; use with /Q:\n"
-    u"\t/S\trecurse into Subdirectories\n"
-    u"\t/U\treplace high-order Unicode characters\n"
-    u"\n"
-    u"Use wildcards to match the difficult characters.  Note that you  \n"
-    u"do not supply a \u201Cnew\u201D or replacement filename; the plugin\n"
-    u"generates its own.  These new names can then be changed with  \n"
-    u"REN, if desired.\n";
 
 // The record the host reads after GetPluginInfo returns. The nine fields come
 // first, in the host's order; the room after them belongs to the host's side

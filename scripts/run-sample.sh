@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh build
 cmake --preset native >/dev/null
 cmake --build --preset native --target purifile -j "$(nproc)" >/dev/null
-purifile="$PWD/build/native/host/purifile"
+purifile="$PWD/build/native/standalone/purifile"
 
 sample="$PWD/build/sample-tree"
 rm -rf "$sample"

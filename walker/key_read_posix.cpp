@@ -2,7 +2,7 @@
 // throwing; nothing else can come out of it here.
 #include "walker/key_read.h"
 
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 std::int32_t ReadHostKey(int flags, int* key) {
   try {

@@ -10,7 +10,7 @@
 #include "walker/key_read.h"
 
 #include "platform/windows/structured_handler.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

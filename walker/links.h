@@ -2,7 +2,7 @@
 // each system's habit, chosen at build time.
 #pragma once
 
-#include "command/options.h"
+#include "core/options.h"
 
 // Whether /S enters a directory entry that is a link.
 bool EntersLinks(OptionFlags options);

@@ -1,7 +1,7 @@
 #include "walker/path_text.h"
 
 #include "cleaner/windows_names.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 std::int32_t AppendText(char16_t* buffer, std::size_t* length, const char16_t* text) {
   std::size_t end = *length;

@@ -4,7 +4,7 @@
 #include "cleaner/new_name.h"
 #include "command/report.h"
 #include "platform/terminal_text.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "walker/key_read.h"
 #include "walker/path_text.h"
 

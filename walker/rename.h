@@ -3,15 +3,15 @@
 
 #include <cstdint>
 
-#include "command/options.h"
-#include "command/tally.h"
+#include "core/options.h"
+#include "core/shared_types.h"
 
 struct DirectoryNames;  // cleaner/new_name.h
 
 // Result of RenameEntry and of WalkDirectory when the user answered Quit.
 constexpr std::int32_t RENAME_QUIT = -3;
 // Result of RenameEntry and of WalkDirectory when the run was asked to stop
-// (command/stop.h): nothing more is renamed.
+// (core/stop.h): nothing more is renamed.
 constexpr std::int32_t RENAME_STOPPED = -4;
 
 // directory ends in its path separator; name is the entry's long name and

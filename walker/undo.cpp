@@ -26,7 +26,7 @@
 
 #include "command/report.h"
 #include "platform/system_error.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "walker/path_text.h"
 #include "walker/rename.h"
 

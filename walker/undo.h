@@ -3,14 +3,14 @@
 
 #include <cstdint>
 
-#include "command/options.h"
+#include "core/options.h"
 
 // Renames back, in the reverse of the journal's order, every rename it shows
 // done and every intent without a result (the run was killed between the
 // two): each only when the entry at the new name is the journalled one (its
 // identity), and never over an entry that has the old name now. An entry that
 // is back already, or was never renamed, has nothing to do. Under /N the
-// renames are shown, not made. A stop asked for (command/stop.h) is honoured
+// renames are shown, not made. A stop asked for (core/stop.h) is honoured
 // before each rename back. Ends with the tally. Returns 0 when nothing was
 // left undone, 2 when something was, RENAME_STOPPED after a stop, 1 after
 // reporting a journal that cannot be read or is not one (nothing is touched

@@ -62,7 +62,7 @@
 #include "cleaner/windows_names.h"
 #include "command/report.h"
 #include "platform/kept_directory.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "walker/links.h"
 #include "walker/path_text.h"
 #include "walker/rename.h"
@@ -716,7 +716,7 @@ DirectoryNames NamesOfDirectory(WalkState* state) {
   return names;
 }
 
-// The run was asked to stop (command/stop.h) before the next rename, which
+// The run was asked to stop (core/stop.h) before the next rename, which
 // would have been in the directory in state->path. Returns RENAME_STOPPED.
 std::int32_t ReportStop(const WalkState* state) {
   RunEvent event{};

@@ -4,14 +4,14 @@
 
 #include <cstdint>
 
-#include "command/options.h"
-#include "command/tally.h"
+#include "core/options.h"
+#include "core/shared_types.h"
 
 // directory ends in its path separator; pattern is the wildcard for entry names.
 // Returns 0, 2 (a rename failed here or below, or a directory here or below
 // exists but could not be listed, or was passed over because its path would
 // not fit MAX_ARG_LEN), -1 (directory or pattern absent or empty), -3 (the
-// user answered Quit) or -4 (the run was asked to stop, command/stop.h: after
+// user answered Quit) or -4 (the run was asked to stop, core/stop.h: after
 // the rename under way, nothing more). A directory that does not exist is one
 // without matches: "File not found", result 0.
 //

@@ -8,7 +8,7 @@
 #include "bench/mktree.h"
 #include "cleaner/new_name.h"
 #include "platform/win32.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

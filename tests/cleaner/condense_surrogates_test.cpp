@@ -5,7 +5,7 @@
 
 #include "cleaner/condense.h"
 #include "cleaner/surrogates.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

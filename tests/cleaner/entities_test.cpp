@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "cleaner/new_name.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "tests/support/temp_dir.h"
 
 inline std::u16string Repeat(const char16_t* text, std::size_t count) {

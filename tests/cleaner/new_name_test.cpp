@@ -11,7 +11,7 @@
 #include "cleaner/twin_names.h"
 #include "cleaner/windows_names.h"
 #include "tests/cleaner/fitted_names.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "command/shared_types.h"
+#include "core/shared_types.h"
 
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "command/diagnostics.h"
 #include "host/shell_state.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "tests/support/capture.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "command/arguments.h"
 #include <vector>
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "tests/support/temp_dir.h"
 
 #include "tests/command/case_name.h"

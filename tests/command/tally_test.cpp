@@ -3,7 +3,7 @@
 #include <string>
 
 #include "command/tally.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "tests/support/capture.h"
 
 namespace {

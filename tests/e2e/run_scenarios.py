@@ -279,6 +279,7 @@ class Form:
         self.program = os.path.abspath(options.program)
         self.wine_run = options.wine_run and os.path.abspath(options.wine_run)
         self.wineprefix = options.wineprefix
+        self.version = options.version
 
     def directory_text(self, root):
         """How the command writes the scenario directory in its output."""
@@ -287,7 +288,7 @@ class Form:
         return "Z:" + root.replace("/", "\\") + "\\"
 
     def substitute(self, text, root):
-        text = name_bytes(text).decode("utf-8", "surrogateescape")
+        text = name_bytes(text).decode("utf-8", "surrogateescape").replace("{VERSION}", self.version)
         base = self.directory_text(root)
         if self.mode == "posix":
             return text.replace("{DU}", base.upper()).replace("{D}", base)
@@ -570,6 +571,7 @@ def main():
     parser.add_argument("--mode", required=True, choices=["posix", "wine-exe", "wine-plugin"])
     parser.add_argument("--program", required=True, help="purifile, purifile.exe or the stand-in shell")
     parser.add_argument("--scenarios", required=True)
+    parser.add_argument("--version", required=True, help="the version the program says it is")
     parser.add_argument("--wine-run", help="the script that runs a Windows program under Wine")
     parser.add_argument("--wineprefix", help="Wine prefix to share between scenarios")
     parser.add_argument("--filter", default="", help="run only scenarios whose name contains this")

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/standalone.h"
+#include "core/version.h"
+#include "standalone/standalone.h"
 #include "tests/command/case_name.h"
 #include "tests/support/capture.h"
 #include "tests/support/temp_dir.h"
@@ -128,7 +129,8 @@ TEST(Standalone, HelpAndVersionAnswer) {
         testing_support::CaptureOutput([&] { result = Parse({"-b", answer, "--frobnicate"}); }).standardOutput;
     EXPECT_EQ(result, STANDALONE_ANSWERED) << answer;
     if (std::string(answer).find("version") != std::string::npos || std::string(answer) == "-??") {
-      EXPECT_EQ(out, "purifile 0.45.1\n");
+      EXPECT_EQ(out, "purifile " + std::to_string(PLUGIN_MAJOR_VERSION) + "." + std::to_string(PLUGIN_MINOR_VERSION) +
+                         "." + std::to_string(PLUGIN_BUILD) + "\n");
     } else {
       EXPECT_EQ(out.rfind("Usage: purifile [OPTION]... FILESPEC...\n", 0), 0u) << out;
     }

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "command/diagnostics.h"
-#include "command/options.h"
+#include "core/options.h"
 #include "command/tally.h"
 #include "platform/posix/posix_internal.h"
 #include "tests/walker/tree_helpers.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "command/options.h"
+#include "core/options.h"
 #include "platform/win32.h"
 #include "tests/walker/tree_helpers.h"
 

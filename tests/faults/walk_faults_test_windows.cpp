@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "command/diagnostics.h"
-#include "command/options.h"
+#include "core/options.h"
 #include "tests/faults/race_cases.h"
 #include "platform/win32.h"
 #include "tests/support/capture.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

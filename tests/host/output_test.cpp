@@ -3,7 +3,7 @@
 #include <string>
 
 #include "host/host_output.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "tests/support/capture.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "tests/support/capture.h"
 #include "tests/support/temp_dir.h"
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

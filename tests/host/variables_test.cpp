@@ -3,7 +3,7 @@
 #include <string>
 
 #include "host/shell_state.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "tests/support/environment.h"
 
 namespace {

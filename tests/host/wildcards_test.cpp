@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

@@ -5,6 +5,8 @@
 
 #include "host/host_output.h"
 #include "host/shell_state.h"
+#include "command/help_text.h"
+#include "core/version.h"
 #include "plugin/entry_points.h"
 #include "tests/support/capture.h"
 #include "tests/support/environment.h"
@@ -81,16 +83,17 @@ TEST(PluginInfo, FieldsInTheHostsOrder) {
   EXPECT_NE(std::u16string(info->author), u"");
   EXPECT_NE(std::u16string(info->email).find(u'@'), std::u16string::npos);
   EXPECT_EQ(std::u16string(info->webPage).rfind(u"https://", 0), 0u);
-  EXPECT_EQ(info->majorVersion, 0);
-  EXPECT_EQ(info->minorVersion, 45);
-  EXPECT_EQ(info->build, 1);
+  // The project's version, which the build puts in core/version.h.
+  EXPECT_EQ(info->majorVersion, PLUGIN_MAJOR_VERSION);
+  EXPECT_EQ(info->minorVersion, PLUGIN_MINOR_VERSION);
+  EXPECT_EQ(info->build, PLUGIN_BUILD);
 
   // Every call fills the record afresh.
   info->name = nullptr;
   info->build = 99;
   EXPECT_EQ(GetPluginInfo(nullptr), info);
   EXPECT_EQ(std::u16string(info->name), u"Purifile");
-  EXPECT_EQ(info->build, 1);
+  EXPECT_EQ(info->build, PLUGIN_BUILD);
 }
 
 std::string LoadMessage() {
@@ -102,7 +105,9 @@ std::string LoadMessage() {
 }
 
 TEST(InitializePlugin, LoadMessageAndEachWayToSilenceIt) {
-  const std::string message = std::string("Purifile v0.45.1 loaded.") + (unixLineEnds ? "\n" : "\r\n");
+  const std::string message = "Purifile v" + std::to_string(PLUGIN_MAJOR_VERSION) + "." +
+                              std::to_string(PLUGIN_MINOR_VERSION) + "." + std::to_string(PLUGIN_BUILD) + " loaded." +
+                              (unixLineEnds ? "\n" : "\r\n");
   SetShellState(0, 0);
   {
     ScopedEnvironmentVariable unset("noloadmsg", std::nullopt);

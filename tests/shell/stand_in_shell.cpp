@@ -54,7 +54,7 @@
 #include "platform/win32.h"
 #include "platform/windows/structured_handler.h"
 #include "plugin/entry_points.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

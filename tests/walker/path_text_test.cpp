@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 #include "tests/support/capture.h"
 #include "walker/path_text.h"
 

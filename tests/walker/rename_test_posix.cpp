@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "command/diagnostics.h"
-#include "command/options.h"
+#include "core/options.h"
 #include "platform/win32.h"
 #include "tests/support/temp_dir.h"
 #include "tests/walker/tree_helpers.h"

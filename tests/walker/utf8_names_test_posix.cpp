@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "command/options.h"
+#include "core/options.h"
 #include "tests/support/temp_dir.h"
 #include "tests/walker/tree_helpers.h"
 #include "tests/walker/walk_in_child_posix.h"

@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "command/options.h"
+#include "core/options.h"
 #include "command/tally.h"
 #include "platform/posix/posix_internal.h"
 #include "walker/walker.h"

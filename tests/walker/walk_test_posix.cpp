@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "command/options.h"
-#include "plugin/host_services.h"
+#include "core/options.h"
+#include "core/host_services.h"
 #include "tests/support/capture.h"
 #include "tests/support/temp_dir.h"
 #include "tests/walker/tree_helpers.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "command/options.h"
+#include "core/options.h"
 #include "platform/win32.h"
 #include "tests/support/capture.h"
 #include "tests/support/temp_dir.h"

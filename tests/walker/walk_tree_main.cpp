@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "command/options.h"
+#include "core/options.h"
 #include "command/tally.h"
 #include "walker/walker.h"
 

@@ -1,7 +1,7 @@
 // The standalone purifile program: the command with the built-in host. It
 // loads nothing, so it writes no load message.
-#include "command/stop.h"
-#include "host/standalone.h"
+#include "core/stop.h"
+#include "standalone/standalone.h"
 
 namespace {
 // Static: larger than a comfortable stack frame, and there is one per process.

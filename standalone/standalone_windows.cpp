@@ -17,9 +17,9 @@
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
 #include "command/report.h"
-#include "host/standalone.h"
+#include "standalone/standalone.h"
 #include "platform/utf16_text.h"
-#include "plugin/host_services.h"
+#include "core/host_services.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "command/stop.h"
+#include "core/stop.h"
 
 #include <atomic>
 

@@ -6,7 +6,7 @@
 // the same functions.
 #pragma once
 
-#include "command/shared_types.h"
+#include "core/shared_types.h"
 #include "platform/win32.h"
 
 extern "C" {

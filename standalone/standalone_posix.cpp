@@ -27,10 +27,10 @@
 #include "cleaner/char_classes.h"
 #include "command/diagnostics.h"
 #include "command/report.h"
-#include "host/standalone.h"
+#include "standalone/standalone.h"
 #include "platform/utf16_text.h"
-#include "plugin/entry_points.h"
-#include "plugin/host_services.h"
+#include "core/version.h"
+#include "core/host_services.h"
 
 namespace {
 

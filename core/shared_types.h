@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "command/options.h"
+#include "core/options.h"
 
 // Capacity, in UTF-16 code units, of the argument pool and of every path and
 // name buffer. Every copy and append into such a buffer is bounded by it.

@@ -357,6 +357,16 @@ bool IsOptionSpelling(const char16_t* option) {
 
 namespace {
 
+// Whether undo uses every option given: a preview, a journal of its own, the
+// output's form, no error messages, no summary, and each form's habits. An
+// option that chooses entries or names (a walk's, a cleaning rule, a prompt)
+// would be ignored, and is refused instead.
+bool UndoHonoursEveryOption(const CommandOptions& options) {
+  constexpr OptionFlags HONOURED = OPT_NOT_REALLY | OPT_NO_ERRORS | OPT_NO_SUMMARY | OPT_LISTS_AS_TYPED |
+                                   OPT_NO_REPOSITORIES | OPT_PREVIEW_TAKEN_NAMES;
+  return (options.flags & ~HONOURED) == 0 && options.qList == nullptr && options.rList == nullptr;
+}
+
 // The command's result after a run that stopped for stop, else result.
 std::int32_t ResultAfterStop(StopReason stop, std::int32_t result) {
   switch (stop) {
@@ -428,6 +438,11 @@ std::int32_t RunCommand(const char16_t* const* specs, std::int32_t count, Comman
                         const char16_t* const* command, std::int32_t commandCount) {
   if (options->undo != nullptr && count > 0) {
     Diagnose(u"Undo takes no file specification: \"%s\"\r\n", specs[0]);
+    return 1;
+  }
+  if (options->undo != nullptr && !UndoHonoursEveryOption(*options)) {
+    Diagnose(u"Undo renames back what the journal shows, and takes only the options of a preview, a journal, "
+             u"the output and its messages\r\n");
     return 1;
   }
   const ReportSettings settings{options->output, options->journal, command, commandCount, options->undo,

@@ -4,6 +4,8 @@
 // through the plug-in's command tail.
 #pragma once
 
+#include <string>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -69,8 +71,16 @@ struct LongOption {
 };
 
 // The long option text ("--name" or "--name=value") names, or null; *value
-// receives what follows the '=', or null without one.
-const LongOption* FindLongOption(const char16_t* text, const char16_t** value);
+// receives what follows the '=', or null without one. As getopt_long takes
+// them, a name may be shortened to any prefix that only one option's name
+// begins with ("--dry" is "--dry-run"); a name given whole is that option's
+// even where it begins another's ("--replace"). A prefix that several names
+// begin with sets *ambiguous (unless it is null) and names none.
+const LongOption* FindLongOption(const char16_t* text, const char16_t** value, bool* ambiguous = nullptr);
+
+// The names of the long options that text's name (as above) begins, each
+// after "--" and a blank: what a message about an ambiguous prefix lists.
+std::u16string LongOptionsBeginning(const char16_t* text);
 // Reports that text, which names no existing entry, is the option ownForm
 // written in the other platform's form. Returns 1.
 std::int32_t ReportOptionOfTheOtherForm(const char16_t* text, const char16_t* ownForm);

@@ -47,21 +47,61 @@ constexpr LongOption LONG_OPTIONS[] = {
 
 }  // namespace
 
-const LongOption* FindLongOption(const char16_t* text, const char16_t** value) {
-  const char16_t* name = text + 2;
-  const char16_t* equals = name;
-  while (*equals != 0 && *equals != u'=') {
-    ++equals;
+namespace {
+
+// The name of text ("--name" or "--name=value"), as its length from text + 2.
+std::size_t LongNameLength(const char16_t* text) {
+  std::size_t length = 0;
+  while (text[2 + length] != 0 && text[2 + length] != u'=') {
+    ++length;
   }
-  *value = *equals == u'=' ? equals + 1 : nullptr;
-  const std::size_t nameLength = static_cast<std::size_t>(equals - name);
+  return length;
+}
+
+bool Begins(const LongOption& option, const char16_t* name, std::size_t length) {
+  return TextLength(option.name) >= length && std::char_traits<char16_t>::compare(option.name, name, length) == 0;
+}
+
+}  // namespace
+
+const LongOption* FindLongOption(const char16_t* text, const char16_t** value, bool* ambiguous) {
+  const char16_t* name = text + 2;
+  const std::size_t nameLength = LongNameLength(text);
+  *value = name[nameLength] == u'=' ? name + nameLength + 1 : nullptr;
+  if (ambiguous != nullptr) {
+    *ambiguous = false;
+  }
+  const LongOption* begun = nullptr;
+  std::size_t begunCount = 0;
   for (const LongOption& candidate : LONG_OPTIONS) {
-    if (TextLength(candidate.name) == nameLength &&
-        std::char_traits<char16_t>::compare(candidate.name, name, nameLength) == 0) {
-      return &candidate;
+    if (!Begins(candidate, name, nameLength)) {
+      continue;
+    }
+    if (TextLength(candidate.name) == nameLength) {
+      return &candidate;  // given whole
+    }
+    begun = &candidate;
+    ++begunCount;
+  }
+  if (nameLength == 0 || begunCount != 1) {
+    if (ambiguous != nullptr) {
+      *ambiguous = nameLength > 0 && begunCount > 1;
+    }
+    return nullptr;
+  }
+  return begun;
+}
+
+std::u16string LongOptionsBeginning(const char16_t* text) {
+  const std::size_t nameLength = LongNameLength(text);
+  std::u16string names;
+  for (const LongOption& candidate : LONG_OPTIONS) {
+    if (Begins(candidate, text + 2, nameLength)) {
+      names += names.empty() ? u"--" : u" --";
+      names += candidate.name;
     }
   }
-  return nullptr;
+  return names;
 }
 
 bool TextIs(const char16_t* text, const char16_t* expected) {

@@ -88,6 +88,7 @@ constexpr char16_t POSIX_HELP[] =
     u"  --                      end of options\n"
     u"\n"
     u"Short options bundle (-ns is -n -s); sub-options follow a colon (-n:se).\n"
+    u"A long option may be shortened to a prefix no other begins (--dry).\n"
     u"A list is attached (-q:LIST) or the next argument; one that begins with\n"
     u"'-' must be attached (--replace=-n). Options are case-sensitive.\n"
     u"Quote wildcards ('*.txt') so that purifile, not the shell, expands them:\n"
@@ -195,13 +196,33 @@ const char16_t* TakeNextList(StandaloneCommandLine* line, char16_t letter, const
   return ConvertArgument(line, later.values[next], later.typedUnits);
 }
 
+void TellWhereHelpIs() {
+  Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Try \"purifile --help\" for more information.\r\n");
+}
+
+// What standard output carries: --json and -0 exclude each other, and the
+// one given last does not silently win.
+std::int32_t ChooseOutput(StandaloneCommandLine* line, RunOutput output) {
+  if (line->options.output != OUTPUT_TEXT && line->options.output != output) {
+    Diagnose(u"Options \"--json\" and \"-0\" exclude each other\r\n");
+    return 1;
+  }
+  line->options.output = output;
+  return 0;
+}
+
 // "--name", "--name=value", or "--name value" for a list that does not begin
 // with '-'.
 std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, const LaterArguments& later) {
   const char16_t* value = nullptr;
-  const LongOption* found = FindLongOption(text, &value);
+  bool ambiguous = false;
+  const LongOption* found = FindLongOption(text, &value, &ambiguous);
   if (found == nullptr) {
-    Diagnose(u"Unknown option \"%s\"\r\n", text);
+    if (ambiguous) {
+      Diagnose(u"Option \"%s\" is ambiguous: %s\r\n", text, LongOptionsBeginning(text).c_str());
+    } else {
+      Diagnose(u"Unknown option \"%s\"\r\n", text);
+    }
     return 1;
   }
   if (value != nullptr && found->kind != LONG_VALUE && found->kind != LONG_MAYBE_VALUE) {
@@ -213,11 +234,9 @@ std::int32_t ApplyLongOption(StandaloneCommandLine* line, const char16_t* text, 
       line->options.flags |= OPT_FOLLOW_LINKS;
       return 0;
     case LONG_JSON:
-      line->options.output = OUTPUT_JSON;
-      return 0;
+      return ChooseOutput(line, OUTPUT_JSON);
     case LONG_NULL:
-      line->options.output = OUTPUT_NUL;
-      return 0;
+      return ChooseOutput(line, OUTPUT_NUL);
     case LONG_ENTER_REPOSITORIES:
       line->options.flags &= ~OPT_NO_REPOSITORIES;
       return 0;
@@ -266,8 +285,7 @@ std::int32_t ApplyBundledOption(StandaloneCommandLine* line, const char16_t* tex
     return 0;
   }
   if (letter == u'0') {
-    line->options.output = OUTPUT_NUL;
-    return 0;
+    return ChooseOutput(line, OUTPUT_NUL);
   }
   if (!IsTableLetter(letter)) {
     return ReportUnknownLetter(text, letter);
@@ -416,8 +434,15 @@ std::int32_t ParseStandaloneArguments(int argc, char** argv, StandaloneCommandLi
     } else {
       result = ApplyShortOptions(line, text, later);
     }
+    if (result == OPTIONS_HELP_WRITTEN || result == STANDALONE_ANSWERED) {
+      return STANDALONE_ANSWERED;
+    }
     if (result != 0) {
-      return result == OPTIONS_HELP_WRITTEN ? STANDALONE_ANSWERED : result;
+      // As getopt's users do: a misused option is followed by where to read more.
+      if (isOption && result == 1) {
+        TellWhereHelpIs();
+      }
+      return result;
     }
   }
   return 0;
@@ -455,7 +480,7 @@ std::int32_t RunStandaloneWith(int argc, char** argv, StandaloneCommandLine* lin
   }
   if (line->specCount == 0 && line->options.undo == nullptr) {
     Diagnose(u"Missing filespec\r\n");
-    Qprintf(GetStdHandle(STD_ERROR_HANDLE), u"Try \"purifile --help\" for more information.\r\n");
+    TellWhereHelpIs();
     return -1;
   }
   if (CheckCurrentDirectory(*line) != 0) {

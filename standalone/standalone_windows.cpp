@@ -98,7 +98,9 @@ const char16_t* WindowsForm(StandaloneCommandLine* line, const LongOption& optio
     const char16_t prefix[] = {option.option[0], option.option[1], u':', 0};
     return Joined(line, prefix, value);
   }
-  return option.kind == LONG_VALUE ? Joined(line, option.option, u":list") : option.option;
+  // The journal options take a file, the others a list.
+  const bool file = option.option[1] == u'J' || option.option[1] == u'Z';
+  return option.kind == LONG_VALUE ? Joined(line, option.option, file ? u":FILE" : u":list") : option.option;
 }
 
 // "--dry-run", "--replace=ab": a long option of the POSIX form. Where no such

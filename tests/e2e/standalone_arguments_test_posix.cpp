@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <cstring>
 #include <unistd.h>
 
 #include <climits>
@@ -104,8 +106,9 @@ INSTANTIATE_TEST_SUITE_P(
                   HABITS | OPT_RECURSE, nullptr, nullptr, {u"x"}, u"Run.jsonl", u"Old.jsonl"},
         ParseCase{"LongJournalAndNullEndingABundle", {"--journal=-J", "-s0", "x"}, HABITS | OPT_RECURSE, nullptr,
                   nullptr, {u"x"}, u"-J", nullptr, OUTPUT_NUL},
-        ParseCase{"JsonOutput", {"-0", "--json", "x"}, HABITS, nullptr, nullptr, {u"x"}, nullptr, nullptr,
-                  OUTPUT_JSON},
+        ParseCase{"JsonOutput", {"--json", "x"}, HABITS, nullptr, nullptr, {u"x"}, nullptr, nullptr, OUTPUT_JSON},
+        ParseCase{"LongOptionsByAnUnambiguousPrefix", {"--dry", "--recur", "--utf", "--replace", "ab", "x"},
+                  HABITS | OPT_NOT_REALLY | OPT_RECURSE | OPT_UTF8, u"ab", nullptr, {u"x"}},
         ParseCase{"EnterRepositories", {"-s", "--enter-repositories", "x"},
                   OPT_LISTS_AS_TYPED | OPT_PREVIEW_TAKEN_NAMES | OPT_RECURSE, nullptr, nullptr, {u"x"}},
         ParseCase{"ShortFollow", {"-L", "-s", "x"}, HABITS | OPT_FOLLOW_LINKS | OPT_RECURSE, nullptr, nullptr, {u"x"}},
@@ -180,6 +183,10 @@ INSTANTIATE_TEST_SUITE_P(
     Standalone, Refusal,
     ::testing::Values(
         RefusalCase{"UnknownLongOption", {"-b", "--frobnicate", "x"}, "Unknown option \"--frobnicate\""},
+        RefusalCase{"AmbiguousLongPrefix", {"--re", "x"},
+                    "Option \"--re\" is ambiguous: --replace --replace-with --recursive"},
+        RefusalCase{"JsonAndNullExcludeEachOther", {"-0", "--json", "x"},
+                    "Options \"--json\" and \"-0\" exclude each other"},
         RefusalCase{"UnknownShortOptionAsTyped", {"-x", "x"}, "Unknown option \"-x\"\n"},
         RefusalCase{"UnknownLetterOfABundle", {"-sbx", "x"}, "Unknown option \"-x\" in \"-sbx\""},
         RefusalCase{"UpperCaseLetterIsNoOption", {"-K", "x"}, "Unknown option \"-K\"\n"},
@@ -212,6 +219,22 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"ArgumentsLongerThanTheCommandTakes", std::vector<std::string>(20, std::string(1000, 'x')),
                     "Command line too long"}),
     CaseName());
+
+// A misused option is followed by where to read more, as getopt's users do;
+// a refused path is not.
+TEST(Standalone, MisusedOptionPointsToHelp) {
+  constexpr const char* TRY = "Try \"purifile --help\" for more information.\n";
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"-x", "f"}, {"--frobnicate"}, {"--re", "f"}, {"-k:z", "f"}, {"x", "-q"}}) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Parse(arguments), 1);
+    const std::string error = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(error.size() > std::strlen(TRY) && error.substr(error.size() - std::strlen(TRY)) == TRY) << error;
+  }
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(Parse({"/n", "*"}), 1);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr().find("Try"), std::string::npos);
+}
 
 TEST(Standalone, AsManyArgumentsAsTheCommandKeepsPass) {
   ASSERT_EQ(Parse(ManyNames(1024)), 0);

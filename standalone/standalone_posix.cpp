@@ -88,7 +88,7 @@ constexpr char16_t POSIX_HELP[] =
     u"  --                      end of options\n"
     u"\n"
     u"Short options bundle (-ns is -n -s); sub-options follow a colon (-n:se).\n"
-    u"A long option may be shortened to a prefix no other begins (--dry).\n"
+    u"A long option may be shortened to any prefix that no other one begins.\n"
     u"A list is attached (-q:LIST) or the next argument; one that begins with\n"
     u"'-' must be attached (--replace=-n). Options are case-sensitive.\n"
     u"Quote wildcards ('*.txt') so that purifile, not the shell, expands them:\n"

@@ -574,6 +574,9 @@ bool ReadField(Cursor* cursor, const std::string& key, JournalLine* line, bool* 
     *indexSeen = true;
     return ReadUnsigned(cursor, &line->identity.index);
   }
+  if (key == "born") {
+    return ReadUnsigned(cursor, &line->identity.born);
+  }
   if (key == "directory") {
     line->hasDirectory = true;
     return ReadName(cursor, &line->directory);
@@ -699,6 +702,9 @@ bool AppendEventLine(std::string* line, const RunEvent& event, std::uint32_t seq
         if (event.identityKnown) {
           out = PutNumberField(out, "volume", event.identity.volume);
           out = PutNumberField(out, "index", event.identity.index);
+          if (event.identity.born != 0) {
+            out = PutNumberField(out, "born", event.identity.born);
+          }
         }
       }
       break;

@@ -67,7 +67,7 @@ class UndoRun {
   Presence PresenceAt(const std::u16string& path) const;
   bool EntryIsAt(const std::u16string& path, const FileIdentity& identity) const {
     const Presence presence = PresenceAt(path);
-    return presence.exists && SameFile(presence.identity, identity);
+    return presence.exists && SameEntry(identity, presence.identity);
   }
   // Where rename k's directory is now: the journalled path, with an enclosing
   // directory renamed earlier in the journal at its old name once that rename
@@ -135,7 +135,7 @@ bool UndoRun::BackAlready(std::size_t k) const {
   }
   // The entry had its old name from an earlier rename: it may be back further.
   const std::size_t j = EarlierRenameTo(JournalledDirectory(k) + rename.oldName, k);
-  return j != k && SameFile(At(j).identity, rename.identity) && BackAlready(j);
+  return j != k && SameEntry(At(j).identity, rename.identity) && BackAlready(j);
 }
 
 std::int32_t UndoRun::UndoRename(std::size_t k) {
@@ -171,7 +171,7 @@ std::int32_t UndoRun::UndoRename(std::size_t k) {
   event.newPath = restored.c_str();
 
   const Presence atNewName = PresenceAt(current);
-  if (!atNewName.exists || !SameFile(atNewName.identity, rename.identity)) {
+  if (!atNewName.exists || !SameEntry(rename.identity, atNewName.identity)) {
     if (BackAlready(k)) {
       ++tally.skipped;  // back already, or never renamed
       return 0;

@@ -167,6 +167,8 @@ def parse_scenarios(path):
                     current.steps[-1][3] = int(value)
                 elif key == "then-file":
                     current.steps.append(["file", value])
+                elif key == "then-replace":
+                    current.steps.append(["replace", value])
                 elif key in ("then-rename", "then-link"):
                     path, _, other = value.partition(" -> ")
                     current.steps.append([key[5:], path, other])
@@ -508,6 +510,13 @@ def run_steps(form, scenario, root):
         if step[0] == "file":
             with open(os.path.join(broot, name_bytes(step[1])), "wb") as out:
                 out.write(b"y")
+        elif step[0] == "replace":
+            # Removed, then made anew: a file system may give the new file
+            # the inode the old one had.
+            path = os.path.join(broot, name_bytes(step[1]))
+            os.unlink(path)
+            with open(path, "wb") as out:
+                out.write(b"z")
         elif step[0] == "rename":
             os.rename(os.path.join(broot, name_bytes(step[1])), os.path.join(broot, name_bytes(step[2])))
         elif step[0] == "link":

@@ -196,11 +196,23 @@ bool EndsWithDriveColon(const char16_t* path, std::int32_t length) {
   return true;
 }
 
+// Whether the colon at colonAt ends a drive designator ("C:", "\\?\C:"): one
+// letter before it, at the start or after a long-path prefix. A colon in a
+// name ("x:" on POSIX) ends none.
+bool IsDriveColon(const char16_t* path, std::int32_t colonAt) {
+  const bool letter = colonAt >= 1 && ((path[colonAt - 1] >= u'A' && path[colonAt - 1] <= u'Z') ||
+                                       (path[colonAt - 1] >= u'a' && path[colonAt - 1] <= u'z'));
+  const bool prefixed = colonAt == 5 && IsPathSeparator(path[0]) && IsPathSeparator(path[1]) &&
+                        (path[2] == u'?' || path[2] == u'.') && IsPathSeparator(path[3]);
+  return letter && (colonAt == 1 || prefixed);
+}
+
 // Under /D a directory named with trailing separators ("WORK\") is still the
 // directory itself, matched in its parent: drop them, but never a root's own.
 void DropTrailingSeparators(char16_t* path) {
   std::int32_t length = static_cast<std::int32_t>(TextLength(path));
-  while (length > 1 && IsPathSeparator(path[length - 1]) && path[length - 2] != u':') {
+  while (length > 1 && IsPathSeparator(path[length - 1]) &&
+         !(path[length - 2] == u':' && IsDriveColon(path, length - 2))) {
     path[--length] = 0;
   }
 }

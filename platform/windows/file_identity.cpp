@@ -1,5 +1,5 @@
 // Windows implementation of GetFileIdentity and GetEntryIdentity: the volume
-// serial number, file index and creation time of the opened file. Opening follows junctions
+// serial number and file index of the opened file. Opening follows junctions
 // and symbolic links unless FILE_FLAG_OPEN_REPARSE_POINT says otherwise;
 // FILE_FLAG_BACKUP_SEMANTICS lets a directory be opened at all.
 #include "platform/win32.h"
@@ -24,10 +24,11 @@ int Identity(const char16_t* path, DWORD flags, FileIdentity* identity) {
   identity->volume = information.dwVolumeSerialNumber;
   identity->index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
   identity->links = information.nNumberOfLinks;
-  const std::uint64_t created =
-      (static_cast<std::uint64_t>(information.ftCreationTime.dwHighDateTime) << 32) |
-      information.ftCreationTime.dwLowDateTime;
-  identity->born = created;  // 0 only where the file system keeps no creation time
+  // No creation time: NTFS's file index carries a sequence number that a
+  // reused record gets anew, which tells the entries apart already, while a
+  // creation time that a share or Wine makes up from other times moves when
+  // a directory's entries are renamed.
+  identity->born = 0;
   return 1;
 }
 

@@ -19,6 +19,9 @@
 // The version of the schema this program writes and the newest it reads.
 constexpr std::uint64_t JOURNAL_VERSION = 1;
 
+// The digits of base64 (RFC 4648), in which names that are not text travel.
+inline constexpr char BASE64_DIGITS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
 // Appends the UTF-8 form of length code units of text: on POSIX exactly the
 // bytes of a name (a byte that is no UTF-8 travels as U+DC80..U+DCFF and comes
 // back as that byte).

@@ -13,9 +13,9 @@ struct FileIdentity {
   // How many names (hard links) the entry has; not a part of its identity.
   std::uint32_t links = 0;
   // When the entry was made, where the file system tells it (the birth time
-  // of statx on POSIX), in 100-nanosecond ticks; 0 where it does not. A file
-  // system may give a new file the inode of one just deleted (ext4 does):
-  // the two differ here. On Windows 0: NTFS's file index tells them apart.
+  // of statx on POSIX; a file's creation time on Windows), in 100-nanosecond
+  // ticks; 0 where it does not. A file system may give a new file the inode
+  // of one just deleted (ext4 does): the two differ here.
   std::uint64_t born = 0;
 };
 

@@ -1,5 +1,5 @@
 // Windows implementation of GetFileIdentity and GetEntryIdentity: the volume
-// serial number and file index of the opened file. Opening follows junctions
+// serial number, file index and (of a file) creation time of the opened file. Opening follows junctions
 // and symbolic links unless FILE_FLAG_OPEN_REPARSE_POINT says otherwise;
 // FILE_FLAG_BACKUP_SEMANTICS lets a directory be opened at all.
 #include "platform/win32.h"
@@ -24,11 +24,15 @@ int Identity(const char16_t* path, DWORD flags, FileIdentity* identity) {
   identity->volume = information.dwVolumeSerialNumber;
   identity->index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
   identity->links = information.nNumberOfLinks;
-  // No creation time: NTFS's file index carries a sequence number that a
-  // reused record gets anew, which tells the entries apart already, while a
-  // creation time that a share or Wine makes up from other times moves when
-  // a directory's entries are renamed.
-  identity->born = 0;
+  // A file's creation time, where a file system that hands a new file the
+  // index of a deleted one (Wine over ext4; NTFS's index carries a sequence
+  // number of its own) still tells the two apart. Not a directory's: the one
+  // that Wine or a share makes up from other times moves when its entries
+  // are renamed.
+  const bool directory = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  identity->born = directory ? 0
+                             : (static_cast<std::uint64_t>(information.ftCreationTime.dwHighDateTime) << 32) |
+                                   information.ftCreationTime.dwLowDateTime;
   return 1;
 }
 

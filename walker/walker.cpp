@@ -48,196 +48,25 @@
 // entries were left uncleaned and a caller must not read that as success.
 #include "walker/walker.h"
 
-#include <algorithm>
 #include <cassert>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <string>
 
 #include "cleaner/new_name.h"
-#include "cleaner/packed_text.h"
 #include "cleaner/preview_names.h"
 #include "cleaner/twin_names.h"
-#include "cleaner/windows_names.h"
 #include "command/report.h"
 #include "platform/kept_directory.h"
 #include "core/host_services.h"
 #include "walker/links.h"
 #include "walker/path_text.h"
 #include "walker/rename.h"
+#include "walker/walk_state.h"
 
-namespace {
+namespace walking {
 
-// Subdirectory names read from enumerations and not yet entered: each name
-// followed by its terminator. The levels of the walk use it as a stack: a
-// level's names sit above its parent's and are dropped when the level ends.
-struct NameArena {
-  char16_t* text;
-  std::size_t used;
-  std::size_t capacity;
-};
 
-// The matches of the directory being cleaned that have something to do, in
-// enumeration order. Each is a record of bytes: the number of matches with
-// nothing to do read just before it (four bytes, least significant first),
-// one byte of MATCH_ flags, then its long and its short name, each packed
-// (cleaner/packed_text.h) with its terminator. Packed, a name takes about
-// half its UTF-16 size.
-struct MatchArena {
-  unsigned char* bytes;
-  std::size_t used;
-  std::size_t capacity;
-};
-
-constexpr std::size_t ARENA_FIRST_BYTES = 32768;
-constexpr std::size_t COUNT_BYTES = 4;
-constexpr std::size_t NAME_OFFSET = COUNT_BYTES + 1;  // the long name's, in a match record
-
-// Flags of a match record.
-constexpr unsigned char MATCH_PLAIN = 0;
-constexpr unsigned char MATCH_LEAVES_ITS_NAME = 1;  // a tidy twin that must change its name (under /W)
-
-// Makes room in *block, of *capacity elements of elementSize bytes each, for
-// needed elements. Returns 0, or -1 when memory ran out (the block is then as
-// it was).
-std::int32_t Reserve(void** block, std::size_t* capacity, std::size_t needed, std::size_t elementSize) {
-  if (needed <= *capacity) {
-    return 0;
-  }
-  std::size_t grown = *capacity == 0 ? ARENA_FIRST_BYTES / elementSize : *capacity * 2;
-  while (grown < needed) {
-    grown *= 2;
-  }
-  void* moved = std::realloc(*block, grown * elementSize);
-  if (moved == nullptr) {
-    return -1;
-  }
-  *block = moved;
-  *capacity = grown;
-  return 0;
-}
-
-// Appends name and its terminator. Returns 0, or -1 when memory ran out.
-std::int32_t PushName(NameArena* arena, const char16_t* name) {
-  const std::size_t length = TextLength(name) + 1;
-  void* block = arena->text;
-  if (Reserve(&block, &arena->capacity, arena->used + length, sizeof(char16_t)) != 0) {
-    return -1;
-  }
-  arena->text = static_cast<char16_t*>(block);
-  for (std::size_t i = 0; i < length; ++i) {
-    arena->text[arena->used + i] = name[i];
-  }
-  arena->used += length;
-  return 0;
-}
-
-// Appends the record of one match. Returns 0, or -1 when memory ran out.
-std::int32_t PushMatch(MatchArena* arena, std::uint32_t unchangedBefore, unsigned char flags, const char16_t* name,
-                       const char16_t* shortName) {
-  const std::size_t most = NAME_OFFSET + 3 * (TextLength(name) + TextLength(shortName)) + 2;
-  void* block = arena->bytes;
-  if (Reserve(&block, &arena->capacity, arena->used + most, 1) != 0) {
-    return -1;
-  }
-  arena->bytes = static_cast<unsigned char*>(block);
-  unsigned char* record = arena->bytes + arena->used;
-  for (std::size_t i = 0; i < COUNT_BYTES; ++i) {
-    record[i] = static_cast<unsigned char>(unchangedBefore >> (8 * i));
-  }
-  record[COUNT_BYTES] = flags;
-  std::size_t length = NAME_OFFSET;
-  length += PackText(name, record + length);
-  length += PackText(shortName, record + length);
-  assert(length <= most);
-  arena->used += length;
-  return 0;
-}
-
-// Reads the record at offset into the count, the flags and the two name
-// buffers (each of MAX_ARG_LEN code units). Returns the offset past it.
-std::size_t TakeMatch(const MatchArena& arena, std::size_t offset, std::uint32_t* unchangedBefore,
-                      unsigned char* flags, char16_t* name, char16_t* shortName) {
-  assert(offset + NAME_OFFSET < arena.used);
-  const unsigned char* record = arena.bytes + offset;
-  *unchangedBefore = 0;
-  for (std::size_t i = 0; i < COUNT_BYTES; ++i) {
-    *unchangedBefore |= static_cast<std::uint32_t>(record[i]) << (8 * i);
-  }
-  *flags = record[COUNT_BYTES];
-  std::size_t length = NAME_OFFSET;
-  length += UnpackText(record + length, name);
-  length += UnpackText(record + length, shortName);
-  assert(offset + length <= arena.used);
-  return offset + length;
-}
-
-// Whether the packed names at left and right are in the order of their code
-// units (packing keeps that order, and a terminator sorts first).
-bool PackedNameBefore(const unsigned char* left, const unsigned char* right) {
-  return std::strcmp(reinterpret_cast<const char*>(left), reinterpret_cast<const char*>(right)) < 0;
-}
-
-// One directory on the current path, from the top of the walk down.
-struct WalkLevel {
-  std::size_t pathLength;  // of this directory's path in WalkState::path, its separator included
-  std::size_t namesStart;  // arena offset of this level's subdirectory names
-  std::size_t nextName;    // arena offset of the next subdirectory to enter
-  std::size_t namesEnd;    // arena offset just past this level's names
-  FileIdentity identity;
-  bool identityKnown;
-  std::int32_t result;     // 0, or 2 once something failed here or below
-};
-
-struct WalkState {
-  // The path of the deepest level; the search path is formed by putting "*"
-  // after it for the length of one FindFirstFileW call.
-  char16_t path[MAX_ARG_LEN];
-  // The long-path form of path, or of the search path, where the file system
-  // is handed that (see SearchedPath).
-  char16_t fileSystemPath[MAX_ARG_LEN];
-  WIN32_FIND_DATAW found;
-  NameArena names;
-  WalkLevel* levels;
-  std::size_t levelCount;
-  std::size_t levelCapacity;
-  const char16_t* pattern;
-  OptionFlags* options;
-  const char16_t* qList;
-  const char16_t* rList;
-  RenameTally* tally;
-  // The subdirectories the first scan of the deepest directory found, for the
-  // descent (see ReadMatches); taken is false when that scan did not read them.
-  NameArena subdirectories;
-  bool subdirectoriesTaken;
-  // The matches of the deepest directory with something to do, and the number
-  // of those after the last of them with nothing to do (see ReadMatches).
-  MatchArena matches;
-  std::uint32_t unchangedAtEnd;
-  // The offsets of the records of matches, in the order they are handled
-  // (under /W sorted by name; see OrderMatches), and their number.
-  std::size_t* order;
-  std::size_t orderCapacity;
-  // Under /W: the twin keys of every entry of the deepest directory, and the
-  // entries of its twin groups while they are sorted out (see ResolveTwins).
-  TwinNames twins;
-  MatchArena twinMembers;
-  // In a preview without /W: whether the deepest directory finds a name in
-  // any letter case (see CaseProbe).
-  bool ignoresCase;
-  // In a preview: the deepest directory's identity and its number in the
-  // command's record (see NamesOfDirectory), and the name the preview gave
-  // the entry in hand, when an earlier walk renamed it (see CarriedName).
-  FileIdentity identity;
-  bool identityKnown;
-  std::uint32_t previewDirectory;
-  char16_t carried[MAX_ARG_LEN];
-  // The match in hand: its cleaned name while it is read, its names while it is handled.
-  char16_t cleaned[MAX_ARG_LEN];
-  char16_t name[MAX_ARG_LEN];
-  char16_t shortName[MAX_ARG_LEN];
-};
 
 bool IsDotName(const char16_t* name) {
   return name[0] == u'.' && (name[1] == u'\0' || (name[1] == u'.' && name[2] == u'\0'));
@@ -429,127 +258,6 @@ bool IgnoresCase(WalkState* state, std::size_t pathLength, const CaseProbe& prob
   return found;
 }
 
-// Makes room for count offsets in state->order. Returns 0, or -1 when memory ran out.
-std::int32_t ReserveOrder(WalkState* state, std::size_t count) {
-  void* block = state->order;
-  if (Reserve(&block, &state->orderCapacity, count, sizeof(std::size_t)) != 0) {
-    return -1;
-  }
-  state->order = static_cast<std::size_t*>(block);
-  return 0;
-}
-
-// Flags of an entry of a twin group (see ResolveTwins).
-constexpr unsigned char MEMBER_SELECTED = 1;  // this walk selects it
-constexpr unsigned char MEMBER_TIDY = 2;      // it has nothing else to change
-
-// Appends an entry of a twin group: one byte of MEMBER_ flags, then its twin
-// key, its name and its short name, each packed with its terminator.
-std::int32_t PushMember(MatchArena* arena, unsigned char flags, const char16_t* key, const char16_t* name,
-                        const char16_t* shortName) {
-  const std::size_t most = 1 + 3 * (TextLength(key) + TextLength(name) + TextLength(shortName)) + 3;
-  void* block = arena->bytes;
-  if (Reserve(&block, &arena->capacity, arena->used + most, 1) != 0) {
-    return -1;
-  }
-  arena->bytes = static_cast<unsigned char*>(block);
-  unsigned char* record = arena->bytes + arena->used;
-  record[0] = flags;
-  std::size_t length = 1;
-  length += PackText(key, record + length);
-  length += PackText(name, record + length);
-  length += PackText(shortName, record + length);
-  arena->used += length;
-  return 0;
-}
-
-const unsigned char* MemberKey(const unsigned char* member) { return member + 1; }
-
-const unsigned char* MemberName(const unsigned char* member) {
-  const unsigned char* key = MemberKey(member);
-  return key + std::strlen(reinterpret_cast<const char*>(key)) + 1;
-}
-
-// Under /W, when the first reading found two entries whose twin keys share a
-// fingerprint: reads the directory again for the entries of such keys, and
-// sorts them by key, then name. In each group of twins (equal keys) an entry
-// this walk does not select keeps its name, or else the first selected tidy
-// one does; every other selected tidy one becomes a match that must leave
-// its name (it was counted with the matches that need nothing, and is taken
-// off that count). Untidy twins are matches already. Returns 0, or -1 when
-// memory ran out.
-std::int32_t ResolveTwins(WalkState* state, std::size_t pathLength) {
-  MatchArena* members = &state->twinMembers;
-  members->used = 0;
-  HANDLE find = OpenEnumeration(state, pathLength);
-  if (find == INVALID_HANDLE_VALUE) {
-    return 0;  // gone since it was read: nothing is left to resolve
-  }
-  std::size_t count = 0;
-  std::int32_t result = 0;
-  do {
-    const char16_t* name = CarriedName(state);
-    if (IsDotName(name) || CountTwinNames(state->twins, TwinFingerprintOfName(name)) < 2) {
-      continue;
-    }
-    char16_t* key = state->name;  // free while the directory is read
-    TwinKey(name, TextLength(name), key);
-    unsigned char flags = 0;
-    if (IsSelected(state, name)) {
-      flags = MEMBER_SELECTED | (NeedsNothing(state, name) ? MEMBER_TIDY : 0);
-    }
-    if (ReserveOrder(state, count + 1) != 0) {
-      result = -1;
-      break;
-    }
-    state->order[count] = members->used;
-    if (PushMember(members, flags, key, name, FoundShortName(state->found)) != 0) {
-      result = -1;
-      break;
-    }
-    ++count;
-  } while (FindNextFileW(find, &state->found));
-  FindClose(find);
-  if (result != 0) {
-    return -1;
-  }
-  const unsigned char* bytes = members->bytes;
-  std::sort(state->order, state->order + count, [bytes](std::size_t left, std::size_t right) {
-    const int keys = std::strcmp(reinterpret_cast<const char*>(MemberKey(bytes + left)),
-                                 reinterpret_cast<const char*>(MemberKey(bytes + right)));
-    return keys != 0 ? keys < 0 : PackedNameBefore(MemberName(bytes + left), MemberName(bytes + right));
-  });
-  for (std::size_t first = 0; first < count;) {
-    const unsigned char* groupKey = MemberKey(bytes + state->order[first]);
-    std::size_t end = first;
-    bool keeperFound = false;  // an entry of the group that keeps its name
-    for (; end < count && std::strcmp(reinterpret_cast<const char*>(MemberKey(bytes + state->order[end])),
-                                      reinterpret_cast<const char*>(groupKey)) == 0;
-         ++end) {
-      keeperFound = keeperFound || (bytes[state->order[end]] & MEMBER_SELECTED) == 0;
-    }
-    for (std::size_t i = first; i < end; ++i) {
-      const unsigned char* member = bytes + state->order[i];
-      if (member[0] != (MEMBER_SELECTED | MEMBER_TIDY)) {
-        continue;
-      }
-      if (!keeperFound) {
-        keeperFound = true;
-        continue;
-      }
-      const unsigned char* name = MemberName(member);
-      UnpackText(name + UnpackText(name, state->name), state->shortName);
-      if (PushMatch(&state->matches, 0, MATCH_LEAVES_ITS_NAME, state->name, state->shortName) != 0) {
-        return -1;
-      }
-      if (state->unchangedAtEnd > 0) {
-        --state->unchangedAtEnd;
-      }
-    }
-    first = end;
-  }
-  return 0;
-}
 
 // Reads every entry that matches. One with something to do goes into
 // state->matches, with the number of matches with nothing to do read since the
@@ -636,65 +344,6 @@ std::int32_t ReportDirectory(const WalkState* state, const RenameTally& local, S
   return Report(event);
 }
 
-// Under /W: the offsets of the match records in state->order, sorted by name.
-// Returns 0, or -1 when memory ran out.
-std::int32_t OrderMatches(WalkState* state, std::size_t* count) {
-  *count = 0;
-  for (std::size_t offset = 0; offset < state->matches.used;) {
-    if (ReserveOrder(state, *count + 1) != 0) {
-      return -1;
-    }
-    state->order[(*count)++] = offset;
-    const auto* name = reinterpret_cast<const char*>(state->matches.bytes + offset + NAME_OFFSET);
-    const char* shortName = name + std::strlen(name) + 1;
-    offset = static_cast<std::size_t>(shortName + std::strlen(shortName) + 1 -
-                                      reinterpret_cast<const char*>(state->matches.bytes));
-  }
-  const unsigned char* bytes = state->matches.bytes;
-  std::sort(state->order, state->order + *count, [bytes](std::size_t left, std::size_t right) {
-    return PackedNameBefore(bytes + left + NAME_OFFSET, bytes + right + NAME_OFFSET);
-  });
-  return 0;
-}
-
-// Under /W, when the walk of the directory in state->path ended early (Quit,
-// or a stop) after the match record at boundary (an offset in
-// state->matches): the number of selected entries with nothing to do whose
-// names come before it, in the order the matches were handled in. They were
-// counted only as a number when the directory was read, so it is read again:
-// what was renamed or looked at since (the new names given, the match
-// records themselves) is left out.
-std::uint32_t CountTidyBefore(WalkState* state, std::size_t pathLength, std::size_t boundary,
-                              std::size_t orderCount) {
-  HANDLE find = OpenEnumeration(state, pathLength);
-  if (find == INVALID_HANDLE_VALUE) {
-    return 0;
-  }
-  const unsigned char* bytes = state->matches.bytes;
-  const unsigned char* last = bytes + boundary + NAME_OFFSET;
-  unsigned char packed[3 * MAX_ARG_LEN];
-  std::uint32_t count = 0;
-  do {
-    const char16_t* name = CarriedName(state);
-    if (!IsSelected(state, name) || !NeedsNothing(state, name)) {
-      continue;
-    }
-    PackText(name, packed);
-    if (!PackedNameBefore(packed, last) || IsGivenName(state->twins, TwinFingerprintOfName(name))) {
-      continue;
-    }
-    // The records are in the order of their names.
-    const std::size_t* first = std::lower_bound(
-        state->order, state->order + orderCount, packed,
-        [bytes](std::size_t record, const unsigned char* sought) {
-          return PackedNameBefore(bytes + record + NAME_OFFSET, sought);
-        });
-    const bool isRecord = first != state->order + orderCount && !PackedNameBefore(packed, bytes + *first + NAME_OFFSET);
-    count += isRecord ? 0 : 1;
-  } while (FindNextFileW(find, &state->found));
-  FindClose(find);
-  return count;
-}
 
 // What the rename step is told of the directory in state->path (see
 // DirectoryNames).
@@ -975,7 +624,9 @@ std::int32_t Walk(WalkState* state, std::size_t pathLength) {
   }
 }
 
-}  // namespace
+}  // namespace walking
+
+using namespace walking;
 
 std::int32_t WalkDirectory(const char16_t* directory, const char16_t* pattern, OptionFlags* options,
                            const char16_t* qList, const char16_t* rList, RenameTally* tally) {

@@ -84,8 +84,9 @@ LATIN1_DIGITS = [0x00B2, 0x00B3, 0x00B9]
 LEGACY_LOWER = [0x2071, 0x207F]
 
 
-def read_categories(unicode_dir):
-    categories = ["Cn"] * 0x10000
+def unicode_data_ranges(unicode_dir):
+    """(first, last, category) of every entry of UnicodeData.txt, a range
+    written as its First and Last lines given as one."""
     with open(os.path.join(unicode_dir, "UnicodeData.txt"), encoding="utf-8") as data:
         first_of_range = None
         for line in data:
@@ -97,8 +98,14 @@ def read_categories(unicode_dir):
                 continue
             start = first_of_range if name.endswith(", Last>") else code
             first_of_range = None
-            for unit in range(start, min(code, 0xFFFF) + 1):
-                categories[unit] = category
+            yield start, code, category
+
+
+def read_categories(unicode_dir):
+    categories = ["Cn"] * 0x10000
+    for start, last, category in unicode_data_ranges(unicode_dir):
+        for unit in range(start, min(last, 0xFFFF) + 1):
+            categories[unit] = category
     return categories
 
 
@@ -106,24 +113,14 @@ def read_assigned_beyond_bmp(unicode_dir):
     """The ranges of code points above U+FFFF with a category other than Co
     (private use), merged where they touch."""
     ranges = []
-    with open(os.path.join(unicode_dir, "UnicodeData.txt"), encoding="utf-8") as data:
-        first_of_range = None
-        for line in data:
-            fields = line.rstrip("\n").split(";")
-            code = int(fields[0], 16)
-            name, category = fields[1], fields[2]
-            if name.endswith(", First>"):
-                first_of_range = code
-                continue
-            start = first_of_range if name.endswith(", Last>") else code
-            first_of_range = None
-            if code <= 0xFFFF or category == "Co":
-                continue
-            start = max(start, 0x10000)
-            if ranges and start <= ranges[-1][1] + 1:
-                ranges[-1][1] = max(ranges[-1][1], code)
-            else:
-                ranges.append([start, code])
+    for start, last, category in unicode_data_ranges(unicode_dir):
+        if last <= 0xFFFF or category == "Co":
+            continue
+        start = max(start, 0x10000)
+        if ranges and start <= ranges[-1][1] + 1:
+            ranges[-1][1] = max(ranges[-1][1], last)
+        else:
+            ranges.append([start, last])
     if not ranges:
         sys.exit("no code point above U+FFFF in UnicodeData.txt")
     return ranges
@@ -192,6 +189,12 @@ def flag_expression(value):
     return " | ".join(names) if names else "0"
 
 
+def c_array(element, name, count_name, rows):
+    """The lines of a constant array of rows and of the constant that counts them."""
+    return [f"const {element} {name}[] = {{", *rows, "};", "",
+            f"const std::size_t {count_name} = sizeof {name} / sizeof {name}[0];", ""]
+
+
 def render(types, assigned, version):
     ranges = []
     for unit, value in enumerate(types):
@@ -212,27 +215,15 @@ def render(types, assigned, version):
         "                        C1_ALPHA = 0x100, C1_DEFINED = 0x200;",
         "}  // namespace",
         "",
-        "const CharTypeRun kCharTypeRuns[] = {",
     ]
-    for first, value in ranges:
-        lines.append(f"    {{0x{first:04X}, {flag_expression(value)}}},")
+    lines += c_array("CharTypeRun", "kCharTypeRuns", "kCharTypeRunCount",
+                     [f"    {{0x{first:04X}, {flag_expression(value)}}}," for first, value in ranges])
     lines += [
-        "};",
-        "",
-        "const std::size_t kCharTypeRunCount = sizeof kCharTypeRuns / sizeof kCharTypeRuns[0];",
-        "",
         "// The code points beyond U+FFFF that are assigned, private use aside: each",
         "// row a range, first and last included, in ascending order.",
-        "const CodePointRange kAssignedBeyondBmp[] = {",
     ]
-    for first, last in assigned:
-        lines.append(f"    {{0x{first:05X}, 0x{last:05X}}},")
-    lines += [
-        "};",
-        "",
-        "const std::size_t kAssignedBeyondBmpCount = sizeof kAssignedBeyondBmp / sizeof kAssignedBeyondBmp[0];",
-        "",
-    ]
+    lines += c_array("CodePointRange", "kAssignedBeyondBmp", "kAssignedBeyondBmpCount",
+                     [f"    {{0x{first:05X}, 0x{last:05X}}}," for first, last in assigned])
     return "\n".join(lines)
 
 

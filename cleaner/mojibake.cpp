@@ -199,7 +199,7 @@ std::ptrdiff_t ReadRun(CodePage page, const char16_t* run, std::size_t length, c
   const char16_t before = place.before;
   std::ptrdiff_t written = 0;
   Cluster cluster;
-  if (before != 0 && !(before >= 0xD800 && before <= 0xDFFF)) {
+  if (before != 0 && !IsSurrogate(before)) {
     cluster.StartWith(before);
   }
   bool anySequence = false;

@@ -47,7 +47,7 @@ bool Contains(const char16_t* text, char16_t ch) {
 
 bool ContainsSurrogate(const char16_t* text) {
   for (; *text != 0; ++text) {
-    if (*text >= 0xD800 && *text <= 0xDFFF) {
+    if (IsSurrogate(*text)) {
       return true;
     }
   }
@@ -64,7 +64,7 @@ bool ReadUndecodedBytes(char16_t* name) {
   bool changed = false;
   for (; *name != 0; ++name) {
     // A low surrogate after a high one is half of a character, not a byte.
-    if (*name >= 0xD800 && *name <= 0xDBFF && name[1] >= 0xDC00 && name[1] <= 0xDFFF) {
+    if (CharacterUnits(name) == 2) {
       ++name;
       continue;
     }

@@ -1,4 +1,5 @@
 #include "cleaner/surrogates.h"
+#include "platform/utf16_text.h"
 
 #include <cstddef>
 #include <memory>
@@ -8,8 +9,6 @@
 
 namespace {
 
-bool IsHighSurrogate(char16_t ch) { return ch >= 0xD800 && ch <= 0xDBFF; }
-bool IsLowSurrogate(char16_t ch) { return ch >= 0xDC00 && ch <= 0xDFFF; }
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "cleaner/windows_names.h"
+#include "platform/utf16_text.h"
 
 #include "cleaner/char_classes.h"
 #include "platform/name_limit.h"
@@ -21,7 +22,7 @@ bool IsDeviceDigit(char16_t ch) {
 }
 
 bool IsCharacterStart(const char16_t* text, std::size_t at) {
-  return at == 0 || !(text[at] >= 0xDC00 && text[at] <= 0xDFFF && text[at - 1] >= 0xD800 && text[at - 1] <= 0xDBFF);
+  return at == 0 || !(IsLowSurrogate(text[at]) && IsHighSurrogate(text[at - 1]));
 }
 
 bool Fits(std::size_t limit, const char16_t* stem, std::size_t stemLength, const char16_t* suffix,

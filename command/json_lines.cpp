@@ -151,9 +151,9 @@ bool IsUtf8(const std::string& bytes) {
 
 bool IsWellFormedUtf16(const char16_t* text, std::size_t length) {
   for (std::size_t i = 0; i < length; ++i) {
-    if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+    if (IsHighSurrogate(text[i]) && i + 1 < length && IsLowSurrogate(text[i + 1])) {
       ++i;
-    } else if (text[i] >= 0xD800 && text[i] <= 0xDFFF) {
+    } else if (IsSurrogate(text[i])) {
       return false;
     }
   }

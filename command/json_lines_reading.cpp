@@ -116,13 +116,14 @@ bool ReadString(Cursor* cursor, std::string* out) {
     if (escaped != 'u' || !ReadHexUnit(cursor, &unit)) {
       return false;
     }
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
+    // Four hex digits: a code unit, never above U+FFFF.
+    if (IsHighSurrogate(static_cast<char16_t>(unit))) {
       char32_t low = 0;
-      if (!TakeWord(cursor, "\\u") || !ReadHexUnit(cursor, &low) || low < 0xDC00 || low > 0xDFFF) {
+      if (!TakeWord(cursor, "\\u") || !ReadHexUnit(cursor, &low) || !IsLowSurrogate(static_cast<char16_t>(low))) {
         return false;
       }
-      unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-    } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+      unit = CodePointOfPair(static_cast<char16_t>(unit), static_cast<char16_t>(low));
+    } else if (IsLowSurrogate(static_cast<char16_t>(unit))) {
       return false;
     }
     AppendCodePoint(out, unit);

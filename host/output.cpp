@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/host_output.h"
+#include "platform/utf16_text.h"
 #include "platform/text_format.h"
 #include "core/host_services.h"
 
@@ -25,7 +26,6 @@ constexpr std::size_t formatCapacity = 2048;
 // Sprintf's callers pass buffers of this many characters.
 constexpr std::size_t sprintfCapacity = 1024;
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
 bool IsConsole(HANDLE handle) {
   DWORD mode = 0;

@@ -39,14 +39,12 @@ struct Reading {
   bool wildcardSyntax;  // brackets open sets and backslashes escape; else both are plain
 };
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 // The character at text, and in *units the code units it takes.
 char32_t ReadCharacter(const char16_t* text, std::size_t* units) {
   if (IsHighSurrogate(text[0]) && IsLowSurrogate(text[1])) {
     *units = 2;
-    return 0x10000 + ((static_cast<char32_t>(text[0]) - 0xD800) << 10) + (static_cast<char32_t>(text[1]) - 0xDC00);
+    return CodePointOfPair(text[0], text[1]);
   }
   *units = 1;
   return text[0];

@@ -1,4 +1,5 @@
 #include "platform/terminal_text.h"
+#include "platform/utf16_text.h"
 
 std::u16string TerminalForm(const char16_t* text, std::size_t length) {
   std::u16string shown;
@@ -6,10 +7,9 @@ std::u16string TerminalForm(const char16_t* text, std::size_t length) {
   char16_t form[LONGEST_TERMINAL_ESCAPE];
   for (std::size_t i = 0; i < length; ++i) {
     const char16_t unit = text[i];
-    const bool pair = unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
-                      text[i + 1] <= 0xDFFF;
+    const bool pair = IsHighSurrogate(unit) && i + 1 < length && IsLowSurrogate(text[i + 1]);
     const char32_t character =
-        pair ? 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00) : unit;
+        pair ? CodePointOfPair(unit, text[i + 1]) : unit;
     const std::size_t formLength = TerminalEscape(character, form);
     if (formLength != 0) {
       shown.append(form, formLength);

@@ -36,10 +36,18 @@ inline std::size_t PutCodePoint(char32_t code, char16_t* out) {
   return 2;
 }
 
+// The halves of a character beyond U+FFFF, and the code point of such a pair.
+inline bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+inline bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+inline bool IsSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+inline char32_t CodePointOfPair(char16_t high, char16_t low) {
+  return 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (static_cast<char32_t>(low) - 0xDC00);
+}
+
 // How many code units the character at text takes: 2 for a surrogate pair,
 // else 1 (a lone surrogate, like any other unit, is a character of its own).
 inline std::size_t CharacterUnits(const char16_t* text) {
-  return text[0] >= 0xD800 && text[0] <= 0xDBFF && text[1] >= 0xDC00 && text[1] <= 0xDFFF ? 2 : 1;
+  return IsHighSurrogate(text[0]) && IsLowSurrogate(text[1]) ? 2 : 1;
 }
 
 inline char16_t ToUpperAscii(char16_t ch) {

@@ -9,7 +9,6 @@ namespace {
 
 constexpr char16_t SHARP_S = 0x00DF;
 
-bool IsSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
 
 // The simple upper-case mapping of a code unit of the Basic Multilingual
 // Plane; the unit itself when it has none there.

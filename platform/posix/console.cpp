@@ -233,7 +233,7 @@ int WriteText(const char16_t* text, std::size_t length, Put put) {
   char bytes[kPiece * 3];
   while (length > 0) {
     std::size_t piece = length < kPiece ? length : kPiece;
-    if (piece < length && text[piece - 1] >= 0xD800 && text[piece - 1] <= 0xDBFF) --piece;
+    if (piece < length && IsHighSurrogate(text[piece - 1])) --piece;
     const std::size_t count = EncodeUtf8(text, piece, bytes, sizeof bytes);
     const int error = put(bytes, count);
     if (error != 0) return error;

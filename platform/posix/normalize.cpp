@@ -9,8 +9,6 @@
 
 namespace {
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 // Windows' result for text with a lone surrogate: the negated index of the
 // first one, with ERROR_NO_UNICODE_TRANSLATION.

@@ -55,9 +55,8 @@ std::size_t EncodeUtf8(const char16_t* text, std::size_t length, char* bytes, st
     if (unit < 0x800) {
       sequence[size++] = static_cast<unsigned char>(0xC0 | (unit >> 6));
       sequence[size++] = static_cast<unsigned char>(0x80 | (unit & 0x3F));
-    } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
-               text[i + 1] <= 0xDFFF) {
-      const char32_t code = 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+    } else if (IsHighSurrogate(unit) && i + 1 < length && IsLowSurrogate(text[i + 1])) {
+      const char32_t code = CodePointOfPair(unit, text[i + 1]);
       ++i;
       sequence[size++] = static_cast<unsigned char>(0xF0 | (code >> 18));
       sequence[size++] = static_cast<unsigned char>(0x80 | ((code >> 12) & 0x3F));

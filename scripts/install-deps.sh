@@ -22,6 +22,8 @@ needs=(
   "googletest                   /usr/src/googletest/CMakeLists.txt     build"   # built by every preset
   "python3                      python3                                build"   # tests/e2e/run_scenarios.py
   "libbenchmark-dev             /usr/include/benchmark/benchmark.h     build"   # bench/
+  "libfuse3-dev                 /usr/include/fuse3/fuse.h              build"   # bench/slow_share, the stand-in share
+  "bc                           bc                                     build"   # bench/share_compare's arithmetic
   "unicode-data                 /usr/share/unicode/UnicodeData.txt     tests"   # source of the character-type table
   "w3c-sgml-lib                 /usr/share/xml/w3c-sgml-lib            tests"   # HTML 4.01 entity sets
   "locales                      /usr/share/i18n/charmaps/CP1252.gz     tests"   # glibc's CP1252 and IBM437 charmaps

@@ -262,7 +262,8 @@ fs::path TrialBase() {
 // 20 directories of 10 directories of 100 files: 20,220 entries, every
 // directory and every other file to be renamed, some names no UTF-8 and some
 // with a quotation mark, a backslash or a line feed, which the journal must
-// escape.
+// escape, and a quarter of the files with a pair that decodes to another
+// ("%2520" is "%20"), which a second file specification renames again.
 void MakeKillTree(const fs::path& root) {
   static const char* const ODD[] = {"\xff", "\"", "\\", "\n", "\xed\xa0\x80"};
   for (int top = 0; top < 20; ++top) {
@@ -273,6 +274,7 @@ void MakeKillTree(const fs::path& root) {
       for (int file = 0; file < 100; ++file) {
         std::string name = "f" + std::to_string(file);
         if (file % 2 == 0) name += std::string("%20") + ODD[file % 5];
+        if (file % 4 == 1) name += "%2520y";
         std::ofstream(subPath / name, std::ios::binary) << subPath.native() << '/' << name;
       }
     }
@@ -280,11 +282,13 @@ void MakeKillTree(const fs::path& root) {
 }
 
 // A run killed at a random instant and its undo leave every name, content
-// and inode as it was, for -s (files) and for -s -d (directories, nested):
-// the intent of each rename reaches the system before the rename, and undo
-// decides an intent without a result by the identity at its new name.
+// and inode as it was, for -s (files), for -s -d (directories, nested) and
+// for -s with two file specifications (files renamed twice, the second
+// rename from the name the first gave): the intent of each rename reaches
+// the system before the rename, and undo decides an intent without a result
+// by the identity at its new name.
 TEST(Interrupt, RunKilledAtAnyInstantIsUndoneExactly) {
-  constexpr int TRIALS = 10;  // for each of the two runs
+  constexpr int TRIALS = 10;  // for each of the three runs
   const std::string pattern = (TrialBase() / "purifile-kill-XXXXXX").native();
   std::vector<char> work(pattern.begin(), pattern.end());
   work.push_back('\0');
@@ -299,7 +303,8 @@ TEST(Interrupt, RunKilledAtAnyInstantIsUndoneExactly) {
   std::mt19937 random(generatorStart);
   std::printf("instants drawn by mt19937(%u), tree in %s\n", generatorStart, dir.c_str());
   int journals = 0;
-  for (const std::vector<std::string>& options : {std::vector<std::string>{"-s"}, {"-s", "-d"}}) {
+  for (const std::vector<std::string>& options :
+       {std::vector<std::string>{"-s"}, {"-s", "-d"}, {"-s", "*"}}) {
     // A whole run first, to know how long one takes; its undo is checked too.
     std::chrono::microseconds whole{0};
     for (int trial = 0; trial <= TRIALS && !HasFailure(); ++trial) {
@@ -325,7 +330,8 @@ TEST(Interrupt, RunKilledAtAnyInstantIsUndoneExactly) {
       const auto undoStarted = Clock::now();
       const int undone = ExitStatus(StartPurifile(dir, {"--undo=" + journal}));
       std::printf("%s: %s after %lld us of %lld: %zu renames begun; undo exits %d after %lld ms\n",
-                  options.size() == 1 ? "-s" : "-s -d", trial == 0 ? "whole run" : "killed",
+                  options.size() == 1 ? "-s" : options[1] == "-d" ? "-s -d" : "-s, two specifications",
+                  trial == 0 ? "whole run" : "killed",
                   static_cast<long long>(delay.count()), static_cast<long long>(whole.count()), intents, undone,
                   static_cast<long long>(
                       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - undoStarted).count()));
@@ -333,6 +339,11 @@ TEST(Interrupt, RunKilledAtAnyInstantIsUndoneExactly) {
       // journal it never made cannot be read.
       EXPECT_EQ(undone, fs::exists(journal) ? 0 : 1);
       EXPECT_TRUE(TakeSnapshot(tree) == original) << "names, contents or inodes differ after the undo";
+      // Undone once, the journal has nothing more to do: every entry is found
+      // back, the nested ones and those renamed twice among them.
+      if (fs::exists(journal)) {
+        EXPECT_EQ(ExitStatus(StartPurifile(dir, {"--undo=" + journal})), 0) << "a second undo of " << journal;
+      }
     }
   }
   fs::remove_all(dir);

@@ -68,28 +68,4 @@ std::int32_t HexDigitValue(char16_t ch) {
   return -1;
 }
 
-std::int32_t CompareIgnoringAsciiCase(const char16_t* left, const char16_t* right) {
-  for (;; ++left, ++right) {
-    if (*left == *right) {  // the usual case, tested first because it is cheap
-      if (*left == 0) {
-        return 0;
-      }
-      continue;
-    }
-    const char16_t a = ToUpperAscii(*left);
-    const char16_t b = ToUpperAscii(*right);
-    if (a != b) {
-      return a < b ? -1 : 1;
-    }
-  }
-}
 
-bool EqualsIgnoringAsciiCase(const char16_t* text, std::size_t length, const char16_t* word) {
-  std::size_t i = 0;
-  for (; i < length && word[i] != 0; ++i) {
-    if (ToUpperAscii(text[i]) != word[i]) {
-      return false;
-    }
-  }
-  return i == length && word[i] == 0;
-}

@@ -41,15 +41,7 @@ inline bool IsLetter(char16_t ch) { return HasClass(ch, CLASS_LETTER); }
 // other code unit, including characters the system merely classifies as hex digits.
 std::int32_t HexDigitValue(char16_t ch);
 
-// Compares two NUL-terminated strings with ASCII letters folded to upper case
-// and every other code unit compared exactly. Returns 0 when they are equal,
-// a negative number when left sorts first, a positive one otherwise.
-std::int32_t CompareIgnoringAsciiCase(const char16_t* left, const char16_t* right);
 
-// Whether the first length code units of text are word, a word of upper-case
-// ASCII letters and other characters, with the ASCII letters of text folded to
-// upper case.
-bool EqualsIgnoringAsciiCase(const char16_t* text, std::size_t length, const char16_t* word);
 
 // Whether no text made of code units like this one changes in Normalization
 // Form C, so that composing it can be left out: every unit below U+0300, the

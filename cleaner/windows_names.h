@@ -6,12 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// Whether Windows takes the name for a device (CON, PRN, AUX, NUL, COM0-COM9,
-// LPT0-LPT9, COM and LPT followed by a superscript 1, 2 or 3, CONIN$, CONOUT$),
-// in any ASCII letter case, alone or before an extension: the part compared is
-// the name up to its first full stop, trailing blanks removed. So "aux .txt"
-// and "Con.tar.gz" are device names; "CONSOLE.txt", "COM10" and "xCON" are not.
-bool IsDeviceName(const char16_t* name, std::size_t length);
+#include "platform/device_names.h"  // IsDeviceName
+
 
 // Shortens a name of three pieces (stem, counter suffix, extension) until it
 // fits limit, one name's limit in its directory (platform/name_limit.h), by

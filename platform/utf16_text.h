@@ -1,11 +1,12 @@
 // The smallest helpers of zero-terminated UTF-16 text, one of each for the
 // whole program (the engine, the built-in host and the POSIX layer): its
-// length, equality, a code point written as code units, and letter case as
-// every comparison of the program sees it: only the ASCII letters a to z and
-// A to Z have a case; every other code unit is compared as it is.
+// length, equality, surrogates and code points, and letter case as every
+// comparison of the program sees it: only the ASCII letters a to z and A to
+// Z have a case; every other code unit is compared as it is.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 inline std::size_t TextLength(const char16_t* text) {
   std::size_t length = 0;
@@ -56,4 +57,36 @@ inline char16_t ToUpperAscii(char16_t ch) {
 
 inline char16_t ToLowerAscii(char16_t ch) {
   return (ch >= u'A' && ch <= u'Z') ? static_cast<char16_t>(ch - u'A' + u'a') : ch;
+}
+
+// Compares two NUL-terminated strings with ASCII letters folded to upper case
+// and every other code unit compared exactly. Returns 0 when they are equal,
+// a negative number when left sorts first, a positive one otherwise.
+inline std::int32_t CompareIgnoringAsciiCase(const char16_t* left, const char16_t* right) {
+  for (;; ++left, ++right) {
+    if (*left == *right) {  // the usual case, tested first because it is cheap
+      if (*left == 0) {
+        return 0;
+      }
+      continue;
+    }
+    const char16_t a = ToUpperAscii(*left);
+    const char16_t b = ToUpperAscii(*right);
+    if (a != b) {
+      return a < b ? -1 : 1;
+    }
+  }
+}
+
+// Whether the first length code units of text are word, a word of upper-case
+// ASCII letters and other characters, with the ASCII letters of text folded to
+// upper case.
+inline bool EqualsIgnoringAsciiCase(const char16_t* text, std::size_t length, const char16_t* word) {
+  std::size_t i = 0;
+  for (; i < length && word[i] != 0; ++i) {
+    if (ToUpperAscii(text[i]) != word[i]) {
+      return false;
+    }
+  }
+  return i == length && word[i] == 0;
 }

@@ -1,6 +1,6 @@
 #include "walker/path_text.h"
 
-#include "cleaner/windows_names.h"
+#include "platform/device_names.h"
 #include "core/host_services.h"
 
 std::int32_t AppendText(char16_t* buffer, std::size_t* length, const char16_t* text) {

@@ -18,7 +18,7 @@ std::int32_t AppendText(char16_t* buffer, std::size_t* length, const char16_t* t
 // name for the device ("dir\con", "dir\nul.txt"), yet NTFS holds such names.
 // When a component of a drive path ("X:\...") or a UNC path
 // ("\\server\share\...") ends in a dot or a blank, or the last one is a device
-// name (cleaner/windows_names.h), the path is formed in its long-path form ("\\?\X:\...",
+// name (platform/device_names.h), the path is formed in its long-path form ("\\?\X:\...",
 // "\\?\UNC\server\share\..."), which the system takes as it stands, in buffer
 // (MAX_ARG_LEN characters), and buffer is returned; otherwise the path itself.
 // Returns nullptr when the long-path form does not fit. Paths as the walk forms

@@ -249,15 +249,8 @@ int WriteText(int fd, const char16_t* text, std::size_t length) {
 }
 
 bool IsConsoleName(const char16_t* name) {
-  static const char16_t* const kNames[] = {u"CONOUT$", u"CONIN$"};
-  for (const char16_t* expected : kNames) {
-    std::size_t i = 0;
-    while (expected[i] != 0 && name[i] != 0 && ToUpperAscii(name[i]) == expected[i]) {
-      ++i;
-    }
-    if (expected[i] == 0 && name[i] == 0) return true;
-  }
-  return false;
+  const std::size_t length = TextLength(name);
+  return EqualsIgnoringAsciiCase(name, length, u"CONOUT$") || EqualsIgnoringAsciiCase(name, length, u"CONIN$");
 }
 
 int OpenTerminal() { return open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY); }

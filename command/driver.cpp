@@ -116,15 +116,20 @@ const char16_t* OptionRest(const char16_t* argument) {
 // Sets the bit of every letter of the option's rest. Returns 0, or 1 after
 // reporting the first letter that is not in the set, as typed (bits already set
 // stay set, but the command ends before anything uses them).
+// The index of letter in the set, or -1 when it is none of its letters.
+std::int32_t FindSubOption(const SubOptionSet& set, char16_t letter) {
+  for (std::int32_t i = 0; i < set.letterCount; ++i) {
+    if (set.letters[i].letter == letter) {
+      return i;
+    }
+  }
+  return -1;
+}
+
 std::int32_t ApplySubOptions(const SubOptionSet& set, const char16_t* option, const char16_t* typed,
                              OptionFlags* flags) {
   for (const char16_t* rest = OptionRest(option); *rest != 0; ++rest) {
-    std::int32_t found = -1;
-    for (std::int32_t i = 0; i < set.letterCount && found < 0; ++i) {
-      if (set.letters[i].letter == *rest) {
-        found = i;
-      }
-    }
+    const std::int32_t found = FindSubOption(set, *rest);
     if (found < 0) {
       const char16_t name[] = {typed[0], typed[1], 0};
       Diagnose(set.unknownFormat, name, static_cast<int>(typed[rest - option]));
@@ -356,11 +361,7 @@ bool IsOptionSpelling(const char16_t* option) {
     return row != nullptr;
   }
   for (const char16_t* rest = OptionRest(option); *rest != 0; ++rest) {
-    bool known = false;
-    for (std::int32_t i = 0; i < row->subOptions->letterCount; ++i) {
-      known = known || row->subOptions->letters[i].letter == *rest;
-    }
-    if (!known) {
+    if (FindSubOption(*row->subOptions, *rest) < 0) {
       return false;
     }
   }

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "cleaner/char_classes.h"
+#include "cleaner/character_steps.h"
 #include "cleaner/condense.h"
 #include "cleaner/entities.h"
 #include "cleaner/hex_pairs.h"
@@ -85,9 +86,6 @@ bool ReadUndecodedBytes(char16_t* name) {
   return changed;
 }
 
-// The characters trimming removes from the end of a cleaned name.
-constexpr bool IsTrimmedAtTheEnd(char16_t ch) { return ch == u' ' || ch == u'.' || ch == 0x00A0; }
-
 // Removes the characters trimming takes from the end of name; returns the
 // length left.
 std::size_t TrimEnd(char16_t* name, std::size_t length) {
@@ -133,41 +131,6 @@ std::ptrdiff_t ListReplacement(const char16_t* text, std::size_t units, const Ch
     replacement[i] = replacing[i];
   }
   return static_cast<std::ptrdiff_t>(length);
-}
-
-// The steps before the lists for one code unit: read as text (/8), a
-// private-use stand-in is first read as the character it stands for; quotes.
-char16_t ApplyStepsBeforeLists(char16_t ch, OptionFlags options) {
-  if ((options & OPT_UTF8) != 0) {
-    ch = ReadPrivateUseStandIn(ch);
-  }
-  if ((options & OPT_QUOTES) != 0 && (ch == u'"' || ch == u'\'' || ch == u'`')) {
-    ch = u'_';
-  }
-  return ch;
-}
-
-// The steps after the lists for one code unit: translation, blanks,
-// ampersands and parentheses, in this order. 0 means it is dropped. Read as
-// text (/8), a format character is dropped before the translation, which
-// would make some of them underscores (the lists still see it).
-char16_t ApplyStepsAfterLists(char16_t ch, OptionFlags options) {
-  if ((options & OPT_UTF8) != 0 && IsInvisibleFormatCharacter(ch)) {
-    ch = 0;
-  }
-  ch = TranslateChar(ch);
-  // A blank that trimming takes stays one until the end has been trimmed:
-  // /B makes underscores only of the blanks a name keeps.
-  if ((options & OPT_BLANKS) != 0 && IsWhitespace(ch) && !IsTrimmedAtTheEnd(ch)) {
-    ch = u'_';
-  }
-  if ((options & OPT_AMPERSANDS) != 0 && ch == u'&') {
-    ch = u'_';
-  }
-  if ((options & OPT_PARENTHESES) != 0 && (ch == u'(' || ch == u')')) {
-    ch = u'_';
-  }
-  return ch;
 }
 
 // The cleaned name, at most NAME_CAPACITY characters (the rest are dropped).
@@ -452,6 +415,40 @@ bool IsPlainName(const char16_t* name, std::size_t length, OptionFlags options, 
 }
 
 }  // namespace
+
+char16_t ApplyStepsBeforeLists(char16_t ch, OptionFlags options) {
+  if ((options & OPT_UTF8) != 0) {
+    ch = ReadPrivateUseStandIn(ch);
+  }
+  if ((options & OPT_QUOTES) != 0 && (ch == u'"' || ch == u'\'' || ch == u'`')) {
+    ch = u'_';
+  }
+  return ch;
+}
+
+char16_t ApplyStepsAfterLists(char16_t ch, OptionFlags options) {
+  if ((options & OPT_UTF8) != 0 && IsInvisibleFormatCharacter(ch)) {
+    ch = 0;
+  }
+  ch = TranslateChar(ch);
+  // A blank that trimming takes stays one until the end has been trimmed:
+  // /B makes underscores only of the blanks a name keeps.
+  if ((options & OPT_BLANKS) != 0 && IsWhitespace(ch) && !IsTrimmedAtTheEnd(ch)) {
+    ch = u'_';
+  }
+  if ((options & OPT_AMPERSANDS) != 0 && ch == u'&') {
+    ch = u'_';
+  }
+  if ((options & OPT_PARENTHESES) != 0 && (ch == u'(' || ch == u')')) {
+    ch = u'_';
+  }
+  return ch;
+}
+
+bool IsInList(const char16_t* text, std::size_t units, OptionFlags options, const char16_t* qList) {
+  char16_t replacement[2];
+  return qList != nullptr && ListReplacement(text, units, CharacterSteps{options, qList, nullptr}, replacement) >= 0;
+}
 
 std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionFlags& options, const char16_t* qList,
                        const char16_t* rList) {

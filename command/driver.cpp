@@ -89,6 +89,7 @@ constexpr OptionRow OPTION_TABLE[] = {
     {u"/S", MATCH_WHOLE, ACTION_SET_BITS, OPT_RECURSE, nullptr},
     {u"/U", MATCH_WHOLE, ACTION_SET_BITS, OPT_HIGH_UNICODE, nullptr},
     {u"/W", MATCH_WHOLE, ACTION_SET_BITS, OPT_WINDOWS_NAMES, nullptr},
+    {u"/X", MATCH_WHOLE, ACTION_SET_BITS, OPT_CHECK | OPT_NOT_REALLY, nullptr},
     {u"/Z", MATCH_PREFIX, ACTION_UNDO, 0, nullptr},
 };
 
@@ -432,6 +433,10 @@ std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, Com
     }
   }
 
+  // A check that ran through and found something to change says so.
+  if ((options->flags & OPT_CHECK) != 0 && stop == STOP_NONE && result == 0 && PreviewsReported() > 0) {
+    result = CHECK_FOUND_CHANGES;
+  }
   // The prompt's answer All may have cleared a bit meanwhile, so the word is
   // read again here.
   RunEvent total{};
@@ -451,6 +456,10 @@ std::int32_t RunCommand(const char16_t* const* specs, std::int32_t count, Comman
                         const char16_t* const* command, std::int32_t commandCount) {
   if (options->undo != nullptr && count > 0) {
     Diagnose(u"Undo takes no file specification: \"%s\"\r\n", specs[0]);
+    return 1;
+  }
+  if ((options->flags & (OPT_CHECK | OPT_PROMPT)) == (OPT_CHECK | OPT_PROMPT)) {
+    Diagnose(u"A check renames nothing and asks nothing: it takes no prompt\r\n");
     return 1;
   }
   if (options->undo != nullptr && !UndoHonoursEveryOption(*options)) {

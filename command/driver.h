@@ -43,13 +43,18 @@ bool FitsOptionTable(const char16_t* option);
 // included: "/N", "/N:S" and "/Q:AB" are, "/N:Q" and "/NONE" are not.
 bool IsOptionSpelling(const char16_t* option);
 
+// What /X ends with when something would change, in every form.
+constexpr std::int32_t CHECK_FOUND_CHANGES = 4;
+
 // The second pass, shared by every form: resolves each file specification
 // exactly as given, walks it, and writes the grand total under /S unless /N:S.
 // For its length, the console's control events ask the run to stop before
 // its next rename (core/stop.h). Returns 0, 2 when a specification failed
 // (in the POSIX style also one that matched nothing) or the journal could not
-// record a rename (the run stopped before it), 3 after the answer Quit, or
-// one of these two when the run was stopped before its end:
+// record a rename (the run stopped before it), 3 after the answer Quit,
+// CHECK_FOUND_CHANGES under /X when the walk went through without a failure
+// and found entries it would rename, or one of these two when the run was
+// stopped before its end:
 constexpr std::int32_t COMMAND_INTERRUPTED = -4;    // by a console control event (Ctrl+C)
 constexpr std::int32_t COMMAND_OUTPUT_CLOSED = -5;  // because standard output refused the text
 std::int32_t WalkFileSpecs(const char16_t* const* specs, std::int32_t count, CommandOptions* options);

@@ -1,5 +1,8 @@
 #include "command/json_lines.h"
 
+#include <string>
+#include <vector>
+
 #include "command/diagnostics.h"
 #include "platform/utf16_text.h"
 #include "platform/utf8_sequence.h"
@@ -276,6 +279,29 @@ const char* LineOpening(RunEventKind kind) {
 
 std::size_t LengthOrZero(const char16_t* text) { return text == nullptr ? 0 : TextLength(text); }
 
+// ,"reasons":[{"rule":"not-on-windows","position":2,"code_point":58}, ...]:
+// what a check found, each reason an object; position and code point only
+// where the reason points at a character, length and budget where it is one
+// of length.
+void AppendReasons(std::string* line, const std::vector<NameReason>& reasons) {
+  line->append(",\"reasons\":[");
+  for (const NameReason& reason : reasons) {
+    line->append(&reason == reasons.data() ? "{\"rule\":\"" : ",{\"rule\":\"");
+    line->append(RuleName(reason.rule));
+    line->push_back('"');
+    if (reason.position != 0) {
+      line->append(",\"position\":" + std::to_string(reason.position));
+      line->append(",\"code_point\":" + std::to_string(static_cast<std::uint32_t>(reason.codePoint)));
+    }
+    if (reason.rule == RULE_TOO_LONG) {
+      line->append(",\"length\":" + std::to_string(reason.length));
+      line->append(",\"budget\":" + std::to_string(reason.limit));
+    }
+    line->push_back('}');
+  }
+  line->push_back(']');
+}
+
 }  // namespace
 
 void AppendUtf8(std::string* bytes, const char16_t* text, std::size_t length) {
@@ -402,7 +428,10 @@ bool AppendEventLine(std::string* line, const RunEvent& event, std::uint32_t seq
     out = PutKey(out, "reason");
     out = event.reason == NOT_UNDONE_GONE ? Put(out, "\"gone\"") : Put(out, "\"replaced\"");
   }
-  out = Put(out, "}\n");
   CloseRoom(line, out);
+  if (event.reasons != nullptr) {
+    AppendReasons(line, *event.reasons);
+  }
+  line->append("}\n");
   return true;
 }

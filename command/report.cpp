@@ -9,6 +9,7 @@ ReportStyle styleInUse = REPORT_SHELL_STYLE;
 bool outputRefusalsTold = false;
 RunOutput output = OUTPUT_TEXT;
 const char16_t* journalPath = nullptr;
+std::uint32_t previewsReported = 0;
 
 // A journal problem is a diagnostic: the text sink alone tells it.
 void TellJournalProblem(JournalProblem problem, SystemFailure failure) {
@@ -26,6 +27,7 @@ void TellJournalProblem(JournalProblem problem, SystemFailure failure) {
 std::int32_t BeginReport(const ReportSettings& settings) {
   output = settings.output;
   journalPath = settings.journal;
+  previewsReported = 0;
   const SystemFailure failure = OpenJournal(settings);
   if (failure.code != 0) {
     TellJournalProblem(JOURNAL_NOT_CREATED, failure);
@@ -55,6 +57,9 @@ std::uint32_t Report(const RunEvent& event) {
     TellJournalProblem(JOURNAL_NOT_WRITTEN, journalFailure);
     return journalFailure.code;
   }
+  if (event.kind == EVENT_PREVIEWED) {
+    ++previewsReported;
+  }
   WriteTextEvent(event, output != OUTPUT_TEXT);
   if (output == OUTPUT_JSON) {
     WriteJsonEvent(event);
@@ -71,6 +76,8 @@ void WriteStandardOutput(const std::string& bytes) {
     RequestStop(STOP_OUTPUT_CLOSED);
   }
 }
+
+std::uint32_t PreviewsReported() { return previewsReported; }
 
 bool IdentitiesWanted() { return output == OUTPUT_JSON || JournalOpen(); }
 

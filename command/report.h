@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "cleaner/name_reasons.h"
 #include "core/options.h"
 #include "core/shared_types.h"
 #include "core/stop.h"
@@ -133,6 +134,8 @@ struct RunEvent {
   // StopReason (STOP_NONE unless the run stops).
   std::int32_t reason;
   RenameTally tally;  // EVENT_DIRECTORY_DONE, EVENT_GRAND_TOTAL, EVENT_UNDO_TOTAL
+  // EVENT_PREVIEWED under /X: why the entry would be renamed; else null.
+  const std::vector<NameReason>* reasons;
 };
 
 // What standard output carries.
@@ -169,6 +172,10 @@ std::uint32_t Report(const RunEvent& event);
 
 // Whether a sink records identities, so that entry events must carry them.
 bool IdentitiesWanted();
+
+// The renames the command's report has shown as previews (EVENT_PREVIEWED)
+// since BeginReport: under /X, what would change.
+std::uint32_t PreviewsReported();
 
 // How the human text speaks, chosen once by the program before its command.
 enum ReportStyle : std::int32_t {

@@ -57,8 +57,65 @@ bool StandardOutputIsConsole() {
   return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
+// How a reason of a check reads after the path: "':' U+003A at 2 is not
+// allowed on Windows". name is the entry's old name, which the reason points into.
+std::u16string ReasonText(const NameReason& reason, const char16_t* name) {
+  const std::u16string read(name + reason.start, reason.units);
+  char16_t character[96];
+  if (reason.rule == RULE_NOT_UTF8) {
+    Sprintf(character, u"byte 0x%02X at %u", static_cast<unsigned>(reason.codePoint),
+            static_cast<unsigned>(reason.position));
+  } else if (reason.codePoint < 0x20 || reason.codePoint == 0x7F) {
+    Sprintf(character, u"U+%04X at %u", static_cast<unsigned>(reason.codePoint), static_cast<unsigned>(reason.position));
+  } else {
+    Sprintf(character, u"'%s' U+%04X at %u", read.substr(0, reason.codePoint > 0xFFFF ? 2 : 1).c_str(),
+            static_cast<unsigned>(reason.codePoint), static_cast<unsigned>(reason.position));
+  }
+  const std::u16string at = character;
+  switch (reason.rule) {
+    case RULE_HEX_PAIR: return at + u" begins the hex pair \"" + read + u"\"";
+    case RULE_ENTITY: return at + u" begins the entity \"" + read + u"\"";
+    case RULE_NOT_UTF8: return at + u" is not UTF-8";
+    case RULE_CONTROL: return at + u" is a control character";
+    case RULE_NOT_ON_WINDOWS: return at + u" is not allowed on Windows";
+    case RULE_TRANSLATED: return at + u" is replaced";
+    case RULE_QUOTE: return at + u" is a quote mark";
+    case RULE_BLANK: return at + u" is a blank";
+    case RULE_AMPERSAND: return at + u" is an ampersand";
+    case RULE_PARENTHESIS: return at + u" is a parenthesis";
+    case RULE_BEYOND_BMP: return at + u" is beyond U+FFFF";
+    case RULE_LISTED: return at + u" is in the list to replace";
+    case RULE_INVISIBLE: return at + u" is an invisible format character";
+    case RULE_TRAILING: return at + u" ends the name";
+    case RULE_RUN: return at + u" repeats the character before it";
+    case RULE_MOJIBAKE: return u"the name holds mojibake";
+    case RULE_NOT_COMPOSED: return u"the name is not composed (NFC)";
+    case RULE_DEVICE_NAME: return u"the name is a Windows device name";
+    case RULE_TOO_LONG: {
+      char16_t text[96];
+      Sprintf(text, u"the name is %u long, more than %u", static_cast<unsigned>(reason.length),
+              static_cast<unsigned>(reason.limit));
+      return text;
+    }
+    case RULE_TWIN: return u"the name is the twin of another in its directory";
+    case RULE_CLEANED: break;
+  }
+  return u"the name is cleaned";
+}
+
+// Under /X: "path": reason, a line for each reason the entry would be renamed.
+std::int32_t WriteReasons(const RunEvent& event) {
+  for (const NameReason& reason : *event.reasons) {
+    CheckShown(Printf(u"\"%s\": %s\r\n", event.oldPath, ReasonText(reason, event.name).c_str()));
+  }
+  return 0;
+}
+
 // "old" ─► "new", when this event shows it in the style in use.
 std::int32_t WriteRenameLine(const RunEvent& event) {
+  if (event.kind == EVENT_PREVIEWED && event.reasons != nullptr) {
+    return WriteReasons(event);
+  }
   const bool shown = PosixStyle() ? (event.kind == EVENT_RENAMED || event.kind == EVENT_PREVIEWED) &&
                                         (!event.prompted || !StandardOutputIsConsole())
                                   : (event.kind == EVENT_RENAMING || event.kind == EVENT_PREVIEWED) &&

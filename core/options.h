@@ -42,3 +42,7 @@ constexpr OptionFlags OPT_NO_REPOSITORIES = 0x800000;
 // rename of an entry to a name that is taken, as the real run's rename fails;
 // the plug-in's preview shows it, as it always has.
 constexpr OptionFlags OPT_PREVIEW_TAKEN_NAMES = 0x1000000;
+// Every form: /X, --check: a preview (OPT_NOT_REALLY is set with it) that
+// tells why each entry would be renamed, and makes the command's result 4
+// when something would change (CHECK_FOUND_CHANGES).
+constexpr OptionFlags OPT_CHECK = 0x2000000;

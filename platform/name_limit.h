@@ -17,7 +17,11 @@ constexpr std::size_t NO_NAME_LIMIT = 0;
 // hold, in the unit NameFitsLimit counts, or NO_NAME_LIMIT.
 std::size_t NameLimitOf(const char16_t* directory, bool windowsNames);
 
-// Whether the pieces, one name when joined, fit limit (not NO_NAME_LIMIT):
-// their UTF-16 code units on Windows; on POSIX their bytes, the UTF-8 form of
-// the text, where a byte that was not UTF-8 stays one byte.
+// The length of name (length code units) in the unit a limit counts: its
+// UTF-16 code units on Windows; on POSIX its bytes, the UTF-8 form of the
+// text, where a byte that was not UTF-8 stays one byte.
+std::size_t NameLength(const char16_t* name, std::size_t length);
+
+// Whether the pieces, one name when joined, fit limit (not NO_NAME_LIMIT),
+// counted as NameLength counts.
 bool NameFitsLimit(std::size_t limit, const char16_t* const pieces[], const std::size_t lengths[], std::size_t count);

@@ -35,6 +35,7 @@ constexpr LongOption LONG_OPTIONS[] = {
     {u"high-unicode", u"/U", LONG_FLAG, nullptr},
     {u"windows", u"/W", LONG_FLAG, nullptr},
     {u"utf8", u"/8", LONG_FLAG, nullptr},
+    {u"check", u"/X", LONG_FLAG, nullptr},
     {u"journal", u"/J", LONG_VALUE, u"-j:"},
     {u"undo", u"/Z", LONG_VALUE, u"-z:"},
     {u"follow", nullptr, LONG_FOLLOW, nullptr},

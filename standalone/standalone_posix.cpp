@@ -76,6 +76,8 @@ constexpr char16_t POSIX_HELP[] =
     u"                          not UTF-8 are Windows-1252, mojibake (caf\u00C3\u00A9)\n"
     u"                          repaired, invisible and bidirectional format\n"
     u"                          characters dropped, names composed (NFC)\n"
+    u"  -x, --check             rename nothing; tell why each entry would be\n"
+    u"                          renamed, and exit 4 when one would\n"
     u"  -j:FILE, --journal=FILE\n"
     u"                          record each rename in FILE, a new file, before it\n"
     u"                          is made (JSON Lines), so that --undo can take it back\n"
@@ -100,9 +102,10 @@ constexpr char16_t POSIX_HELP[] =
     u"Exit status: 0 done, 1 bad option or journal (nothing renamed), 2 a rename\n"
     u"failed, a FILESPEC matched nothing or could not be resolved, undo left\n"
     u"something undone, or the journal could not be written, 3 quit at a\n"
-    u"prompt, 130 interrupted (SIGINT, SIGTERM, SIGHUP: the rename under way is\n"
-    u"finished, the tallies so far written), 141 standard output closed (nothing\n"
-    u"more renamed), 255 no filespec (nothing renamed).\n";
+    u"prompt, 4 --check found names to change (and nothing failed), 130\n"
+    u"interrupted (SIGINT, SIGTERM, SIGHUP: the rename under way is finished,\n"
+    u"the tallies so far written), 141 standard output closed (nothing more\n"
+    u"renamed), 255 no filespec (nothing renamed).\n";
 
 // One argument's UTF-8 bytes as UTF-16 in the pool (bytes that are not UTF-8
 // travel as the platform's escape code units), or null after a report. The
@@ -388,9 +391,10 @@ std::int32_t CheckCurrentDirectory(const StandaloneCommandLine& line) {
 }
 
 // -p asks at the terminal: without one nothing could be answered, so the
-// command ends at once, as the answer Quit would end it.
+// command ends at once, as the answer Quit would end it. A check with -p is
+// refused by the command itself, terminal or not.
 std::int32_t CheckPromptCanBeAnswered(const StandaloneCommandLine& line) {
-  if ((line.options.flags & OPT_PROMPT) == 0) {
+  if ((line.options.flags & OPT_PROMPT) == 0 || (line.options.flags & OPT_CHECK) != 0) {
     return 0;
   }
   const HANDLE terminal = CreateFileW(u"CONIN$", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

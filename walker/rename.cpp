@@ -1,6 +1,9 @@
 #include "walker/rename.h"
 
+#include <vector>
+
 #include "cleaner/char_classes.h"
+#include "cleaner/name_reasons.h"
 #include "cleaner/new_name.h"
 #include "command/report.h"
 #include "platform/terminal_text.h"
@@ -268,6 +271,11 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
   if ((*options & OPT_NOT_REALLY) != 0) {
     event.kind = EVENT_PREVIEWED;
     event.options = *options;
+    std::vector<NameReason> reasons;
+    if ((*options & OPT_CHECK) != 0) {
+      reasons = ExplainName(directory, name, *options, qList, rList, names != nullptr && names->leavesItsName);
+      event.reasons = &reasons;
+    }
     Report(event);
     // Later entries see the name as taken, and the old one as free, just as
     // they would after the real rename.

@@ -59,11 +59,13 @@ std::size_t NameLimitOf(const char16_t* directory, bool windowsNames) {
   return limit == NO_NAME_LIMIT || limit > USUAL_NAME_MAX_BYTES ? USUAL_NAME_MAX_BYTES : limit;
 }
 
+std::size_t NameLength(const char16_t* name, std::size_t length) { return EncodeUtf8(name, length, nullptr, 0); }
+
 bool NameFitsLimit(std::size_t limit, const char16_t* const pieces[], const std::size_t lengths[],
                    std::size_t count) {
   std::size_t bytes = 0;
   for (std::size_t i = 0; i < count; ++i) {
-    bytes += EncodeUtf8(pieces[i], lengths[i], nullptr, 0);
+    bytes += NameLength(pieces[i], lengths[i]);
   }
   return bytes <= limit;
 }

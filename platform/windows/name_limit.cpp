@@ -9,6 +9,8 @@ std::size_t NameLimitOf(const char16_t* /*directory*/, bool windowsNames) {
   return windowsNames ? NAME_MAX_UNITS : NO_NAME_LIMIT;
 }
 
+std::size_t NameLength(const char16_t* /*name*/, std::size_t length) { return length; }
+
 bool NameFitsLimit(std::size_t limit, const char16_t* const /*pieces*/[], const std::size_t lengths[],
                    std::size_t count) {
   std::size_t units = 0;

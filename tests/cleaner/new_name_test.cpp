@@ -1,5 +1,7 @@
 #include "cleaner/new_name.h"
 
+#include "cleaner/name_reasons.h"
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -54,6 +56,17 @@ void Check(const Case& c) {
   if (c.result == NEW_NAME_READY && c.existing.empty() && !IsDeviceName(cleaned.data(), length) &&
       (c.options & OPT_WINDOWS_NAMES) == 0) {
     EXPECT_EQ(std::u16string(cleaned.data()), c.newName) << label;
+  }
+
+  // A check explains every change it reports, and reports none the real run
+  // would not make.
+  if (c.result == NEW_NAME_READY || c.result == NEW_NAME_UNCHANGED) {
+    const std::vector<NameReason> reasons =
+        ExplainName(directory.engine_path().c_str(), c.oldName, c.options, c.qList, c.rList, false);
+    EXPECT_EQ(reasons.empty(), c.result == NEW_NAME_UNCHANGED) << label;
+    for (const NameReason& reason : reasons) {
+      EXPECT_NE(reason.rule, RULE_CLEANED) << label << ": a change no rule explains";
+    }
   }
 }
 
@@ -415,6 +428,54 @@ TEST(BuildNewName, WindowsNamesFitTheNameLimit) {
       {u"short%20name.txt", OPT_WINDOWS_NAMES, {}, READY, u"short name.txt"},
   };
   for (const Case& c : cases) Check(c);
+}
+
+// What a check tells of a name: each rule, the character's position (1-based,
+// a pair beyond the BMP counting one) and its code point; 0 for the name as a whole.
+TEST(ExplainName, NamesTheRulePositionAndCharacter) {
+  struct Expected {
+    NameRule rule;
+    std::uint32_t position;
+    char32_t codePoint;
+  };
+  struct Row {
+    std::u16string name;
+    OptionFlags options;
+    std::vector<Expected> reasons;
+    bool leavesItsName = false;
+  };
+  const Row rows[] = {
+      {u"a:b.txt", 0, {{RULE_NOT_ON_WINDOWS, 2, U':'}}},
+      {u"a%20b", 0, {{RULE_HEX_PAIR, 2, U'%'}}},
+      {u"%C3%A9x", UTF8, {{RULE_HEX_PAIR, 1, U'%'}}},  // one character, however many pairs spell it
+      {u"😀: ", 0, {{RULE_NOT_ON_WINDOWS, 2, U':'}, {RULE_TRAILING, 3, U'\u00A0'}}},
+      {u"it's a b.", OPT_QUOTES | OPT_BLANKS,
+       {{RULE_QUOTE, 3, U'\''}, {RULE_BLANK, 5, U' '}, {RULE_BLANK, 7, U' '}, {RULE_TRAILING, 9, U'.'}}},
+      {u"x&amp;y", OPT_ENTITIES, {{RULE_ENTITY, 2, U'&'}}},
+      {u"caf\xDCE9.txt", UTF8, {{RULE_NOT_UTF8, 4, 0xE9}}},
+      {u"cafe\u0301", UTF8, {{RULE_NOT_COMPOSED, 0, 0}}},
+      {u"a--b", OPT_CONDENSE_PUNCT, {{RULE_RUN, 3, U'-'}}},
+      {u"aux.txt", OPT_WINDOWS_NAMES, {{RULE_DEVICE_NAME, 0, 0}}},
+      {Repeat(u"a", 300), OPT_WINDOWS_NAMES, {{RULE_TOO_LONG, 0, 0}}},
+      {u"Readme", OPT_WINDOWS_NAMES, {{RULE_TWIN, 0, 0}}, true},
+      {u"plain.txt", OPT_WINDOWS_NAMES, {}},
+  };
+  testing_support::TempDir directory;
+  for (const Row& row : rows) {
+    const std::vector<NameReason> reasons = ExplainName(directory.engine_path().c_str(), row.name.c_str(),
+                                                        row.options, nullptr, nullptr, row.leavesItsName);
+    const std::string label = testing::PrintToString(row.name);
+    ASSERT_EQ(reasons.size(), row.reasons.size()) << label;
+    for (std::size_t i = 0; i < reasons.size(); ++i) {
+      EXPECT_EQ(reasons[i].rule, row.reasons[i].rule) << label << " #" << i;
+      EXPECT_EQ(reasons[i].position, row.reasons[i].position) << label << " #" << i;
+      EXPECT_EQ(reasons[i].codePoint, row.reasons[i].codePoint) << label << " #" << i;
+    }
+    if (!reasons.empty() && reasons[0].rule == RULE_TOO_LONG) {
+      EXPECT_EQ(reasons[0].length, 300U) << label;
+      EXPECT_EQ(reasons[0].limit, 255U) << label;
+    }
+  }
 }
 
 TEST(BuildNewName, Utf8NamesAreComposed) {

@@ -76,7 +76,7 @@ TEST(Driver, MessagesNameTheOptionAsTyped) {
     const char16_t* typed;
     const char* error;
   } const cases[] = {
-      {u"/X", u"-x", "Unknown option \"-x\""},
+      {u"/G", u"-g", "Unknown option \"-g\""},
       {u"/K:BZ", u"-k:bz", "Unknown suboption: -k:z"},
       {u"/NQ", u"-nq", " Unknown suboption -n:q"},
       {u"/N:SQ", u"/n:sq", " Unknown suboption /n:q"},
@@ -95,7 +95,7 @@ TEST(Driver, FitsOptionTableKnowsTheOptionForms) {
   for (const char16_t* option : {u"/N", u"/N:S", u"/NQ", u"/Q:AB", u"/?", u"/??", u"/K", u"/S", u"/R"}) {
     EXPECT_TRUE(FitsOptionTable(option));
   }
-  for (const char16_t* option : {u"/X", u"/SB", u"/HOME", u"/", u"/???"}) {
+  for (const char16_t* option : {u"/G", u"/SB", u"/HOME", u"/", u"/???"}) {
     EXPECT_FALSE(FitsOptionTable(option));
   }
 }
@@ -146,8 +146,8 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"QuotedBlankInList", u"\"/q: &\" /r:_+ x", 0, 0, u" &", u"_+", true, ""},
         OptionCase{"HelpEndsTheCommand", u"/? /x", OPTIONS_HELP_WRITTEN, 0, nullptr, nullptr, false, ""},
         OptionCase{"HelpAndVersion", u"/??", OPTIONS_HELP_WRITTEN, 0, nullptr, nullptr, false, ""},
-        OptionCase{"UnknownLetter", u"/b /x *.txt", 1, 0, nullptr, nullptr, false, "Unknown option \"/X\""},
-        OptionCase{"UnknownBeforeHelp", u"/x /?", 1, 0, nullptr, nullptr, false, "Unknown option \"/X\""},
+        OptionCase{"UnknownLetter", u"/b /g *.txt", 1, 0, nullptr, nullptr, false, "Unknown option \"/G\""},
+        OptionCase{"UnknownBeforeHelp", u"/g /?", 1, 0, nullptr, nullptr, false, "Unknown option \"/G\""},
         OptionCase{"ThreeQuestionMarks", u"/???", 1, 0, nullptr, nullptr, false, "Unknown option \"/???\""},
         OptionCase{"LoneSolidus", u"/ x", 1, 0, nullptr, nullptr, false, "Unknown option \"/\""},
         OptionCase{"WholeOptionWithExtraLetters", u"/SB x", 1, 0, nullptr, nullptr, false, "Unknown option \"/SB\""},
@@ -318,7 +318,7 @@ TEST(Driver, BadOptionTouchesNoFile) {
   testing_support::TempDir dir;
   std::ofstream(dir.path() / "a%20b.txt").put('x');
   const WorkingDirectory inside(dir.path());
-  for (const char16_t* options : {u"/b /x ", u"/k:bz ", u"/nq "}) {
+  for (const char16_t* options : {u"/b /g ", u"/k:bz ", u"/nq "}) {
     const CommandRun run = RunCommand(options + std::u16string(u"*"));
     EXPECT_EQ(run.result, 1) << run.err;
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "a%20b.txt"));

@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                   nullptr, {u"say \"hi\".txt", u"a.txt \t", u"my file"}},
         ParseCase{"BytesThatAreNotUtf8Travel", {"a\xff.txt"}, HABITS, nullptr, nullptr, {u"a\xDCFF.txt"}},
         ParseCase{"SameNameInTwoSpellings", {"Docs", "DOCS"}, HABITS, nullptr, nullptr, {u"Docs", u"DOCS"}},
-        ParseCase{"SolidusPathThatIsNoOptionForm", {"/x", "/n/a"}, HABITS, nullptr, nullptr, {u"/x", u"/n/a"}},
+        ParseCase{"SolidusPathThatIsNoOptionForm", {"/g", "/n/a"}, HABITS, nullptr, nullptr, {u"/g", u"/n/a"}},
         ParseCase{"NothingAtAll", {}, HABITS, nullptr, nullptr, {}}),
     CaseName());
 
@@ -187,8 +187,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "Option \"--re\" is ambiguous: --replace --replace-with --recursive"},
         RefusalCase{"JsonAndNullExcludeEachOther", {"-0", "--json", "x"},
                     "Options \"--json\" and \"-0\" exclude each other"},
-        RefusalCase{"UnknownShortOptionAsTyped", {"-x", "x"}, "Unknown option \"-x\"\n"},
-        RefusalCase{"UnknownLetterOfABundle", {"-sbx", "x"}, "Unknown option \"-x\" in \"-sbx\""},
+        RefusalCase{"UnknownShortOptionAsTyped", {"-g", "x"}, "Unknown option \"-g\"\n"},
+        RefusalCase{"UnknownLetterOfABundle", {"-sbg", "x"}, "Unknown option \"-g\" in \"-sbg\""},
         RefusalCase{"UpperCaseLetterIsNoOption", {"-K", "x"}, "Unknown option \"-K\"\n"},
         RefusalCase{"UpperCaseLetterInABundle", {"-N:S", "x"}, "Unknown option \"-N\" in \"-N:S\""},
         RefusalCase{"UpperCaseSubOption", {"-sn:eS", "x"}, " Unknown suboption -n:S"},
@@ -225,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Standalone, MisusedOptionPointsToHelp) {
   constexpr const char* TRY = "Try \"purifile --help\" for more information.\n";
   for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{"-x", "f"}, {"--frobnicate"}, {"--re", "f"}, {"-k:z", "f"}, {"x", "-q"}}) {
+       {std::vector<std::string>{"-g", "f"}, {"--frobnicate"}, {"--re", "f"}, {"-k:z", "f"}, {"x", "-q"}}) {
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(Parse(arguments), 1);
     const std::string error = ::testing::internal::GetCapturedStderr();

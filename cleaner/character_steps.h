@@ -9,6 +9,12 @@
 // The characters trimming removes from the end of a cleaned name.
 constexpr bool IsTrimmedAtTheEnd(char16_t ch) { return ch == u' ' || ch == u'.' || ch == 0x00A0; }
 
+// Whether the bytes of a name that are not UTF-8 (only a POSIX name holds
+// them) are read as the Windows-1252 characters they denote: read as text
+// (/8), and for names valid on Windows (/W), since no Windows name can hold
+// such a byte.
+constexpr bool ReadsBytesAsText(OptionFlags options) { return (options & (OPT_UTF8 | OPT_WINDOWS_NAMES)) != 0; }
+
 // The steps before the lists for one code unit: read as text (/8), a
 // private-use stand-in is first read as the character it stands for; quotes.
 char16_t ApplyStepsBeforeLists(char16_t ch, OptionFlags options);

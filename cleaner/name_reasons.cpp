@@ -109,7 +109,7 @@ std::uint32_t ExplainCharacters(const char16_t* name, std::size_t length, std::s
       if ((options & OPT_HIGH_UNICODE) != 0) {
         reasons->Add(RULE_BEYOND_BMP, position, code, i, units);
       }
-    } else if (utf8 && byte >= 0) {
+    } else if (ReadsBytesAsText(options) && byte >= 0) {
       reasons->Add(RULE_NOT_UTF8, position, static_cast<char32_t>(byte), i, units);
     } else if (const std::int32_t rule = CharacterRule(*at, options); rule >= 0 && i < trailing) {
       reasons->Add(static_cast<NameRule>(rule), position, code, i, units);

@@ -17,7 +17,7 @@
 enum NameRule : std::int32_t {
   RULE_HEX_PAIR,        // a %XX pair (=XX under /E; under /8 a run that spells UTF-8), decoded
   RULE_ENTITY,          // an HTML entity, decoded (/H)
-  RULE_NOT_UTF8,        // a byte that is not UTF-8, read as Windows-1252 (/8; only POSIX names hold one)
+  RULE_NOT_UTF8,        // a byte that is not UTF-8, read as Windows-1252 (/8, /W; only POSIX names hold one)
   RULE_CONTROL,         // a control character
   RULE_NOT_ON_WINDOWS,  // one of " * / : < > ? \ |, which no Windows name may hold
   RULE_TRANSLATED,      // another character the translation replaces: typographic spaces, '%', '^', C1 bytes

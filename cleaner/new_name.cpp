@@ -57,7 +57,7 @@ bool ContainsSurrogate(const char16_t* text) {
 
 constexpr bool IsAsciiDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
 
-// Under /8 on POSIX: every code unit of the old name that stands for a byte
+// Under /8 and /W on POSIX: every code unit of the old name that stands for a byte
 // the file system's text was not valid UTF-8 in becomes the Windows-1252
 // character of that byte (an undefined byte an underscore). Returns whether
 // any did; the name is rewritten in place.
@@ -462,8 +462,8 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
     return static_cast<std::int32_t>(oldLength);
   }
 
-  // The old name is read as text into the work copy: under /8 its undecoded
-  // bytes (on POSIX only does a name carry them, always as surrogates), then
+  // The old name is read as text into the work copy: under /8 and /W its
+  // undecoded bytes (on POSIX only does a name carry them, always as surrogates), then
   // its entities with /H, then its hex pairs; under /8 mojibake is repaired
   // in the decoded text, pairs included ("caf%C3%83%C2%A9" is "café"), and
   // before the translation, which would turn the no-break space of a
@@ -471,7 +471,7 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
   char16_t work[MAX_ARG_LEN];
   const bool utf8 = (flags & OPT_UTF8) != 0;
   const char16_t* source = oldName;
-  if (utf8 && ContainsSurrogate(oldName)) {
+  if (ReadsBytesAsText(flags) && ContainsSurrogate(oldName)) {
     CopyText(work, oldName, oldLength);
     source = ReadUndecodedBytes(work) ? work : oldName;
   }

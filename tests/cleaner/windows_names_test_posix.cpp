@@ -1,5 +1,6 @@
 // On POSIX a name's limit is 255 bytes: a character is cut whole, however
-// many bytes it takes, and a byte that is not UTF-8 counts one.
+// many bytes it takes. A byte that is not UTF-8, which no Windows name can
+// hold, is read under /W as /8 reads it.
 #include "tests/cleaner/fitted_names.h"
 
 namespace {
@@ -10,8 +11,11 @@ TEST(BuildNewName, WindowsNamesFitTwoHundredFiftyFiveBytes) {
       {Repeat(u"\u00E9", 130) + u"%2Etxt", Repeat(u"\u00E9", 125) + u".txt"},
       // Emoji of four bytes each: 63 of them and ".x" are 254 bytes.
       {Repeat(u"\U0001F600", 70) + u"%2Ex", Repeat(u"\U0001F600", 63) + u".x"},
-      // Bytes that are not UTF-8 travel as one escape unit each, one byte on disk.
-      {Repeat(u"\xDCE9", 300) + u"%20", Repeat(u"\xDCE9", 255)},
+      // No Windows name holds a byte that is not UTF-8: each is read as the
+      // Windows-1252 character it denotes, two bytes on disk for an e-acute.
+      {Repeat(u"\xDCE9", 300) + u"%20", Repeat(u"\u00E9", 127)},
+      {u"caf\xDCE9.txt", u"caf\u00E9.txt"},
+      {u"\xDC81\xDC80.txt", u"_\u20AC.txt"},  // 0x81 is none of its characters
       // A three-byte character that would straddle the limit goes whole.
       {u"ab" + Repeat(u"\u20AC", 90) + u"%20", u"ab" + Repeat(u"\u20AC", 84)},
       // A suffixed candidate whose extension was cut ends in no full stop.

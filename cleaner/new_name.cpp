@@ -587,8 +587,7 @@ std::int32_t MakeNameUnique(const char16_t* directory, const char16_t* oldName, 
     // rename: the entry's own name (a twin that must leave it); a twin,
     // which the rename would make; in a preview that shows refusals, what
     // the real rename would refuse.
-    const bool previewRefuses = (options & (OPT_NOT_REALLY | OPT_PREVIEW_TAKEN_NAMES)) ==
-                                (OPT_NOT_REALLY | OPT_PREVIEW_TAKEN_NAMES);
+    const bool previewRefuses = PreviewTellsFailures(options);
     const bool twinsDecide = names != nullptr && names->twins != nullptr;
     const bool taken = TextEquals(newName, oldName) ||
                        ((previewRefuses || twinsDecide) &&

@@ -6,6 +6,7 @@
 #include "core/options.h"
 
 #include "platform/file_identity.h"
+#include "platform/system_error.h"
 
 struct PreviewNames;  // cleaner/preview_names.h
 struct TwinNames;     // cleaner/twin_names.h
@@ -38,6 +39,10 @@ struct DirectoryNames {
   // follows each entry under the name it gives it. The last walk of a
   // command need not, unless it enters links: nothing reads what it would follow.
   bool followsEntries = true;
+  // In a preview that shows what the real run would give (the standalone
+  // programs', a check's): the failure every rename in the directory would
+  // meet, there being no write access to it; {0, 0} for none.
+  SystemFailure refusesRenames = {0, 0};
 };
 
 // Results of BuildNewName.
@@ -74,7 +79,7 @@ bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned, const Optio
 // free; under /N:F it is handed back as NEW_NAME_DEVICE. Under /N:F a name
 // taken by what only the walk knows (a twin under /W, or in a preview a name
 // an earlier entry was given) is handed back as NEW_NAME_TAKEN, and so is one
-// the file system holds, in a preview of OPT_PREVIEW_TAKEN_NAMES; a real run
+// the file system holds, in a preview of OPT_PREVIEW_FAILURES; a real run
 // leaves that to the rename, which refuses a taken name. Every candidate is
 // first shortened to one name's limit in the directory, where one is set
 // (platform/name_limit.h: under /W, and on POSIX always). directory ends in a path

@@ -377,7 +377,7 @@ namespace {
 // would be ignored, and is refused instead.
 bool UndoHonoursEveryOption(const CommandOptions& options) {
   constexpr OptionFlags HONOURED = OPT_NOT_REALLY | OPT_NO_ERRORS | OPT_NO_SUMMARY | OPT_LISTS_AS_TYPED |
-                                   OPT_NO_REPOSITORIES | OPT_PREVIEW_TAKEN_NAMES;
+                                   OPT_NO_REPOSITORIES | OPT_PREVIEW_FAILURES;
   return (options.flags & ~HONOURED) == 0 && options.qList == nullptr && options.rList == nullptr;
 }
 

@@ -38,11 +38,18 @@ constexpr OptionFlags OPT_LISTS_AS_TYPED = 0x400000;
 // Both standalone programs, unless --enter-repositories (POSIX) or /V
 // (purifile.exe): /S does not enter .git, .hg, .svn, .bzr or _darcs.
 constexpr OptionFlags OPT_NO_REPOSITORIES = 0x800000;
-// Both standalone programs, always: a preview under /N:F shows as failed the
-// rename of an entry to a name that is taken, as the real run's rename fails;
-// the plug-in's preview shows it, as it always has.
-constexpr OptionFlags OPT_PREVIEW_TAKEN_NAMES = 0x1000000;
+// Both standalone programs, always: a preview shows as failed the renames
+// the real run's file system would refuse (under /N:F a name that is taken;
+// any rename in a directory without write access); the plug-in's preview
+// shows them, as it always has.
+constexpr OptionFlags OPT_PREVIEW_FAILURES = 0x1000000;
 // Every form: /X, --check: a preview (OPT_NOT_REALLY is set with it) that
 // tells why each entry would be renamed, and makes the command's result 4
 // when something would change (CHECK_FOUND_CHANGES).
 constexpr OptionFlags OPT_CHECK = 0x2000000;
+
+// Whether a preview shows as failed what the real run would fail: the
+// standalone programs' previews and a check, in every form.
+constexpr bool PreviewTellsFailures(OptionFlags options) {
+  return (options & OPT_NOT_REALLY) != 0 && (options & (OPT_PREVIEW_FAILURES | OPT_CHECK)) != 0;
+}

@@ -268,6 +268,9 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
     }
   }
 
+  if ((*options & OPT_NOT_REALLY) != 0 && names != nullptr && names->refusesRenames.code != 0) {
+    return Fail(&event, names->refusesRenames, false, tally);
+  }
   if ((*options & OPT_NOT_REALLY) != 0) {
     event.kind = EVENT_PREVIEWED;
     event.options = *options;

@@ -58,6 +58,7 @@
 #include "cleaner/twin_names.h"
 #include "command/report.h"
 #include "platform/kept_directory.h"
+#include "platform/rename_access.h"
 #include "core/host_services.h"
 #include "walker/links.h"
 #include "walker/path_text.h"
@@ -401,6 +402,10 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
   // RecordNewName). Without it the preview would promise two entries the
   // same name.
   DirectoryNames names = NamesOfDirectory(state);
+  // Asked once, and only of a directory with something to rename.
+  if (PreviewTellsFailures(*state->options) && state->matches.used > 0) {
+    names.refusesRenames = RenamesRefusedIn(state->path);
+  }
   RenameTally local{0, 0, 0, 0};
   std::int32_t result = 0;
   std::size_t reached = 0;  // under /W, the records counted

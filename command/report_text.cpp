@@ -57,48 +57,72 @@ bool StandardOutputIsConsole() {
   return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
+// The words of each rule of a check. A rule that points at a character
+// follows it ("':' U+003A at 2" and the words); one of the whole name stands
+// alone; quoted: what the rule reads follows in quotes (the hex pair "%20").
+struct RuleWords {
+  NameRule rule;
+  const char16_t* words;
+  bool ofTheWholeName;
+  bool quoted;
+};
+constexpr RuleWords RULE_WORDS[] = {
+    {RULE_HEX_PAIR, u" begins the hex pair", false, true},
+    {RULE_ENTITY, u" begins the entity", false, true},
+    {RULE_NOT_UTF8, u" is not UTF-8", false, false},
+    {RULE_CONTROL, u" is a control character", false, false},
+    {RULE_NOT_ON_WINDOWS, u" is not allowed on Windows", false, false},
+    {RULE_TRANSLATED, u" is replaced", false, false},
+    {RULE_QUOTE, u" is a quote mark", false, false},
+    {RULE_BLANK, u" is a blank", false, false},
+    {RULE_AMPERSAND, u" is an ampersand", false, false},
+    {RULE_PARENTHESIS, u" is a parenthesis", false, false},
+    {RULE_BEYOND_BMP, u" is beyond U+FFFF", false, false},
+    {RULE_LISTED, u" is in the list to replace", false, false},
+    {RULE_INVISIBLE, u" is an invisible format character", false, false},
+    {RULE_TRAILING, u" ends the name", false, false},
+    {RULE_RUN, u" repeats the character before it", false, false},
+    {RULE_MOJIBAKE, u"the name holds mojibake", true, false},
+    {RULE_NOT_COMPOSED, u"the name is not composed (NFC)", true, false},
+    {RULE_DEVICE_NAME, u"the name is a Windows device name", true, false},
+    {RULE_TWIN, u"the name is the twin of another in its directory", true, false},
+    {RULE_CLEANED, u"the name is cleaned", true, false},
+};
+
+// Where the reason points: "':' U+003A at 2"; a control character by its
+// code point alone, a byte that is not UTF-8 as a byte.
+std::u16string CharacterAt(const NameReason& reason, const std::u16string& read) {
+  char16_t text[96];
+  const auto code = static_cast<unsigned>(reason.codePoint);
+  const auto position = static_cast<unsigned>(reason.position);
+  if (reason.rule == RULE_NOT_UTF8) {
+    Sprintf(text, u"byte 0x%02X at %u", code, position);
+  } else if (code < 0x20 || code == 0x7F) {
+    Sprintf(text, u"U+%04X at %u", code, position);
+  } else {
+    Sprintf(text, u"'%s' U+%04X at %u", read.substr(0, code > 0xFFFF ? 2 : 1).c_str(), code, position);
+  }
+  return text;
+}
+
 // How a reason of a check reads after the path: "':' U+003A at 2 is not
 // allowed on Windows". name is the entry's old name, which the reason points into.
 std::u16string ReasonText(const NameReason& reason, const char16_t* name) {
-  const std::u16string read(name + reason.start, reason.units);
-  char16_t character[96];
-  if (reason.rule == RULE_NOT_UTF8) {
-    Sprintf(character, u"byte 0x%02X at %u", static_cast<unsigned>(reason.codePoint),
-            static_cast<unsigned>(reason.position));
-  } else if (reason.codePoint < 0x20 || reason.codePoint == 0x7F) {
-    Sprintf(character, u"U+%04X at %u", static_cast<unsigned>(reason.codePoint), static_cast<unsigned>(reason.position));
-  } else {
-    Sprintf(character, u"'%s' U+%04X at %u", read.substr(0, reason.codePoint > 0xFFFF ? 2 : 1).c_str(),
-            static_cast<unsigned>(reason.codePoint), static_cast<unsigned>(reason.position));
+  if (reason.rule == RULE_TOO_LONG) {
+    char16_t text[96];
+    Sprintf(text, u"the name is %u long, more than %u", static_cast<unsigned>(reason.length),
+            static_cast<unsigned>(reason.limit));
+    return text;
   }
-  const std::u16string at = character;
-  switch (reason.rule) {
-    case RULE_HEX_PAIR: return at + u" begins the hex pair \"" + read + u"\"";
-    case RULE_ENTITY: return at + u" begins the entity \"" + read + u"\"";
-    case RULE_NOT_UTF8: return at + u" is not UTF-8";
-    case RULE_CONTROL: return at + u" is a control character";
-    case RULE_NOT_ON_WINDOWS: return at + u" is not allowed on Windows";
-    case RULE_TRANSLATED: return at + u" is replaced";
-    case RULE_QUOTE: return at + u" is a quote mark";
-    case RULE_BLANK: return at + u" is a blank";
-    case RULE_AMPERSAND: return at + u" is an ampersand";
-    case RULE_PARENTHESIS: return at + u" is a parenthesis";
-    case RULE_BEYOND_BMP: return at + u" is beyond U+FFFF";
-    case RULE_LISTED: return at + u" is in the list to replace";
-    case RULE_INVISIBLE: return at + u" is an invisible format character";
-    case RULE_TRAILING: return at + u" ends the name";
-    case RULE_RUN: return at + u" repeats the character before it";
-    case RULE_MOJIBAKE: return u"the name holds mojibake";
-    case RULE_NOT_COMPOSED: return u"the name is not composed (NFC)";
-    case RULE_DEVICE_NAME: return u"the name is a Windows device name";
-    case RULE_TOO_LONG: {
-      char16_t text[96];
-      Sprintf(text, u"the name is %u long, more than %u", static_cast<unsigned>(reason.length),
-              static_cast<unsigned>(reason.limit));
-      return text;
+  const std::u16string read(name + reason.start, reason.units);
+  for (const RuleWords& entry : RULE_WORDS) {
+    if (entry.rule == reason.rule) {
+      if (entry.ofTheWholeName) {
+        return entry.words;
+      }
+      const std::u16string said = CharacterAt(reason, read) + entry.words;
+      return entry.quoted ? said + u" \"" + read + u"\"" : said;
     }
-    case RULE_TWIN: return u"the name is the twin of another in its directory";
-    case RULE_CLEANED: break;
   }
   return u"the name is cleaned";
 }

@@ -32,7 +32,7 @@ struct Reasons {
 
   void Add(NameRule rule, std::uint32_t position, char32_t codePoint, std::size_t start, std::size_t units) {
     list.push_back(NameReason{rule, position, codePoint, static_cast<std::uint32_t>(start),
-                              static_cast<std::uint32_t>(units), 0, 0});
+                              static_cast<std::uint32_t>(units), 0, 0, nullptr});
   }
 };
 
@@ -174,7 +174,7 @@ void ExplainText(const char16_t* name, std::size_t length, OptionFlags options, 
 }  // namespace
 
 std::vector<NameReason> ExplainName(const char16_t* directory, const char16_t* oldName, const OptionFlags& options,
-                                    const char16_t* qList, const char16_t* rList, bool leavesItsName) {
+                                    const char16_t* qList, const char16_t* rList, const char16_t* keptTwin) {
   Reasons reasons;
   const std::size_t length = TextLength(oldName);
   char16_t cleaned[MAX_ARG_LEN];
@@ -197,8 +197,9 @@ std::vector<NameReason> ExplainName(const char16_t* directory, const char16_t* o
     reasons.list.back().length = static_cast<std::uint32_t>(nameLength);
     reasons.list.back().limit = static_cast<std::uint32_t>(limit);
   }
-  if (leavesItsName) {
+  if (keptTwin != nullptr) {
     reasons.Add(RULE_TWIN, 0, 0, 0, length);
+    reasons.list.back().twin = keptTwin;
   }
   if (changes && reasons.list.empty()) {
     reasons.Add(RULE_CLEANED, 0, 0, 0, length);

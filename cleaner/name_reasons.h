@@ -53,15 +53,18 @@ struct NameReason {
   // counts (platform/name_limit.h); else 0.
   std::uint32_t length;
   std::uint32_t limit;
+  // RULE_TWIN: the twin that keeps the name; else null.
+  const char16_t* twin;
 };
 
 // The reasons the cleaning changes oldName, an entry of directory (ending in
 // its separator), in the order of the characters they point at, the reasons
-// of the whole name last. leavesItsName: under /W the entry must leave its
-// name for a twin that keeps it. Empty when the cleaning leaves the name as
+// of the whole name last. keptTwin: under /W, where the entry must leave its
+// name for a twin that keeps it, that twin's name (it must outlive the
+// reasons); else null. Empty when the cleaning leaves the name as
 // it is.
 std::vector<NameReason> ExplainName(const char16_t* directory, const char16_t* oldName, const OptionFlags& options,
-                                    const char16_t* qList, const char16_t* rList, bool leavesItsName);
+                                    const char16_t* qList, const char16_t* rList, const char16_t* keptTwin);
 
 // The rule's name in JSON Lines: "hex-pair", "not-on-windows" ...
 const char* RuleName(NameRule rule);

@@ -43,6 +43,9 @@ struct DirectoryNames {
   // programs', a check's): the failure every rename in the directory would
   // meet, there being no write access to it; {0, 0} for none.
   SystemFailure refusesRenames = {0, 0};
+  // Where leavesItsName: the name of the twin that keeps its name, for a
+  // check to tell; else null.
+  const char16_t* keptTwin = nullptr;
 };
 
 // Results of BuildNewName.

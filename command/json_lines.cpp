@@ -282,7 +282,7 @@ std::size_t LengthOrZero(const char16_t* text) { return text == nullptr ? 0 : Te
 // ,"reasons":[{"rule":"not-on-windows","position":2,"code_point":58}, ...]:
 // what a check found, each reason an object; position and code point only
 // where the reason points at a character, length and budget where it is one
-// of length.
+// of length, the twin that keeps the name where it is one of twins.
 void AppendReasons(std::string* line, const std::vector<NameReason>& reasons) {
   line->append(",\"reasons\":[");
   for (const NameReason& reason : reasons) {
@@ -296,6 +296,11 @@ void AppendReasons(std::string* line, const std::vector<NameReason>& reasons) {
     if (reason.rule == RULE_TOO_LONG) {
       line->append(",\"length\":" + std::to_string(reason.length));
       line->append(",\"budget\":" + std::to_string(reason.limit));
+    }
+    if (reason.twin != nullptr) {
+      const std::size_t units = TextLength(reason.twin);
+      char* out = MakeRoom(line, FIXED_ROOM + MOST_BYTES_A_UNIT * units);
+      CloseRoom(line, PutName(PutKey(out, "twin"), reason.twin, units));
     }
     line->push_back('}');
   }

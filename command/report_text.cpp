@@ -85,7 +85,6 @@ constexpr RuleWords RULE_WORDS[] = {
     {RULE_MOJIBAKE, u"the name holds mojibake", true, false},
     {RULE_NOT_COMPOSED, u"the name is not composed (NFC)", true, false},
     {RULE_DEVICE_NAME, u"the name is a Windows device name", true, false},
-    {RULE_TWIN, u"the name is the twin of another in its directory", true, false},
     {RULE_CLEANED, u"the name is cleaned", true, false},
 };
 
@@ -113,6 +112,9 @@ std::u16string ReasonText(const NameReason& reason, const char16_t* name) {
     Sprintf(text, u"the name is %u long, more than %u", static_cast<unsigned>(reason.length),
             static_cast<unsigned>(reason.limit));
     return text;
+  }
+  if (reason.rule == RULE_TWIN) {
+    return u"the name is the twin of \"" + std::u16string(reason.twin) + u"\", which keeps its name";
   }
   const std::u16string read(name + reason.start, reason.units);
   for (const RuleWords& entry : RULE_WORDS) {

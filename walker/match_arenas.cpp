@@ -44,10 +44,12 @@ std::int32_t PushName(NameArena* arena, const char16_t* name) {
   return 0;
 }
 
-// Appends the record of one match. Returns 0, or -1 when memory ran out.
 std::int32_t PushMatch(MatchArena* arena, std::uint32_t unchangedBefore, unsigned char flags, const char16_t* name,
-                       const char16_t* shortName) {
-  const std::size_t most = NAME_OFFSET + 3 * (TextLength(name) + TextLength(shortName)) + 2;
+                       const char16_t* shortName, const char16_t* keptTwin) {
+  const bool twin = (flags & MATCH_LEAVES_ITS_NAME) != 0;
+  assert(twin == (keptTwin != nullptr));
+  const std::size_t most =
+      NAME_OFFSET + 3 * (TextLength(name) + TextLength(shortName) + (twin ? TextLength(keptTwin) : 0)) + 3;
   void* block = arena->bytes;
   if (Reserve(&block, &arena->capacity, arena->used + most, 1) != 0) {
     return -1;
@@ -61,15 +63,16 @@ std::int32_t PushMatch(MatchArena* arena, std::uint32_t unchangedBefore, unsigne
   std::size_t length = NAME_OFFSET;
   length += PackText(name, record + length);
   length += PackText(shortName, record + length);
+  if (twin) {
+    length += PackText(keptTwin, record + length);
+  }
   assert(length <= most);
   arena->used += length;
   return 0;
 }
 
-// Reads the record at offset into the count, the flags and the two name
-// buffers (each of MAX_ARG_LEN code units). Returns the offset past it.
 std::size_t TakeMatch(const MatchArena& arena, std::size_t offset, std::uint32_t* unchangedBefore,
-                      unsigned char* flags, char16_t* name, char16_t* shortName) {
+                      unsigned char* flags, char16_t* name, char16_t* shortName, char16_t* keptTwin) {
   assert(offset + NAME_OFFSET < arena.used);
   const unsigned char* record = arena.bytes + offset;
   *unchangedBefore = 0;
@@ -80,7 +83,21 @@ std::size_t TakeMatch(const MatchArena& arena, std::size_t offset, std::uint32_t
   std::size_t length = NAME_OFFSET;
   length += UnpackText(record + length, name);
   length += UnpackText(record + length, shortName);
+  keptTwin[0] = 0;
+  if ((*flags & MATCH_LEAVES_ITS_NAME) != 0) {
+    length += UnpackText(record + length, keptTwin);
+  }
   assert(offset + length <= arena.used);
+  return offset + length;
+}
+
+std::size_t NextMatch(const MatchArena& arena, std::size_t offset) {
+  const unsigned char* record = arena.bytes + offset;
+  const std::size_t texts = (record[COUNT_BYTES] & MATCH_LEAVES_ITS_NAME) != 0 ? 3 : 2;
+  std::size_t length = NAME_OFFSET;
+  for (std::size_t i = 0; i < texts; ++i) {
+    length += std::strlen(reinterpret_cast<const char*>(record + length)) + 1;
+  }
   return offset + length;
 }
 

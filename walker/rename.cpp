@@ -276,7 +276,7 @@ std::int32_t RenameEntry(const char16_t* directory, const char16_t* name, const 
     event.options = *options;
     std::vector<NameReason> reasons;
     if ((*options & OPT_CHECK) != 0) {
-      reasons = ExplainName(directory, name, *options, qList, rList, names != nullptr && names->leavesItsName);
+      reasons = ExplainName(directory, name, *options, qList, rList, names != nullptr ? names->keptTwin : nullptr);
       event.reasons = &reasons;
     }
     Report(event);

@@ -109,24 +109,28 @@ std::int32_t ResolveTwins(WalkState* state, std::size_t pathLength) {
   for (std::size_t first = 0; first < count;) {
     const unsigned char* groupKey = MemberKey(bytes + state->order[first]);
     std::size_t end = first;
-    bool keeperFound = false;  // an entry of the group that keeps its name
+    const unsigned char* keeper = nullptr;  // an entry of the group that keeps its name
     for (; end < count && std::strcmp(reinterpret_cast<const char*>(MemberKey(bytes + state->order[end])),
                                       reinterpret_cast<const char*>(groupKey)) == 0;
          ++end) {
-      keeperFound = keeperFound || (bytes[state->order[end]] & MEMBER_SELECTED) == 0;
+      if (keeper == nullptr && (bytes[state->order[end]] & MEMBER_SELECTED) == 0) {
+        keeper = bytes + state->order[end];
+      }
     }
     for (std::size_t i = first; i < end; ++i) {
       const unsigned char* member = bytes + state->order[i];
       if (member[0] != (MEMBER_SELECTED | MEMBER_TIDY)) {
         continue;
       }
-      if (!keeperFound) {
-        keeperFound = true;
+      if (keeper == nullptr) {
+        keeper = member;
         continue;
       }
       const unsigned char* name = MemberName(member);
       UnpackText(name + UnpackText(name, state->name), state->shortName);
-      if (PushMatch(&state->matches, 0, MATCH_LEAVES_ITS_NAME, state->name, state->shortName) != 0) {
+      UnpackText(MemberName(keeper), state->keptTwin);
+      if (PushMatch(&state->matches, 0, MATCH_LEAVES_ITS_NAME, state->name, state->shortName, state->keptTwin) !=
+          0) {
         return -1;
       }
       if (state->unchangedAtEnd > 0) {
@@ -147,10 +151,7 @@ std::int32_t OrderMatches(WalkState* state, std::size_t* count) {
       return -1;
     }
     state->order[(*count)++] = offset;
-    const auto* name = reinterpret_cast<const char*>(state->matches.bytes + offset + NAME_OFFSET);
-    const char* shortName = name + std::strlen(name) + 1;
-    offset = static_cast<std::size_t>(shortName + std::strlen(shortName) + 1 -
-                                      reinterpret_cast<const char*>(state->matches.bytes));
+    offset = NextMatch(state->matches, offset);
   }
   const unsigned char* bytes = state->matches.bytes;
   std::sort(state->order, state->order + *count, [bytes](std::size_t left, std::size_t right) {

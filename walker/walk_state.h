@@ -102,6 +102,8 @@ struct WalkState {
   char16_t cleaned[MAX_ARG_LEN];
   char16_t name[MAX_ARG_LEN];
   char16_t shortName[MAX_ARG_LEN];
+  // Under /W, of a match that must leave its name: the twin that keeps it.
+  char16_t keptTwin[MAX_ARG_LEN];
 };
 
 // ---- The arenas (match_arenas.cpp). ----
@@ -114,14 +116,20 @@ std::int32_t Reserve(void** block, std::size_t* capacity, std::size_t needed, st
 // Appends name and its terminator. Returns 0, or -1 when memory ran out.
 std::int32_t PushName(NameArena* arena, const char16_t* name);
 
-// Appends the record of one match. Returns 0, or -1 when memory ran out.
+// Appends the record of one match: the count, the flags, its name, its short
+// name and, for a match that leaves its name (MATCH_LEAVES_ITS_NAME), the
+// twin that keeps it. Returns 0, or -1 when memory ran out.
 std::int32_t PushMatch(MatchArena* arena, std::uint32_t unchangedBefore, unsigned char flags, const char16_t* name,
-                       const char16_t* shortName);
+                       const char16_t* shortName, const char16_t* keptTwin = nullptr);
 
-// Reads the record at offset into the count, the flags and the two name
-// buffers (each of MAX_ARG_LEN code units). Returns the offset past it.
+// Reads the record at offset into the count, the flags and the three name
+// buffers (each of MAX_ARG_LEN code units; keptTwin empty where the record
+// holds none). Returns the offset past it.
 std::size_t TakeMatch(const MatchArena& arena, std::size_t offset, std::uint32_t* unchangedBefore,
-                      unsigned char* flags, char16_t* name, char16_t* shortName);
+                      unsigned char* flags, char16_t* name, char16_t* shortName, char16_t* keptTwin);
+
+// The offset past the record at offset.
+std::size_t NextMatch(const MatchArena& arena, std::size_t offset);
 
 // Whether the packed names at left and right are in the order of their code
 // units (packing keeps that order, and a terminator sorts first).

@@ -420,11 +420,12 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
     std::uint32_t unchanged = 0;
     unsigned char flags = MATCH_PLAIN;
     const std::size_t record = ordered ? state->order[handled] : offset;
-    offset = TakeMatch(state->matches, record, &unchanged, &flags, state->name, state->shortName);
+    offset = TakeMatch(state->matches, record, &unchanged, &flags, state->name, state->shortName, state->keptTwin);
     local.found += unchanged + 1;
     local.skipped += unchanged;
     reached = handled + 1;
     names.leavesItsName = (flags & MATCH_LEAVES_ITS_NAME) != 0;
+    names.keptTwin = names.leavesItsName ? state->keptTwin : nullptr;
     const std::int32_t renamed = RenameEntry(state->path, state->name, state->shortName, state->options,
                                              state->qList, state->rList, &local, &names);
     if (renamed == RENAME_QUIT || renamed == RENAME_STOPPED) {

@@ -62,7 +62,7 @@ void Check(const Case& c) {
   // would not make.
   if (c.result == NEW_NAME_READY || c.result == NEW_NAME_UNCHANGED) {
     const std::vector<NameReason> reasons =
-        ExplainName(directory.engine_path().c_str(), c.oldName, c.options, c.qList, c.rList, false);
+        ExplainName(directory.engine_path().c_str(), c.oldName, c.options, c.qList, c.rList, nullptr);
     EXPECT_EQ(reasons.empty(), c.result == NEW_NAME_UNCHANGED) << label;
     for (const NameReason& reason : reasons) {
       EXPECT_NE(reason.rule, RULE_CLEANED) << label << ": a change no rule explains";
@@ -442,7 +442,7 @@ TEST(ExplainName, NamesTheRulePositionAndCharacter) {
     std::u16string name;
     OptionFlags options;
     std::vector<Expected> reasons;
-    bool leavesItsName = false;
+    const char16_t* keptTwin = nullptr;
   };
   const Row rows[] = {
       {u"a:b.txt", 0, {{RULE_NOT_ON_WINDOWS, 2, U':'}}},
@@ -456,13 +456,13 @@ TEST(ExplainName, NamesTheRulePositionAndCharacter) {
       {u"a--b", OPT_CONDENSE_PUNCT, {{RULE_RUN, 3, U'-'}}},
       {u"aux.txt", OPT_WINDOWS_NAMES, {{RULE_DEVICE_NAME, 0, 0}}},
       {Repeat(u"a", 300), OPT_WINDOWS_NAMES, {{RULE_TOO_LONG, 0, 0}}},
-      {u"Readme", OPT_WINDOWS_NAMES, {{RULE_TWIN, 0, 0}}, true},
+      {u"Readme", OPT_WINDOWS_NAMES, {{RULE_TWIN, 0, 0}}, u"README"},
       {u"plain.txt", OPT_WINDOWS_NAMES, {}},
   };
   testing_support::TempDir directory;
   for (const Row& row : rows) {
     const std::vector<NameReason> reasons = ExplainName(directory.engine_path().c_str(), row.name.c_str(),
-                                                        row.options, nullptr, nullptr, row.leavesItsName);
+                                                        row.options, nullptr, nullptr, row.keptTwin);
     const std::string label = testing::PrintToString(row.name);
     ASSERT_EQ(reasons.size(), row.reasons.size()) << label;
     for (std::size_t i = 0; i < reasons.size(); ++i) {

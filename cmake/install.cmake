@@ -8,6 +8,8 @@ else()
   install(TARGETS purifile RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES docs/purifile.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES docs/completion/purifile DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions)
+  install(FILES docs/completion/_purifile DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/zsh/vendor-completions)
+  install(FILES docs/completion/purifile.fish DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d)
 endif()
 install(FILES README.md LICENSE NEWS DESTINATION ${CMAKE_INSTALL_DOCDIR})
 

@@ -31,6 +31,8 @@ needs=(
   "e2fsprogs                    /usr/bin/chattr                        tests"   # immutable entries for rename tests
   "util-linux                   /usr/bin/unshare                       tests"   # private mounts for tests/scripts
   "bindfs                       /usr/bin/bindfs                        tests"   # a FUSE file system without RENAME_NOREPLACE
+  "zsh                          zsh                                    tests"   # the zsh completion parses and offers every option
+  "fish                         fish                                   tests"   # the fish completion offers every option
   "time                         /usr/bin/time                          tests"   # memory figures
   "ntfs-3g                      /sbin/mkntfs                           tests"   # tests/naughty_names on NTFS
   "exfatprogs                   /usr/sbin/mkfs.exfat                   tests"   # tests/naughty_names on exFAT

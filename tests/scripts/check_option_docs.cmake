@@ -1,8 +1,8 @@
 # Every option of the tables is named where users look for it: each long
 # option of the standalone programs (standalone/standalone_arguments.cpp) in
-# the man page, the README and the bash completion, with its Windows form in
-# the README; each row of the plug-in's table (command/driver.cpp) in the
-# README.
+# the man page, the README and the completions of bash, zsh and fish, with
+# its Windows form in the README; each row of the plug-in's table
+# (command/driver.cpp) in the README.
 #   cmake -DSOURCE=<project root> -P check_option_docs.cmake
 file(READ ${SOURCE}/standalone/standalone_arguments.cpp arguments)
 string(REGEX MATCHALL "\n    {u\"[a-z0-9-]+\", (u\"[^\"]+\"|nullptr)" rows "${arguments}")
@@ -13,9 +13,13 @@ file(READ ${SOURCE}/docs/purifile.1 page)
 string(REPLACE "\\-" "-" page "${page}")
 file(READ ${SOURCE}/README.md readme)
 file(READ ${SOURCE}/docs/completion/purifile completion)
+file(READ ${SOURCE}/docs/completion/_purifile zsh_completion)
+file(READ ${SOURCE}/docs/completion/purifile.fish fish_completion)
+# fish names a long option without its dashes.
+string(REGEX REPLACE " -l ([a-z0-9-]+)" " --\\1" fish_completion "${fish_completion}")
 foreach(row IN LISTS rows)
   string(REGEX REPLACE ".*{u\"([a-z0-9-]+)\".*" "\\1" name "${row}")
-  foreach(document page readme completion)
+  foreach(document page readme completion zsh_completion fish_completion)
     string(FIND "${${document}}" "--${name}" found)
     if(found LESS 0)
       message(SEND_ERROR "the ${document} does not name --${name}")

@@ -467,8 +467,13 @@ std::int32_t RunCommand(const char16_t* const* specs, std::int32_t count, Comman
              u"the output and its messages\r\n");
     return 1;
   }
-  const ReportSettings settings{options->output, options->journal, command, commandCount, options->undo,
-                                (options->flags & OPT_NOT_REALLY) != 0};
+  const ReportSettings settings{options->output,
+                                options->journal,
+                                command,
+                                commandCount,
+                                options->undo,
+                                (options->flags & OPT_NOT_REALLY) != 0,
+                                (options->flags & (OPT_PROGRESS | OPT_PROMPT)) == OPT_PROGRESS};
   if (BeginReport(settings) != 0) {
     return 1;
   }

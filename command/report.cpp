@@ -1,5 +1,8 @@
 #include "command/report.h"
 
+#include <optional>
+
+#include "command/progress.h"
 #include "platform/system_error.h"
 #include "platform/win32.h"
 
@@ -10,6 +13,21 @@ bool outputRefusalsTold = false;
 RunOutput output = OUTPUT_TEXT;
 const char16_t* journalPath = nullptr;
 std::uint32_t previewsReported = 0;
+std::optional<ProgressLine> progress;
+
+bool IsConsole(DWORD which) {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(which), &mode) != 0;
+}
+
+// The status line goes to the console as it is: its carriage returns are
+// what rewrites it.
+void WriteProgress(const std::u16string& text) {
+  DWORD written = 0;
+  if (!text.empty()) {
+    WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  }
+}
 
 // A journal problem is a diagnostic: the text sink alone tells it.
 void TellJournalProblem(JournalProblem problem, SystemFailure failure) {
@@ -28,6 +46,10 @@ std::int32_t BeginReport(const ReportSettings& settings) {
   output = settings.output;
   journalPath = settings.journal;
   previewsReported = 0;
+  progress.reset();
+  if (settings.progress && IsConsole(STD_ERROR_HANDLE) && !IsConsole(STD_OUTPUT_HANDLE)) {
+    progress.emplace(GetTickCount64(), settings.preview);
+  }
   const SystemFailure failure = OpenJournal(settings);
   if (failure.code != 0) {
     TellJournalProblem(JOURNAL_NOT_CREATED, failure);
@@ -41,6 +63,10 @@ std::int32_t BeginReport(const ReportSettings& settings) {
 }
 
 std::int32_t EndReport() {
+  if (progress) {
+    WriteProgress(progress->Erase());
+    progress.reset();
+  }
   const SystemFailure failure = CloseJournal();
   if (failure.code != 0) {
     TellJournalProblem(JOURNAL_NOT_WRITTEN, failure);
@@ -59,6 +85,9 @@ std::uint32_t Report(const RunEvent& event) {
   }
   if (event.kind == EVENT_PREVIEWED) {
     ++previewsReported;
+  }
+  if (progress) {
+    WriteProgress(progress->Update(event, GetTickCount64()));
   }
   WriteTextEvent(event, output != OUTPUT_TEXT);
   if (output == OUTPUT_JSON) {

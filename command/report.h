@@ -153,6 +153,9 @@ struct ReportSettings {
   std::int32_t commandCount;
   const char16_t* undone;          // the journal an undo takes back, or null for a run
   bool preview;                    // /N: nothing is renamed
+  // The standalone programs, where no prompt waits at the terminal: a long
+  // run may show its progress (command/progress.h).
+  bool progress;
 };
 
 // Sets the sinks up for one command: with a journal, creates it (never one

@@ -47,6 +47,9 @@ constexpr OptionFlags OPT_PREVIEW_FAILURES = 0x1000000;
 // tells why each entry would be renamed, and makes the command's result 4
 // when something would change (CHECK_FOUND_CHANGES).
 constexpr OptionFlags OPT_CHECK = 0x2000000;
+// Both standalone programs, always: a long run shows its progress on a
+// terminal's standard error (command/progress.h); the plug-in's never does.
+constexpr OptionFlags OPT_PROGRESS = 0x4000000;
 
 // Whether a preview shows as failed what the real run would fail: the
 // standalone programs' previews and a check, in every form.

@@ -173,7 +173,7 @@ std::int32_t AddFileSpec(StandaloneCommandLine* line, const char16_t* text) {
 
 std::int32_t ParseStandaloneArguments(int, char**, StandaloneCommandLine* line) {
   line->options = CommandOptions{};
-  line->options.flags = OPT_NO_REPOSITORIES | OPT_PREVIEW_FAILURES;
+  line->options.flags = OPT_NO_REPOSITORIES | OPT_PREVIEW_FAILURES | OPT_PROGRESS;
   line->specCount = 0;
   line->poolUsed = 0;
   int count = 0;

@@ -1,4 +1,5 @@
-// POSIX implementation: GetSystemTime, the time now in UTC.
+// POSIX implementation: GetSystemTime, the time now in UTC, and
+// GetTickCount64, the milliseconds of a clock that only moves forward.
 #include <time.h>
 
 #include "platform/posix/win32_api.h"
@@ -16,4 +17,10 @@ void GetSystemTime(SYSTEMTIME* time) {
   time->wMinute = static_cast<WORD>(parts.tm_min);
   time->wSecond = static_cast<WORD>(parts.tm_sec);
   time->wMilliseconds = static_cast<WORD>(now.tv_nsec / 1000000);
+}
+
+ULONGLONG GetTickCount64() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<ULONGLONG>(now.tv_sec) * 1000 + static_cast<ULONGLONG>(now.tv_nsec / 1000000);
 }

@@ -15,6 +15,7 @@
 using BOOL = int;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
+using ULONGLONG = std::uint64_t;
 using UINT = unsigned int;
 using LPWSTR = char16_t*;
 using LPCWSTR = const char16_t*;
@@ -198,6 +199,7 @@ struct SYSTEMTIME {
   WORD wMilliseconds;
 };
 void GetSystemTime(SYSTEMTIME* time);
+ULONGLONG GetTickCount64();
 
 // Writes out what standard output has gathered (see above); FALSE with the
 // error when that, or any earlier write-out, failed: some of what was

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "command/progress.h"
 #include "command/tally.h"
 #include "core/host_services.h"
 #include "tests/support/capture.h"
@@ -61,3 +62,43 @@ TEST(GroupDigits, ResultsAndBuffer) {
 }
 
 }  // namespace
+
+// The status line of a long run, event by event: nothing in its first
+// second, then at most one drawing each quarter of a second, erased before
+// an event that may write a message, and a long directory cut from its start.
+TEST(ProgressLine, DrawsLateSeldomAndOutOfTheWayOfMessages) {
+  struct Step {
+    RunEventKind kind;
+    const char16_t* directory;
+    std::uint32_t found;
+    std::uint64_t at;
+    std::u16string written;
+  };
+  const std::u16string deep = u"/srv/" + std::u16string(80, u'd') + u"/";
+  const std::u16string cut = u"purifile: 7 listed, 2 renamed, 1 failed; ..." + std::u16string(31, u'd') + u"/";
+  const Step steps[] = {
+      {EVENT_RENAMED, u"/a/", 0, 100, u""},
+      {EVENT_DIRECTORY_DONE, u"/a/", 5, 999, u""},
+      {EVENT_RENAMED, u"/b/", 0, 1000, u"\rpurifile: 5 listed, 2 renamed, 0 failed; /b/"},
+      {EVENT_RENAMING, u"/b/", 0, 1249, u""},
+      {EVENT_RENAME_FAILED, u"/b/", 0, 1260, u"\r" + std::u16string(44, u' ') + u"\r"},
+      {EVENT_DIRECTORY_DONE, u"/b/", 2, 1270, u"\rpurifile: 7 listed, 2 renamed, 1 failed; /b/"},
+      {EVENT_RENAMING, deep.c_str(), 0, 1519, u""},
+      {EVENT_RENAMING, deep.c_str(), 0, 1520, u"\r" + cut},
+      {EVENT_RENAMING, u"/c/", 0, 1800,
+       u"\rpurifile: 7 listed, 2 renamed, 1 failed; /c/" + std::u16string(32, u' ') +
+           u"\rpurifile: 7 listed, 2 renamed, 1 failed; /c/"},
+      {EVENT_RENAMING, u"/\x1B[2J\r/", 0, 2100, u"\rpurifile: 7 listed, 2 renamed, 1 failed; /\\x1B[2J\\x0D/"},
+  };
+  ProgressLine line(0, false);
+  for (const Step& step : steps) {
+    RunEvent event{};
+    event.kind = step.kind;
+    event.directory = step.directory;
+    event.tally.found = step.found;
+    EXPECT_EQ(line.Update(event, step.at), step.written) << "at " << step.at;
+  }
+  EXPECT_EQ(line.Erase(), u"\r" + std::u16string(54, u' ') + u"\r");
+  EXPECT_EQ(line.Erase(), u"");
+  EXPECT_EQ(cut.size(), PROGRESS_WIDTH);
+}

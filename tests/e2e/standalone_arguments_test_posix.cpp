@@ -40,7 +40,7 @@ std::u16string OrAbsent(const char16_t* list) { return list == nullptr ? u"(abse
 
 // What the POSIX program adds to every command's word: lists matched as typed,
 // and /S kept out of version control's directories.
-constexpr OptionFlags HABITS = OPT_LISTS_AS_TYPED | OPT_NO_REPOSITORIES | OPT_PREVIEW_FAILURES;
+constexpr OptionFlags HABITS = OPT_LISTS_AS_TYPED | OPT_NO_REPOSITORIES | OPT_PREVIEW_FAILURES | OPT_PROGRESS;
 
 struct ParseCase {
   const char* name;
@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"LongOptionsByAnUnambiguousPrefix", {"--dry", "--recur", "--utf", "--replace", "ab", "x"},
                   HABITS | OPT_NOT_REALLY | OPT_RECURSE | OPT_UTF8, u"ab", nullptr, {u"x"}},
         ParseCase{"EnterRepositories", {"-s", "--enter-repositories", "x"},
-                  OPT_LISTS_AS_TYPED | OPT_PREVIEW_FAILURES | OPT_RECURSE, nullptr, nullptr, {u"x"}},
+                  OPT_LISTS_AS_TYPED | OPT_PREVIEW_FAILURES | OPT_PROGRESS | OPT_RECURSE, nullptr, nullptr, {u"x"}},
         ParseCase{"ShortFollow", {"-L", "-s", "x"}, HABITS | OPT_FOLLOW_LINKS | OPT_RECURSE, nullptr, nullptr, {u"x"}},
         ParseCase{"DoubleDashEndsOptions", {"-s", "--", "-b", "--help"}, HABITS | OPT_RECURSE, nullptr, nullptr,
                   {u"-b", u"--help"}},

@@ -216,7 +216,7 @@ TEST_P(JournalRoom, EveryLineNotWrittenIsToldAndFailsTheCommand) {
   testing_support::TempDir dir;
   const std::u16string journal = dir.engine_path() + u"j.jsonl";
   const char16_t* command[] = {u"purifile"};
-  const ReportSettings settings{OUTPUT_TEXT, journal.c_str(), command, 1, nullptr, false};
+  const ReportSettings settings{OUTPUT_TEXT, journal.c_str(), command, 1, nullptr, false, false};
   // A file may grow no further than this: writes beyond it fail (EFBIG).
   const auto limitFileSize = [](rlim_t size) {
     rlimit limit{};

@@ -376,8 +376,7 @@ namespace {
 // option that chooses entries or names (a walk's, a cleaning rule, a prompt)
 // would be ignored, and is refused instead.
 bool UndoHonoursEveryOption(const CommandOptions& options) {
-  constexpr OptionFlags HONOURED = OPT_NOT_REALLY | OPT_NO_ERRORS | OPT_NO_SUMMARY | OPT_LISTS_AS_TYPED |
-                                   OPT_NO_REPOSITORIES | OPT_PREVIEW_FAILURES;
+  constexpr OptionFlags HONOURED = OPT_NOT_REALLY | OPT_NO_ERRORS | OPT_NO_SUMMARY | OPT_FORM_HABITS;
   return (options.flags & ~HONOURED) == 0 && options.qList == nullptr && options.rList == nullptr;
 }
 

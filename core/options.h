@@ -50,6 +50,9 @@ constexpr OptionFlags OPT_CHECK = 0x2000000;
 // Both standalone programs, always: a long run shows its progress on a
 // terminal's standard error (command/progress.h); the plug-in's never does.
 constexpr OptionFlags OPT_PROGRESS = 0x4000000;
+// The bits a form sets for its habits, whatever the user typed (the POSIX
+// program all of them): an undo honours each.
+constexpr OptionFlags OPT_FORM_HABITS = OPT_LISTS_AS_TYPED | OPT_NO_REPOSITORIES | OPT_PREVIEW_FAILURES | OPT_PROGRESS;
 
 // Whether a preview shows as failed what the real run would fail: the
 // standalone programs' previews and a check, in every form.

@@ -411,7 +411,7 @@ std::int32_t CheckPromptCanBeAnswered(const StandaloneCommandLine& line) {
 
 std::int32_t ParseStandaloneArguments(int argc, char** argv, StandaloneCommandLine* line) {
   line->options = CommandOptions{};
-  line->options.flags = OPT_LISTS_AS_TYPED | OPT_NO_REPOSITORIES | OPT_PREVIEW_FAILURES | OPT_PROGRESS;
+  line->options.flags = OPT_FORM_HABITS;
   line->specCount = 0;
   line->poolUsed = 0;
   std::int32_t typedUnits = 0;

@@ -643,7 +643,7 @@ std::int32_t BuildNewName(const char16_t* directory, const char16_t* oldName, ch
   if (length < 0) {
     return length;
   }
-  if (NeedsNoChange(oldName, cleaned, options) && (names == nullptr || !names->leavesItsName)) {
+  if (NeedsNoChange(oldName, cleaned, options) && (names == nullptr || names->keptTwin == nullptr)) {
     return NEW_NAME_UNCHANGED;
   }
   return MakeNameUnique(directory, oldName, cleaned, newName, options, names);

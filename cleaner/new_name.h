@@ -28,9 +28,6 @@ struct DirectoryNames {
   // Without /W, in a preview: the directory finds a name in any letter case,
   // so its names are recorded by UpperCaseKey.
   bool ignoresCase;
-  // Under /W: the entry in hand has no other change to make, but it is the
-  // twin of an entry that keeps its name, and so must change its own.
-  bool leavesItsName;
   // Under /W: the fingerprint of the twin key of the name BuildNewName
   // handed back last, for RecordNewName; 0 where it was not worked out.
   std::uint64_t newFingerprint;
@@ -43,8 +40,9 @@ struct DirectoryNames {
   // programs', a check's): the failure every rename in the directory would
   // meet, there being no write access to it; {0, 0} for none.
   SystemFailure refusesRenames = {0, 0};
-  // Where leavesItsName: the name of the twin that keeps its name, for a
-  // check to tell; else null.
+  // Under /W, where the entry in hand has no other change to make but is the
+  // twin of an entry that keeps its name, and so must change its own: that
+  // twin's name; else null.
   const char16_t* keptTwin = nullptr;
 };
 
@@ -73,7 +71,7 @@ std::int32_t CleanName(const char16_t* oldName, char16_t* cleaned, const OptionF
 
 // Nothing to do: the cleaned name equals the old name but for the case of
 // ASCII letters; under /W it is not a Windows device name either. (Under /W
-// a twin can still have to change: DirectoryNames::leavesItsName.)
+// a twin can still have to change: DirectoryNames::keptTwin.)
 bool NeedsNoChange(const char16_t* oldName, const char16_t* cleaned, const OptionFlags& options);
 
 // The name for an entry whose cleaned name differs from its old one: the

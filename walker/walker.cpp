@@ -350,7 +350,7 @@ std::int32_t ReportDirectory(const WalkState* state, const RenameTally& local, S
 // DirectoryNames).
 DirectoryNames NamesOfDirectory(WalkState* state) {
   const OptionFlags options = *state->options;
-  DirectoryNames names{nullptr, NO_PREVIEW_DIRECTORY, {0, 0}, false, nullptr, state->ignoresCase, false, 0};
+  DirectoryNames names{nullptr, NO_PREVIEW_DIRECTORY, {0, 0}, false, nullptr, state->ignoresCase, 0};
   if ((options & OPT_WINDOWS_NAMES) != 0) {
     names.twins = &state->twins;
   }
@@ -397,14 +397,12 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
     return ReportOutOfMemory(state);
   }
 
-  // A preview renames nothing, so the names earlier entries would have taken
-  // and left are recorded, for the uniqueness probe of later ones (see
-  // RecordNewName). Without it the preview would promise two entries the
-  // same name.
+  // A preview renames nothing, so the names earlier entries would have taken and left
+  // are recorded, for the uniqueness probe of later ones (see RecordNewName). Without
+  // it the preview would promise two entries the same name.
   DirectoryNames names = NamesOfDirectory(state);
-  // Asked once, and only of a directory with something to rename.
   if (PreviewTellsFailures(*state->options) && state->matches.used > 0) {
-    names.refusesRenames = RenamesRefusedIn(state->path);
+    names.refusesRenames = RenamesRefusedIn(state->path);  // asked once
   }
   RenameTally local{0, 0, 0, 0};
   std::int32_t result = 0;
@@ -424,8 +422,7 @@ std::int32_t CleanDirectory(WalkState* state, std::size_t pathLength) {
     local.found += unchanged + 1;
     local.skipped += unchanged;
     reached = handled + 1;
-    names.leavesItsName = (flags & MATCH_LEAVES_ITS_NAME) != 0;
-    names.keptTwin = names.leavesItsName ? state->keptTwin : nullptr;
+    names.keptTwin = (flags & MATCH_LEAVES_ITS_NAME) != 0 ? state->keptTwin : nullptr;
     const std::int32_t renamed = RenameEntry(state->path, state->name, state->shortName, state->options,
                                              state->qList, state->rList, &local, &names);
     if (renamed == RENAME_QUIT || renamed == RENAME_STOPPED) {

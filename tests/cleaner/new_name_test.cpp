@@ -530,7 +530,7 @@ std::u16string DirectoryOfLength(std::size_t length) {
 
 // A directory's names as a preview records them, in directory 0.
 DirectoryNames RecordedNames(PreviewNames* preview, bool ignoresCase = false) {
-  return DirectoryNames{preview, 0, {0, 0}, false, nullptr, ignoresCase, false, 0};
+  return DirectoryNames{preview, 0, {0, 0}, false, nullptr, ignoresCase, 0};
 }
 
 TEST(BuildNewName, NamesThatCannotFitAPathAreRefused) {
@@ -625,7 +625,7 @@ struct TwinCase {
   OptionFlags options;
   std::vector<std::u16string> entries;  // the directory's entries, the old name's included
   const char16_t* newName;
-  bool leavesItsName = false;
+  const char16_t* keptTwin = nullptr;  // the twin for which the old name must go
 };
 
 // Under /W a new name is taken when it is the twin of an entry's name:
@@ -642,7 +642,8 @@ void CheckTwins(const TwinCase& c) {
   for (const OptionFlags preview : {OptionFlags{0}, OPT_NOT_REALLY}) {
     const OptionFlags options = c.options | OPT_WINDOWS_NAMES | preview;
     PreviewNames* changes = CreatePreviewNames();
-    DirectoryNames names{changes, 0, {0, 0}, false, &twins, false, c.leavesItsName, 0};
+    DirectoryNames names{changes, 0, {0, 0}, false, &twins, false, 0};
+    names.keptTwin = c.keptTwin;
     std::vector<char16_t> newName(MAX_ARG_LEN, u'#');
     const std::int32_t result = BuildNewName(directory.engine_path().c_str(), c.oldName, newName.data(), options,
                                              nullptr, nullptr, &names);
@@ -672,10 +673,10 @@ TEST(BuildNewName, WindowsNamesAreNoTwinsOfOtherEntries) {
       {u"stra\u00DFe%3F", 0, {u"stra\u00DFe%3F", u"STRASSE_"}, u"stra\u00DFe_"},
       {u"i%3F", 0, {u"i%3F", u"\u0130_"}, u"i_"},
       // A tidy twin that must leave its name to the one that keeps it.
-      {u"foo", 0, {u"Foo", u"foo"}, u"foo-001", true},
-      {u"abcdefgh", 0, {u"ABCDEFGH", u"abcdefgh"}, u"abcdefgh-001", true},
-      {u"Report.txt", 0, {u"REPORT.TXT", u"Report.txt"}, u"Report-001.txt", true},
-      {u"caf\u00E9", 0, {u"CAF\u00C9", u"caf\u00E9", u"caf\u00E9-001"}, u"caf\u00E9-002", true},
+      {u"foo", 0, {u"Foo", u"foo"}, u"foo-001", u"Foo"},
+      {u"abcdefgh", 0, {u"ABCDEFGH", u"abcdefgh"}, u"abcdefgh-001", u"ABCDEFGH"},
+      {u"Report.txt", 0, {u"REPORT.TXT", u"Report.txt"}, u"Report-001.txt", u"REPORT.TXT"},
+      {u"caf\u00E9", 0, {u"CAF\u00C9", u"caf\u00E9", u"caf\u00E9-001"}, u"caf\u00E9-002", u"CAF\u00C9"},
   };
   for (const TwinCase& c : cases) CheckTwins(c);
 }

@@ -88,7 +88,6 @@ TEST(ProgressLine, DrawsLateSeldomAndOutOfTheWayOfMessages) {
       {EVENT_RENAMING, u"/c/", 0, 1800,
        u"\rpurifile: 7 listed, 2 renamed, 1 failed; /c/" + std::u16string(32, u' ') +
            u"\rpurifile: 7 listed, 2 renamed, 1 failed; /c/"},
-      {EVENT_RENAMING, u"/\x1B[2J\r/", 0, 2100, u"\rpurifile: 7 listed, 2 renamed, 1 failed; /\\x1B[2J\\x0D/"},
   };
   ProgressLine line(0, false);
   for (const Step& step : steps) {
@@ -98,7 +97,14 @@ TEST(ProgressLine, DrawsLateSeldomAndOutOfTheWayOfMessages) {
     event.tally.found = step.found;
     EXPECT_EQ(line.Update(event, step.at), step.written) << "at " << step.at;
   }
-  EXPECT_EQ(line.Erase(), u"\r" + std::u16string(54, u' ') + u"\r");
+  // A directory's control characters reach the terminal escaped, as its own.
+  RunEvent hostile{};
+  hostile.kind = EVENT_RENAMING;
+  hostile.directory = u"/\x1B[2J\r/";
+  const std::u16string drawn = line.Update(hostile, 2100);
+  EXPECT_EQ(drawn.find(u'\x1B'), std::u16string::npos);
+  EXPECT_EQ(drawn.rfind(u'\r'), 0u) << "one carriage return, the rewriting one";
+  EXPECT_EQ(line.Erase(), u"\r" + std::u16string(drawn.size() - 1, u' ') + u"\r");
   EXPECT_EQ(line.Erase(), u"");
   EXPECT_EQ(cut.size(), PROGRESS_WIDTH);
 }
